@@ -1,0 +1,62 @@
+#include "engine/utf.h"
+
+std::u16string utf16FromUtf8(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  size_t i = 0, n = text.size();
+  auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+  while (i < n) {
+    unsigned c = byte(i);
+    unsigned need = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : 9;
+    if (need == 9) { out.push_back(0xFFFD); i++; continue; }
+    if (need == 0) { out.push_back(static_cast<char16_t>(c)); i++; continue; }
+    unsigned code = c & (0x3F >> need);
+    size_t k = 1;
+    for (; k <= need && i + k < n && (byte(i + k) & 0xC0) == 0x80; k++) code = (code << 6) | (byte(i + k) & 0x3F);
+    static const unsigned minimum[] = {0, 0x80, 0x800, 0x10000};
+    if (k <= need || code < minimum[need] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+      out.push_back(0xFFFD);
+      i += k;  // skip the lead byte and the continuation bytes that belonged to it
+      continue;
+    }
+    if (code >= 0x10000) {
+      code -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(code));
+    }
+    i += k;
+  }
+  return out;
+}
+
+std::string utf8FromUtf16(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); i++) {
+    unsigned c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      i++;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+    }
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return out;
+}
