@@ -1,0 +1,178 @@
+// The engine's chief header: the scan result `Tree` with its `TreeNode` records,
+// and `ScanProgress`, shared without locks between a worker and the window.
+//
+// Threading: a Tree has one writer at a time and no lock (the builder thread while
+// scanning or importing, then the window thread). UpperCaseTable is the only
+// process-wide state and is built once, lock-free.
+//
+// Sections: constants · TreeNode · side tables · extension table · Tree ·
+//           operations · case folding · progress
+#pragma once
+#include "platform/arena.h"
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// --- Constants -------------------------------------------------------------------
+constexpr int32_t kNoNode = -1;
+constexpr int64_t kMaxNodeSize = 0x7FFFFFFFFFFF;      // larger sizes go to the large-size table
+constexpr uint32_t kNoTime = 0xFFFFFFFF;               // modifiedTimes: no time known
+constexpr uint32_t kTimeInExceptions = 0xFFFFFFFE;     // modifiedTimes: see timeExceptions
+constexpr uint8_t kAttributesInExceptions = 255;       // attributeIndexes: see attributeExceptions
+constexpr int64_t kUnixEpochFiletime = 116444736000000000;
+constexpr int kMaxNameLength = 255;
+
+// Path separator of this platform: `\` on Windows, `/` natively (where `/` plays C:\).
+#if defined(_WIN32)
+constexpr char16_t kPathSeparator = u'\\';
+#else
+constexpr char16_t kPathSeparator = u'/';
+#endif
+
+// Windows attribute bits the engine reads (the native listing maps POSIX modes onto them).
+constexpr uint32_t kAttributeReadOnly = 0x1;
+constexpr uint32_t kAttributeHidden = 0x2;
+constexpr uint32_t kAttributeSystem = 0x4;
+constexpr uint32_t kAttributeDirectory = 0x10;
+constexpr uint32_t kAttributeArchive = 0x20;
+constexpr uint32_t kAttributeNormal = 0x80;
+constexpr uint32_t kAttributeSparse = 0x200;
+constexpr uint32_t kAttributeReparsePoint = 0x400;
+constexpr uint32_t kAttributeCompressed = 0x800;
+constexpr uint32_t kAttributeOffline = 0x1000;
+constexpr uint32_t kAttributeRecallOnOpen = 0x40000;
+constexpr uint32_t kAttributeRecallOnDataAccess = 0x400000;
+constexpr uint32_t kAttributeCloudMask = 0x441000;     // online-only: nothing on disk
+
+// --- TreeNode --------------------------------------------------------------------
+enum NodeFlags : uint8_t {
+  kNodeFolder = 1,
+  kNodeWideName = 2,
+  kNodeOnDiskZero = 4,
+  kNodeOnDiskListed = 8,
+  kNodePending = 16,      // found but not yet listed: a continued walk reads it
+  kNodeUnreadable = 32,   // could not be opened for listing
+  kNodeDetached = 64,     // not reachable from the root after finalizing
+  kNodeLargeSize = 128,   // size is in the large-size table
+};
+
+struct TreeNode {
+  int64_t size : 48;          // logical bytes; folders: the sum after finalizing
+  uint64_t nameLength : 8;    // code units, at most 255
+  uint64_t flags : 8;         // NodeFlags
+  int32_t parent;             // kNoNode for the root and unattached nodes
+  int32_t firstChild;
+  int32_t nextSibling;
+  uint32_t nameOffset;        // byte offset in the name pool
+};
+static_assert(sizeof(TreeNode) == 24, "a node record is 24 bytes");
+
+// --- Side tables (heap arrays sorted by node) ----------------------------------------
+struct NodeSize { int32_t node; int64_t bytes; };
+struct NodeOnDisk { int32_t node; uint64_t bytes; };
+struct NodeTime { int32_t node; int64_t filetime; };
+struct NodeAttributes { int32_t node; uint32_t attributes; };
+struct UnreadableFolder { int32_t node; int32_t error; };
+
+// --- Extension table ---------------------------------------------------------------
+struct ExtensionEntry {
+  std::u16string extension;   // lower-cased A-Z; empty = the no-extension bucket
+  uint64_t fileCount = 0;
+  int64_t bytes = 0;
+};
+
+struct ExtensionTable {
+  std::vector<ExtensionEntry> entries;
+  // Only while building: slot -> entry number (-1 empty), and each entry's hash.
+  std::vector<int32_t> slots;
+  std::vector<uint32_t> hashes;
+};
+
+// --- Tree --------------------------------------------------------------------------
+struct NameInternSet {
+  Arena arena;              // 8-byte entries: offset, hash high bits, length, flags
+  uint64_t capacity = 0;    // entries; 0 = not built
+  uint64_t count = 0;
+};
+
+struct Tree {
+  Arena nodeArena;          // TreeNode[]
+  Arena namePool;           // bytes
+  Arena timeArena;          // uint32_t modifiedTimes[]
+  Arena attributeArena;     // uint8_t attributeIndexes[]
+  int64_t nodeCount = 0;
+  uint64_t namePoolUsed = 0;
+
+  std::vector<uint32_t> attributePalette;        // starts as {0}
+  std::vector<NodeSize> largeSizes;
+  std::vector<NodeOnDisk> onDiskExceptions;
+  std::vector<NodeTime> timeExceptions;
+  std::vector<NodeAttributes> attributeExceptions;
+  ExtensionTable extensions;
+
+  std::u16string rootPath;
+  std::vector<uint64_t> hardLinkBitmap;          // one bit per file record number
+  std::vector<UnreadableFolder> unreadableFolders;
+
+  int64_t fileCount = 0;
+  int64_t folderCount = 0;
+  int64_t pendingFolderCount = 0;
+  int64_t unreadableFolderCount = 0;
+  int64_t hardLinkCount = 0;
+  int64_t streamCount = 0;
+  int64_t clusterSize = 4096;
+  int32_t rootIndex = kNoNode;
+
+  NameInternSet names;
+
+  TreeNode* nodes() const { return reinterpret_cast<TreeNode*>(nodeArena.base); }
+  uint32_t* modifiedTimes() const { return reinterpret_cast<uint32_t*>(timeArena.base); }
+  uint8_t* attributeIndexes() const { return attributeArena.base; }
+  TreeNode& node(int32_t index) const { return nodes()[index]; }
+};
+
+// --- Operations ----------------------------------------------------------------------
+void initTree(Tree& tree);
+void releaseTree(Tree& tree);
+
+// Appends a node (the new index is the previous node count). The name is cut to
+// 255 units and interned; a parent >= 0 gets the node at the head of its child list.
+int32_t addNode(Tree& tree, int32_t parent, const char16_t* name, size_t length,
+                int64_t size, int64_t onDisk, bool isFolder);
+void setSize(Tree& tree, int32_t node, int64_t bytes);
+void setOnDisk(Tree& tree, int32_t node, int64_t bytes);
+void setTimeAndAttributes(Tree& tree, int32_t node, int64_t filetime, uint32_t attributes);
+
+int64_t logicalSize(const Tree& tree, int32_t node);
+int64_t onDiskSize(const Tree& tree, int32_t node);
+int64_t modifiedTime(const Tree& tree, int32_t node);   // FILETIME, 0 = none
+uint32_t attributes(const Tree& tree, int32_t node);
+
+std::u16string nodeName(const Tree& tree, int32_t node);
+// Compares a node's name with `name` (exactly, or case-insensitively) without widening it.
+bool nodeNameEquals(const Tree& tree, int32_t node, std::u16string_view name, bool ignoreCase);
+std::u16string nodePath(const Tree& tree, int32_t node);
+int32_t findNodeByPath(const Tree& tree, std::u16string_view path);
+bool isPathUnder(std::u16string_view path, std::u16string_view prefix);
+
+// Detach marking, folder sums, counts, size-descending child order, memory give-back.
+void finalizeTree(Tree& tree);
+// Unlinks a node from its parent's list; the next finalizeTree marks its subtree Detached.
+void detachNode(Tree& tree, int32_t node);
+// The "Tree memory" figure.
+int64_t treeBytes(const Tree& tree);
+
+// --- Case folding ----------------------------------------------------------------------
+// The process-wide 65 536-entry upper-case table, built on first use by any thread.
+const char16_t* upperCaseTable();
+inline char16_t upperCase(char16_t c) { return upperCaseTable()[c]; }
+
+// --- Progress -----------------------------------------------------------------------------
+// Shared without locks between a scan, import or export thread and the window.
+struct ScanProgress {
+  std::atomic<int64_t> done{0};
+  std::atomic<int64_t> total{0};
+  std::atomic<uint8_t> cancel{0};
+};
