@@ -72,14 +72,14 @@ CompiledFilter compileFilter(std::u16string_view namesText, std::u16string_view 
   forEachPiece(typesText, u",; ", [&](std::u16string_view piece) {
     std::u16string word(piece);
     for (char16_t& c : word) if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
-    bool anyCategory = false;
-    for (const FileCategory* category : categoriesOfWord(word)) {
-      anyCategory = true;
-      forEachPiece(category->extensions, u" ", [&](std::u16string_view extension) {
+    uint32_t categories = categoriesOfWord(word);
+    for (int i = 0; i < kCategoryCount; i++) {
+      if (!(categories & (1u << i))) continue;
+      forEachPiece(kFileCategories[i].extensions, u" ", [&](std::u16string_view extension) {
         filter.extensions.push_back(upperCased(extension));
       });
     }
-    if (anyCategory) return;
+    if (categories) return;
     while (!piece.empty() && (piece.front() == u'.' || piece.front() == u'*')) piece.remove_prefix(1);
     if (!piece.empty()) filter.extensions.push_back(upperCased(piece));
   });

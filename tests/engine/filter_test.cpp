@@ -24,7 +24,9 @@ bool passes(std::u16string_view names, std::u16string_view types, int64_t minimu
   std::vector<float> weights;
   CompiledFilter filter = compileFilter(names, types, minimum);
   int64_t matches = applyFilter(one.tree, filter, false, weights, nullptr, false);
-  if (isFilterActive(filter)) EXPECT_EQ(matches, weights[one.file] > 0 ? 1 : 0) << "match count and weight disagree";
+  if (isFilterActive(filter)) {
+    EXPECT_EQ(matches, weights[one.file] > 0 ? 1 : 0) << "match count and weight disagree";
+  }
   return weights[one.file] > 0;
 }
 
