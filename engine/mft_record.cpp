@@ -1,5 +1,6 @@
 #include "engine/mft_record.h"
 #include "engine/mft_format.h"
+#include "engine/names.h"
 #include <algorithm>
 
 namespace {
@@ -32,17 +33,20 @@ void countUp(uint8_t& counter) {
   if (counter < 255) counter++;
 }
 
-// Interns the name through the ordinary node append and takes the new node back:
-// the tree's only way to intern, and the name pool keeps the copy.
 void giveNodeName(Tree& tree, int32_t node, const char16_t* name, size_t length) {
-  int64_t count = tree.nodeCount;
-  int32_t scratch = addNode(tree, kNoNode, name, length, 0, 0, false);
-  const TreeNode& added = tree.node(scratch);
+  StoredName stored = internName(tree, name, length);
   TreeNode& target = tree.node(node);
-  target.nameOffset = added.nameOffset;
-  target.nameLength = added.nameLength;
-  target.flags = (target.flags & ~kNodeWideName) | (added.flags & kNodeWideName);
-  tree.nodeCount = count;
+  target.nameOffset = stored.offset;
+  target.nameLength = length;
+  target.flags = (target.flags & ~kNodeWideName) | (stored.wide ? kNodeWideName : 0);
+}
+
+void reserveTree(Tree& tree) {
+  if (!tree.nodeArena.base) arenaReserve(tree.nodeArena, treeReservation(kNodeArenaReserve));
+  if (!tree.namePool.base) arenaReserve(tree.namePool, treeReservation(kNamePoolReserve));
+  if (!tree.timeArena.base) arenaReserve(tree.timeArena, treeReservation(kTimeArenaReserve));
+  if (!tree.attributeArena.base) arenaReserve(tree.attributeArena, treeReservation(kAttributeArenaReserve));
+  if (tree.attributePalette.empty()) tree.attributePalette.assign(1, 0);
 }
 
 }  // namespace
@@ -54,10 +58,10 @@ void prepareMftRecords(MftRecords& records, Tree& tree, int64_t count, int64_t c
   records.count = count;
   records.linkCounts.assign(size_t(count), 0);
   records.streamCounts.assign(size_t(count), 0);
-  // One node more than records: the name interning appends a scratch node.
-  arenaEnsure(tree.nodeArena, uint64_t(count + 1) * sizeof(TreeNode));
-  arenaEnsure(tree.timeArena, uint64_t(count + 1) * sizeof(uint32_t));
-  arenaEnsure(tree.attributeArena, uint64_t(count + 1));
+  reserveTree(tree);
+  arenaEnsure(tree.nodeArena, uint64_t(count) * sizeof(TreeNode));
+  arenaEnsure(tree.timeArena, uint64_t(count) * sizeof(uint32_t));
+  arenaEnsure(tree.attributeArena, uint64_t(count));
   TreeNode* nodes = tree.nodes();
   uint32_t* times = tree.modifiedTimes();
   uint8_t* attributeIndexes = tree.attributeIndexes();
