@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -33,17 +34,23 @@ const NtfsFixture& ntfsFixture() {
     o.fixture.image = o.folder + "/fixture.img";
     o.fixture.mountPoint = o.folder + "/mnt";
     o.fixture.manyFiles = 9000;
-    std::string command = std::string("bash '") + MB_SOURCE_DIR + "/tests/fixtures/make_ntfs_image.sh' '" +
-                          o.fixture.image + "' '" + o.fixture.mountPoint + "' " +
-                          std::to_string(o.fixture.manyFiles) + " >'" + o.folder + "/make.log' 2>&1";
+    // ctest runs every test as its own process: the image is made once per build (keyed
+    // by the script's contents) under a lock, and each process reads its own copy.
+    std::string script = std::string(MB_SOURCE_DIR) + "/tests/fixtures/make_ntfs_image.sh";
+    std::vector<uint8_t> scriptBytes = readWholeFile(script);
+    size_t key = std::hash<std::string>()(std::string(scriptBytes.begin(), scriptBytes.end()));
+    std::string cache = std::string(MB_BINARY_DIR) + "/ntfs-fixture-" + std::to_string(key);
+    std::string command = "mkdir -p '" + cache + "' && flock '" + cache + "/lock' sh -c \"test -f '" + cache +
+                          "/ready' || { bash '" + script + "' '" + cache + "/fixture.img' '" + cache + "/mnt' " +
+                          std::to_string(o.fixture.manyFiles) + " >'" + cache + "/make.log' 2>&1 && touch '" + cache +
+                          "/ready'; }\" && cp --sparse=always '" + cache + "/fixture.img' '" + o.fixture.image + "'";
     int status = std::system(command.c_str());
     int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     if (code == 77) {
       o.fixture.problem = "FUSE, mkntfs or ntfs-3g is not available here";
     } else if (code != 0) {
-      std::ifstream log(o.folder + "/make.log");
-      std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
-      o.fixture.problem = "building the image failed (" + std::to_string(code) + "): " + text;
+      std::vector<uint8_t> log = readWholeFile(cache + "/make.log");
+      o.fixture.problem = "building the image failed (" + std::to_string(code) + "): " + std::string(log.begin(), log.end());
     } else {
       o.fixture.ready = true;
     }
