@@ -62,7 +62,8 @@ bool nonResidentInfo(const MftAttribute& attribute, NonResidentInfo& info) {
   info.runListOffset = readU16(p + 32);
   info.allocatedSize = readI64(p + 40);
   info.dataSize = readI64(p + 48);
-  info.compressedSize = attribute.length >= 72 ? readI64(p + 64) : -1;
+  info.hasCompressedSize = attribute.length >= 72;
+  info.compressedSize = info.hasCompressedSize ? readI64(p + 64) : 0;
   return true;
 }
 

@@ -59,7 +59,8 @@ struct NonResidentInfo {
   uint16_t runListOffset = 0;
   int64_t allocatedSize = 0;
   int64_t dataSize = 0;
-  int64_t compressedSize = -1;  // -1: not present (attribute shorter than 72 bytes)
+  bool hasCompressedSize = false;  // the attribute is at least 72 bytes long
+  int64_t compressedSize = 0;
 };
 bool nonResidentInfo(const MftAttribute& attribute, NonResidentInfo& info);
 // True when the attribute's name equals `name` (ASCII) exactly.

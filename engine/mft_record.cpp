@@ -147,7 +147,7 @@ void decodeMftRecord(MftRecords& records, uint8_t* record, uint32_t bytes, int64
         setSize(tree, int32_t(target), std::max<int64_t>(info.dataSize, 0));
       }
       if (!nonResidentUsable || info.startVcn != 0 || target == kBadClusterFile) continue;
-      bool packed = info.compressedSize >= 0 && (attribute.flags & (kAttrFlagCompressed | kAttrFlagSparse));
+      bool packed = info.hasCompressedSize && (attribute.flags & (kAttrFlagCompressed | kAttrFlagSparse));
       int64_t add = packed ? info.compressedSize : info.allocatedSize;
       if (add <= 0) continue;
       uint64_t sum = onDiskSumOf(node);
