@@ -1,0 +1,124 @@
+#include "engine/scan_driver.h"
+#include "engine/extensions.h"
+#include "engine/walk.h"
+
+namespace {
+
+std::u16string fallbackNotice(std::u16string_view reason) {
+  return u"MFT unavailable (" + std::u16string(reason) + u"), used directory walk";
+}
+
+Tree* newTree() {
+  Tree* tree = new Tree;
+  initTree(*tree);
+  return tree;
+}
+
+void deliver(ScanHandOver& handOver, Tree* tree, bool outOfMemory, double scanStart, ScanMethod method,
+             std::u16string statusText, uint32_t generation) {
+  double scanEnd = nowMs();
+  if (outOfMemory) {
+    freeTree(tree);
+    tree = nullptr;
+  } else if (tree) {
+    if (startEngineThread([tree] { aggregateTree(*tree); }) == kExitOutOfMemory) {
+      freeTree(tree);
+      tree = nullptr;
+      outOfMemory = true;
+    }
+  }
+  double aggregateEnd = nowMs();
+
+  handOver.outOfMemory = outOfMemory;
+  handOver.scanMs = scanEnd - scanStart;
+  handOver.aggregateMs = aggregateEnd - scanEnd;
+  handOver.scanMethod = method;
+  handOver.statusText = std::move(statusText);
+  // A result the receiver never took over is superseded by this one.
+  freeTree(handOver.pendingTree.exchange(tree));
+  if (handOver.post) handOver.post(handOver, generation);
+}
+
+}  // namespace
+
+void freeTree(Tree* tree) {
+  if (!tree) return;
+  releaseTree(*tree);
+  delete tree;
+}
+
+Tree* takePendingTree(ScanHandOver& handOver) { return handOver.pendingTree.exchange(nullptr); }
+
+void runScanThread(ScanRequest* request) {
+  ScanHandOver& handOver = *request->handOver;
+  Tree* tree = newTree();
+  double scanStart = nowMs();
+  bool cancelled = false;
+  ScanMethod method = ScanMethod::Walk;
+  std::u16string statusText;
+
+  uint32_t code = startEngineThread([&] {
+    if (request->useFastScan) {
+      std::u16string error;
+      if (fastScan(*tree, request->rootPath, handOver.progress, error)) {
+        method = ScanMethod::Mft;
+        return;
+      }
+      if (handOver.progress.cancel.load()) {
+        cancelled = true;
+        return;
+      }
+      statusText = fallbackNotice(error);
+      handOver.mftScanInUse.exchange(0);
+      // The walk starts from a clean tree, and the scan time is the walk's alone.
+      releaseTree(*tree);
+      initTree(*tree);
+      scanStart = nowMs();
+    }
+    walkScan(*tree, request->rootPath, handOver.progress);
+  });
+
+  if (cancelled) {
+    freeTree(tree);
+    tree = nullptr;
+  }
+  deliver(handOver, tree, code == kExitOutOfMemory, scanStart, method, std::move(statusText), request->generation);
+  delete request;
+}
+
+void runContinueThread(ContinueRequest* request) {
+  double start = nowMs();
+  Tree* tree = request->tree;
+  uint32_t code = startEngineThread([&] { continueWalk(*tree, request->handOver->progress); });
+  deliver(*request->handOver, tree, code == kExitOutOfMemory, start, ScanMethod::Walk,
+          std::move(request->statusText), request->generation);
+  delete request;
+}
+
+Thread startScanThread(ScanRequest* request) {
+  return startClosureThread(0, [request]() -> uint32_t {
+    runScanThread(request);
+    return 0;
+  });
+}
+
+Thread startContinueThread(ContinueRequest* request) {
+  return startClosureThread(0, [request]() -> uint32_t {
+    runContinueThread(request);
+    return 0;
+  });
+}
+
+void scanForExport(Tree& tree, std::u16string_view rootPath, bool useFastScan, bool fastScanDisabled,
+                   ScanProgress& progress, std::u16string& errorText) {
+  if (useFastScan && !fastScanDisabled && isAdministrator()) {
+    if (fastScan(tree, rootPath, progress, errorText)) {
+      finalizeTree(tree);
+      return;
+    }
+  }
+  releaseTree(tree);
+  initTree(tree);
+  walkScan(tree, rootPath, progress);
+  finalizeTree(tree);
+}

@@ -1,0 +1,81 @@
+// The scan driver: runs a scan (fast table read or directory walk) on an engine
+// thread with a large stack, falls back from the one to the other, aggregates, and
+// hands the result over to whoever asked (the window, the CLI, a test).
+//
+// Threading: the requester, one scan thread per scan, and engine threads that run
+// one body each. Shared without locks: ScanProgress, the MFT-in-use flag and the
+// pending tree (an atomic exchange); the other result fields are written before
+// `post` is called and read by the receiver after it gets the call's message.
+#pragma once
+#include "engine/tree.h"
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+enum class ScanMethod : uint8_t { Walk = 0, Mft = 1 };
+
+// The requester's slot for results; lives as long as the requester.
+struct ScanHandOver {
+  ScanProgress progress;                  // cleared by the requester before a scan
+  std::atomic<uint8_t> mftScanInUse{0};   // cleared when the fast scan falls back
+  std::atomic<Tree*> pendingTree{nullptr};
+  bool outOfMemory = false;
+  double scanMs = 0;
+  double aggregateMs = 0;
+  ScanMethod scanMethod = ScanMethod::Walk;
+  std::u16string statusText;              // empty, or the fast scan's fallback notice
+  // Called last by the scan thread: the window posts WM_SCAN_DONE with the generation.
+  void (*post)(ScanHandOver& handOver, uint32_t generation) = nullptr;
+  void* receiver = nullptr;
+};
+
+struct ScanRequest {
+  std::u16string rootPath;   // normalised
+  uint32_t generation = 0;
+  bool useFastScan = false;
+  ScanHandOver* handOver = nullptr;
+};
+
+struct ContinueRequest {
+  Tree* tree = nullptr;      // owned by the continue thread until handed over
+  std::u16string statusText;
+  uint32_t generation = 0;
+  ScanHandOver* handOver = nullptr;
+};
+
+// Thread bodies; each takes ownership of its request and frees it.
+void runScanThread(ScanRequest* request);
+void runContinueThread(ContinueRequest* request);
+
+// Starts the scan or continue thread (default stack); join it with joinThread.
+Thread startScanThread(ScanRequest* request);
+Thread startContinueThread(ContinueRequest* request);
+
+// The receiver's side: takes the pending tree (null when there is none).
+Tree* takePendingTree(ScanHandOver& handOver);
+void freeTree(Tree* tree);   // releaseTree + delete; null is fine
+
+// Runs `body` on a new thread with an 8 MiB stack, marked for the out-of-memory
+// rule, waits and returns its exit code; a thread that cannot start counts as out of memory.
+template <typename Body>
+uint32_t startEngineThread(Body&& body) {
+  Thread thread = startClosureThread(kEngineThreadStackBytes, [&body]() -> uint32_t {
+    markWorkerThread();
+    body();
+    return 0;
+  });
+  if (!thread.handle) return kExitOutOfMemory;
+  return joinThread(thread);
+}
+
+// The fast scan of this platform: the volume behind a drive path on Windows, an
+// NTFS image (optionally "image::/folder") natively.
+bool fastScan(Tree& tree, std::u16string_view path, ScanProgress& progress, std::u16string& errorText);
+
+// The headless export's scan, on the calling engine thread: the fast scan when
+// asked, allowed and running as administrator, otherwise (or when it fails) the
+// walk; then finalizeTree. The extension table is not built. errorText receives
+// the fast scan's failure, if any.
+void scanForExport(Tree& tree, std::u16string_view rootPath, bool useFastScan, bool fastScanDisabled,
+                   ScanProgress& progress, std::u16string& errorText);
