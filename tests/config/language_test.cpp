@@ -21,11 +21,14 @@ std::string narrow(std::u16string_view s) { return utf8FromUtf16(s); }
 void putU32(Bytes& b, uint32_t v) {
   for (int i = 0; i < 4; i++) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
+void putBytes(Bytes& b, std::initializer_list<uint8_t> bytes) {
+  for (uint8_t x : bytes) b.push_back(x);
+}
 
 Bytes storedMszip(const Bytes& data) {
   Bytes out;
   putU32(out, 0xC0E5510A);
-  out.insert(out.end(), {24, 0, 0xE7, 0x02});
+  putBytes(out, {24, 0, 0xE7, 0x02});
   putU32(out, static_cast<uint32_t>(data.size()));
   putU32(out, 0);
   putU32(out, 32768);
@@ -33,7 +36,7 @@ Bytes storedMszip(const Bytes& data) {
   for (size_t at = 0; at < data.size(); at += 32768) {
     size_t n = std::min<size_t>(32768, data.size() - at);
     putU32(out, static_cast<uint32_t>(2 + 5 + n));
-    out.insert(out.end(), {'C', 'K', 0x01, static_cast<uint8_t>(n), static_cast<uint8_t>(n >> 8),
+    putBytes(out, {'C', 'K', 0x01, static_cast<uint8_t>(n), static_cast<uint8_t>(n >> 8),
                            static_cast<uint8_t>(~n), static_cast<uint8_t>(~n >> 8)});
     out.insert(out.end(), data.begin() + at, data.begin() + at + n);
   }
@@ -54,7 +57,7 @@ Bytes makePack(const std::vector<Entry>& entries) {
       blocks.insert(blocks.end(), t.begin(), t.end());
       blocks.push_back(0);
     }
-    table.insert(table.end(), {static_cast<uint8_t>(e.code[0]), static_cast<uint8_t>(e.code[1]), 0, 0});
+    putBytes(table, {static_cast<uint8_t>(e.code[0]), static_cast<uint8_t>(e.code[1]), 0, 0});
     putU32(table, static_cast<uint32_t>(e.offsetOverride >= 0 ? e.offsetOverride : offset));
     putU32(table, static_cast<uint32_t>(blocks.size() - offset));
   }
