@@ -2,7 +2,8 @@
 """Checks the interface text files in resources/lang against en.txt.
 
 For every language file: the same text numbers as English, no duplicates, the
-right number of plural forms for the language, placeholders that fit the
+right number of plural forms for the language, every text translated
+(reserved numbers, empty in English, stay empty), placeholders that fit the
 English arguments (in order, or all positional with matching types), the same
 line breaks and tab escapes, the same leading/trailing spaces, no literal tabs
 and only known escapes. Exit status 1 when anything is wrong.
@@ -123,8 +124,13 @@ def check_language(code, texts, en, where, errors):
     for n in sorted(set(texts) & set(en)):
         en_forms = en[n].split("|")
         forms = texts[n].split("|")
+        if en[n] == "":
+            if texts[n] != "":
+                errors.append(f"{where}: text {n}: reserved (empty in English) but translated")
+            continue
         if texts[n] == "":
-            continue  # an empty text falls back to English
+            errors.append(f"{where}: text {n}: not translated (empty)")
+            continue
         want = want_plural if len(en_forms) > 1 else 1
         if len(forms) != want:
             errors.append(f"{where}: text {n}: {len(forms)} plural forms, expected {want}")
@@ -141,6 +147,8 @@ def main():
     if sorted(en) != list(range(len(en))):
         errors.append("en.txt: numbers are not 0..N-1 without gaps")
     for n, text in en.items():
+        if text == "":
+            continue  # a reserved number
         forms = text.split("|")
         if len(forms) not in (1, 2):
             errors.append(f"en.txt: text {n}: English needs one or two forms")
