@@ -34,16 +34,10 @@ struct Context {
   bool glow;
 };
 
-int64_t largeSizeOf(const Tree& tree, int32_t node) {
-  auto it = std::lower_bound(tree.largeSizes.begin(), tree.largeSizes.end(), node,
-                             [](const NodeSize& entry, int32_t n) { return entry.node < n; });
-  return it != tree.largeSizes.end() && it->node == node ? it->bytes : 0;
-}
-
 inline double weightOf(const Context& c, int32_t node) {
   if (c.weights) return uint64_t(node) < c.weightCount ? double(c.weights[node]) : 0.0;
   const TreeNode& record = c.nodes[node];
-  if (record.flags & kNodeLargeSize) return double(largeSizeOf(c.tree, node));
+  if (record.flags & kNodeLargeSize) return double(logicalSize(c.tree, node));
   return double(record.size);
 }
 

@@ -416,3 +416,20 @@ TEST(TreemapLayout, VeryDeepChainsDoNotRecurse) {
   EXPECT_LT(layout.rects()[0].quadX, 0.0);   // ridges of every level add up
   releaseTreemapLayout(layout);
 }
+
+// Sizes beyond 47 bits live in the tree's large-size table and still weigh in full.
+TEST(TreemapLayout, LargeSizesWeighInFull) {
+  FixtureTree f;
+  int32_t root = f.folder(-1, u"root");
+  int32_t huge = f.file(root, u"huge.vhdx", int64_t(1) << 49);
+  int32_t big = f.file(root, u"big.vhdx", int64_t(1) << 47);
+  f.finish();
+  ASSERT_TRUE(f.tree.node(huge).flags & kNodeLargeSize);
+  TreemapLayout layout;
+  layoutTreemap(layout, f.tree, root, 500, 100, nullptr, 0, 0, false);
+  ASSERT_EQ(layout.rectCount, 2u);
+  EXPECT_EQ(layout.rects()[0].node, huge);
+  EXPECT_EQ(layout.rects()[0].x1, 400);   // four fifths of the width
+  EXPECT_EQ(layout.rects()[1].node, big);
+  releaseTreemapLayout(layout);
+}
