@@ -79,12 +79,14 @@ bool openFolder(Context& c, int32_t node, double weight, double x0, double y0, d
   if (!(record.flags & kNodeFolder) || record.firstChild < 0) return false;
   if (!(weight > 0) || !(x1 - x0 >= 2.0) || !(y1 - y0 >= 2.0)) return false;
   std::vector<int32_t>& stack = c.layout.scratch;
+  std::vector<double>& stackWeights = c.layout.scratchWeights;
   size_t base = stack.size();
   double total = 0;
   for (int32_t child = record.firstChild; child >= 0; child = c.nodes[child].nextSibling) {
     double w = weightOf(c, child);
     if (w > 0) {
       stack.push_back(child);
+      stackWeights.push_back(w);
       total += w;
     }
   }
@@ -92,12 +94,12 @@ bool openFolder(Context& c, int32_t node, double weight, double x0, double y0, d
   if (count == 0) return false;
   if (c.weights) {
     const float* weights = c.weights;
-    uint64_t n = c.weightCount;
-    auto weightAt = [weights, n](int32_t i) { return uint64_t(i) < n ? weights[i] : 0.0f; };
-    std::sort(stack.begin() + base, stack.end(), [&](int32_t a, int32_t b) {
-      float wa = weightAt(a), wb = weightAt(b);
+    std::sort(stack.begin() + base, stack.end(), [weights](int32_t a, int32_t b) {
+      // only children inside the weight table were pushed
+      float wa = weights[a], wb = weights[b];
       return wa != wb ? wa > wb : a < b;
     });
+    for (size_t i = base; i < stack.size(); ++i) stackWeights[i] = double(weights[stack[i]]);
   }
   double w = x1 - x0, h = y1 - y0;
   LayoutFrame f{};
@@ -121,12 +123,12 @@ bool startRow(Context& c, LayoutFrame& f) {
   if (H <= 0 || W <= 0 || f.remaining <= 0) return false;
   double side = H <= W ? H : W;
   double scale = H * W / f.remaining;
-  const int32_t* stack = c.layout.scratch.data();
-  double wFirst = weightOf(c, stack[f.next]);
+  const double* weights = c.layout.scratchWeights.data();
+  double wFirst = weights[f.next];
   double rowWeight = 0, previousWorst = 0;
   int32_t k = f.next;
   for (; k < f.stackEnd; ++k) {
-    double wk = weightOf(c, stack[k]);
+    double wk = weights[k];
     double s = rowWeight + wk;
     double t = scale * s / side;
     double t2 = t * t;
@@ -182,12 +184,13 @@ void run(Context& c) {
     LayoutFrame& f = frames.back();
     if (f.next == f.rowEnd && !startRow(c, f)) {
       c.layout.scratch.resize(size_t(f.stackBase));
+      c.layout.scratchWeights.resize(size_t(f.stackBase));
       frames.pop_back();
       continue;
     }
     int32_t child = c.layout.scratch[size_t(f.next)];
+    double w = c.layout.scratchWeights[size_t(f.next)];
     ++f.next;
-    double w = weightOf(c, child);
     bool lastInRow = f.next == f.rowEnd;
     double farEdge = f.horizontal ? f.x1 : f.y1;
     double start = f.along;
@@ -244,6 +247,7 @@ void layoutTreemap(TreemapLayout& layout, const Tree& tree, int32_t root, int32_
   layout.maxFlow = 0;
   layout.gapLines.clear();
   layout.scratch.clear();
+  layout.scratchWeights.clear();
   layout.frames.clear();
   if (gap < 1 || int64_t(width) < 4 * int64_t(gap) || int64_t(height) < 4 * int64_t(gap)) gap = 0;
   layout.gap = gap;

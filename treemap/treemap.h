@@ -53,6 +53,7 @@ struct LayoutFrame {
 
 struct TreemapLayout {
   std::vector<int32_t> scratch;       // children of the folders being laid out
+  std::vector<double> scratchWeights; // their weights, read again for every row
   std::vector<FlowRun> flowRuns;      // empty unless the glow is on
   Arena rectArena;                    // TreemapRect[], 4 GiB reserved on first use
   uint64_t rectCount = 0;
