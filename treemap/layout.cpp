@@ -57,15 +57,27 @@ void recordLine(Context& c, double x, double y, double length, bool vertical) {
   c.layout.gapLines.push_back({int32FromDouble(x), int32FromDouble(y), n, vertical ? 1 : 0});
 }
 
+struct LeafPixels { int32_t x0, y0, x1, y1; };
+
+// A leaf's pixels: rounded to the nearest pixel edge and clamped to the map.
+bool leafPixels(const Context& c, double x0, double y0, double x1, double y1, LeafPixels& out) {
+  out.x0 = std::max(int32FromDouble(x0 + 0.5), 0);
+  out.y0 = std::max(int32FromDouble(y0 + 0.5), 0);
+  out.x1 = std::min(int32FromDouble(x1 + 0.5), c.width);
+  out.y1 = std::min(int32FromDouble(y1 + 0.5), c.height);
+  return out.x0 < out.x1 && out.y0 < out.y1;
+}
+
+void pushLeaf(Context& c, int32_t node, const LeafPixels& p, double quadX, double quadY,
+              double linX, double linY) {
+  pushTreemapRect(c.layout, {quadX, quadY, linX, linY, p.x0, p.y0, p.x1, p.y1, node,
+                             schemeColorOf(c.scheme, c.tree, node)});
+}
+
 void emitLeaf(Context& c, int32_t node, double x0, double y0, double x1, double y1,
               double quadX, double quadY, double linX, double linY) {
-  int32_t X0 = std::max(int32FromDouble(x0 + 0.5), 0);
-  int32_t Y0 = std::max(int32FromDouble(y0 + 0.5), 0);
-  int32_t X1 = std::min(int32FromDouble(x1 + 0.5), c.width);
-  int32_t Y1 = std::min(int32FromDouble(y1 + 0.5), c.height);
-  if (X0 >= X1 || Y0 >= Y1) return;
-  pushTreemapRect(c.layout, {quadX, quadY, linX, linY, X0, Y0, X1, Y1, node,
-                             schemeColorOf(c.scheme, c.tree, node)});
+  LeafPixels p;
+  if (leafPixels(c, x0, y0, x1, y1, p)) pushLeaf(c, node, p, quadX, quadY, linX, linY);
 }
 
 // --- Folders and rows -------------------------------------------------------------------
@@ -191,6 +203,11 @@ void run(Context& c) {
     int32_t child = c.layout.scratch[size_t(f.next)];
     double w = c.layout.scratchWeights[size_t(f.next)];
     ++f.next;
+    if (f.next < f.stackEnd) {
+      // the next sibling's children are read soon: start loading them now
+      int32_t nextFirst = c.nodes[c.layout.scratch[size_t(f.next)]].firstChild;
+      if (nextFirst >= 0) __builtin_prefetch(c.nodes + nextFirst);
+    }
     bool lastInRow = f.next == f.rowEnd;
     double farEdge = f.horizontal ? f.x1 : f.y1;
     double start = f.along;
@@ -212,6 +229,13 @@ void run(Context& c) {
     double x0, y0, x1, y1;
     if (f.horizontal) { x0 = start; x1 = end; y0 = f.bandStart; y1 = f.bandEnd; }
     else { y0 = start; y1 = end; x0 = f.bandStart; x1 = f.bandEnd; }
+    // Most children are files or too small to open: round them first, and spend no
+    // divisions on a cushion that covers no pixel.
+    const TreeNode& record = c.nodes[child];
+    bool mayOpen = (record.flags & kNodeFolder) && record.firstChild >= 0 && x1 - x0 >= 2.0 &&
+                   y1 - y0 >= 2.0;
+    LeafPixels pixels;
+    if (!mayOpen && !leafPixels(c, x0, y0, x1, y1, pixels)) continue;
     double quadX = f.quadX, quadY = f.quadY, linX = f.linX, linY = f.linY;
     if (x1 - x0 > 0 && y1 - y0 > 0) {
       double a = 4 * f.ridge / (x1 - x0);
@@ -220,6 +244,10 @@ void run(Context& c) {
       double b = 4 * f.ridge / (y1 - y0);
       linY += (y0 + y1) * b;
       quadY -= b;
+    }
+    if (!mayOpen) {
+      pushLeaf(c, child, pixels, quadX, quadY, linX, linY);
+      continue;
     }
     double childRidge = f.ridge * kRidgeFactor;
     bool childGaps = f.gaps;
