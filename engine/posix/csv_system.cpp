@@ -16,6 +16,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -38,6 +39,7 @@ std::u16string systemErrorText(uint32_t code) {
 struct CsvFileWriter {
   int fd = -1;
   std::string bytes;          // the chunk being written, owned by the writer thread while pending
+  size_t byteCount = 0;
   std::mutex lock;
   std::condition_variable changed;
   bool pending = false;
@@ -50,8 +52,8 @@ namespace {
 
 // UTF-16 to UTF-8 into a reused buffer; a chunk ends after a whole row, so surrogate
 // pairs are never split (an unpaired one becomes U+FFFD).
-void utf8FromUtf16Into(const char16_t* text, size_t length, std::string& out) {
-  out.resize(length * 3);
+size_t utf8FromUtf16Into(const char16_t* text, size_t length, std::string& out) {
+  if (out.size() < length * 3) out.resize(length * 3);
   char* p = out.data();
   for (size_t i = 0; i < length; i++) {
     uint32_t c = text[i];
@@ -78,7 +80,7 @@ void utf8FromUtf16Into(const char16_t* text, size_t length, std::string& out) {
       *p++ = static_cast<char>(0x80 | (c & 0x3F));
     }
   }
-  out.resize(static_cast<size_t>(p - out.data()));
+  return static_cast<size_t>(p - out.data());
 }
 
 uint32_t writeAll(int fd, const char* data, size_t length) {
@@ -102,7 +104,7 @@ uint32_t writerMain(void* argument) {
     writer->changed.wait(guard, [writer] { return writer->pending || writer->quit; });
     if (!writer->pending) return 0;
     guard.unlock();
-    uint32_t error = writeAll(writer->fd, writer->bytes.data(), writer->bytes.size());
+    uint32_t error = writeAll(writer->fd, writer->bytes.data(), writer->byteCount);
     guard.lock();
     if (error && !writer->error) writer->error = error;
     writer->pending = false;
@@ -135,7 +137,7 @@ bool writeCsvChunk(CsvFileWriter* writer, const char16_t* text, size_t length) {
   std::unique_lock<std::mutex> guard(writer->lock);
   if (waitForWrite(writer, guard)) return false;
   guard.unlock();
-  utf8FromUtf16Into(text, length, writer->bytes);   // the writer thread is idle now
+  writer->byteCount = utf8FromUtf16Into(text, length, writer->bytes);   // the writer thread is idle now
   guard.lock();
   writer->pending = true;
   writer->changed.notify_all();
@@ -201,27 +203,37 @@ void unmapCsvFile(CsvMappedFile& file) {
 }
 
 // --- Local time ------------------------------------------------------------------------------------
-// Zone offsets change at most on quarter hours (outside local mean time before
-// standard zones), so each thread remembers one offset per quarter hour it met.
+// localtime_r and mktime may look at the zone file on every call, far too slow per
+// row. Each thread remembers, per UTC day it met, the offsets at the day's start and
+// end and, when they differ, the second the offset changed (zones change at most once
+// a day). Local-to-UTC conversions near a change go to mktime for its rules.
 namespace {
 
 std::atomic<uint32_t> gZoneGeneration{1};
 
-constexpr int64_t kQuarter = 900;
-constexpr size_t kCacheSlots = 256;
+constexpr size_t kCacheSlots = 8192;
 
-struct OffsetCache {
-  uint32_t generation = 0;
-  int64_t keys[kCacheSlots];
-  int64_t offsets[kCacheSlots];
-  void reset(uint32_t g) {
-    generation = g;
-    for (auto& k : keys) k = INT64_MIN;
-  }
+struct DayOffsets {
+  int64_t day = INT64_MIN;
+  int64_t startOffset = 0;
+  int64_t endOffset = 0;
+  int64_t changeAt = 0;    // first second of endOffset when the two differ
 };
 
-thread_local OffsetCache tUtcToLocal;
-thread_local OffsetCache tLocalToUtc;
+// A local calendar day whose every time maps to UTC with one offset.
+struct LocalDay {
+  int64_t day = INT64_MIN;
+  int64_t offset = 0;
+  bool constant = false;
+};
+
+struct ZoneCache {
+  uint32_t generation = 0;
+  DayOffsets days[kCacheSlots];
+  LocalDay localDays[kCacheSlots];
+};
+
+thread_local std::unique_ptr<ZoneCache> tZoneCache;   // freed when the thread ends
 
 int64_t floorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
 
@@ -247,23 +259,67 @@ void civilFromDays(int64_t z, int64_t& y, int64_t& m, int64_t& d) {
   y = yoe + era * 400 + (m <= 2);
 }
 
-bool utcOffsetAt(int64_t seconds, int64_t& offset) {
-  OffsetCache& cache = tUtcToLocal;
-  uint32_t generation = gZoneGeneration.load(std::memory_order_acquire);
-  if (cache.generation != generation) cache.reset(generation);
-  int64_t key = floorDiv(seconds, kQuarter);
-  size_t slot = static_cast<size_t>(key) % kCacheSlots;
-  if (cache.keys[slot] == key) {
-    offset = cache.offsets[slot];
-    return true;
-  }
+bool systemOffset(int64_t seconds, int64_t& offset) {
   time_t t = static_cast<time_t>(seconds);
   struct tm local;
   if (!localtime_r(&t, &local)) return false;
   offset = local.tm_gmtoff;
-  cache.keys[slot] = key;
-  cache.offsets[slot] = offset;
   return true;
+}
+
+const DayOffsets* dayOffsets(int64_t seconds) {
+  if (!tZoneCache) tZoneCache = std::make_unique<ZoneCache>();
+  ZoneCache& cache = *tZoneCache;
+  uint32_t generation = gZoneGeneration.load(std::memory_order_acquire);
+  if (cache.generation != generation) {
+    for (auto& d : cache.days) d.day = INT64_MIN;
+    for (auto& d : cache.localDays) d.day = INT64_MIN;
+    cache.generation = generation;
+  }
+  int64_t day = floorDiv(seconds, 86400);
+  DayOffsets& entry = cache.days[static_cast<uint64_t>(day) % kCacheSlots];
+  if (entry.day == day) return &entry;
+  int64_t start = day * 86400, end = start + 86399;
+  DayOffsets fresh;
+  if (!systemOffset(start, fresh.startOffset) || !systemOffset(end, fresh.endOffset)) return nullptr;
+  if (fresh.startOffset != fresh.endOffset) {
+    int64_t lo = start, hi = end;   // offset(lo) is the start's, offset(hi) the end's
+    while (hi - lo > 1) {
+      int64_t mid = lo + (hi - lo) / 2, offset;
+      if (!systemOffset(mid, offset)) return nullptr;
+      (offset == fresh.endOffset ? hi : lo) = mid;
+    }
+    fresh.changeAt = hi;
+  }
+  fresh.day = day;
+  entry = fresh;
+  return &entry;
+}
+
+bool utcOffsetAt(int64_t seconds, int64_t& offset) {
+  const DayOffsets* d = dayOffsets(seconds);
+  if (!d) return false;
+  offset = d->startOffset == d->endOffset || seconds < d->changeAt ? d->startOffset : d->endOffset;
+  return true;
+}
+
+// The UTC days around a local day (offsets stay within a day) all have one offset.
+const LocalDay& localDay(int64_t local) {
+  int64_t day = floorDiv(local, 86400);
+  dayOffsets(local);   // makes sure the cache is current
+  LocalDay& entry = tZoneCache->localDays[static_cast<uint64_t>(day) % kCacheSlots];
+  if (entry.day == day) return entry;
+  LocalDay fresh;
+  fresh.day = day;
+  fresh.constant = true;
+  for (int64_t d = day - 1; d <= day + 1 && fresh.constant; d++) {
+    const DayOffsets* offsets = dayOffsets(d * 86400);
+    if (!offsets || offsets->startOffset != offsets->endOffset) fresh.constant = false;
+    else if (d == day - 1) fresh.offset = offsets->startOffset;
+    else if (offsets->startOffset != fresh.offset) fresh.constant = false;
+  }
+  entry = fresh;
+  return entry;
 }
 
 void putDigits(char16_t* out, int64_t value, int width) {
@@ -306,32 +362,22 @@ bool localTimeText(int64_t filetime, char16_t* out) {
 }
 
 int64_t filetimeFromLocal(int year, int month, int day, int hour, int minute, int second) {
-  int64_t localSeconds = daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
-  OffsetCache& cache = tLocalToUtc;
-  uint32_t generation = gZoneGeneration.load(std::memory_order_acquire);
-  if (cache.generation != generation) cache.reset(generation);
-  int64_t key = floorDiv(localSeconds, kQuarter);
-  size_t slot = static_cast<size_t>(key) % kCacheSlots;
-  int64_t offset;
-  if (cache.keys[slot] == key) {
-    offset = cache.offsets[slot];
-  } else {
-    struct tm fields = {};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    fields.tm_hour = hour;
-    fields.tm_min = minute;
-    fields.tm_sec = second;
-    fields.tm_isdst = -1;
-    errno = 0;
-    time_t t = mktime(&fields);
-    if (t == static_cast<time_t>(-1) && errno != 0) return 0;
-    offset = localSeconds - static_cast<int64_t>(t);
-    cache.keys[slot] = key;
-    cache.offsets[slot] = offset;
-  }
-  return (localSeconds - offset) * 10000000 + kUnixEpochFiletime;
+  int64_t local = daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+  // Away from a change of offset the local time maps to exactly one UTC time.
+  const LocalDay& d = localDay(local);
+  if (d.constant) return (local - d.offset) * 10000000 + kUnixEpochFiletime;
+  struct tm fields = {};
+  fields.tm_year = year - 1900;
+  fields.tm_mon = month - 1;
+  fields.tm_mday = day;
+  fields.tm_hour = hour;
+  fields.tm_min = minute;
+  fields.tm_sec = second;
+  fields.tm_isdst = -1;
+  errno = 0;
+  time_t t = mktime(&fields);
+  if (t == static_cast<time_t>(-1) && errno != 0) return 0;
+  return static_cast<int64_t>(t) * 10000000 + kUnixEpochFiletime;
 }
 
 // --- Name order ----------------------------------------------------------------------------------------
@@ -339,8 +385,9 @@ int64_t filetimeFromLocal(int year, int month, int day, int hour, int minute, in
 // stand-in for the Windows user-locale comparison.
 int compareNamesIgnoringCase(const char16_t* a, size_t aLength, const char16_t* b, size_t bLength) {
   size_t n = aLength < bLength ? aLength : bLength;
+  const char16_t* upper = upperCaseTable();
   for (size_t i = 0; i < n; i++) {
-    char16_t x = upperCase(a[i]), y = upperCase(b[i]);
+    char16_t x = upper[a[i]], y = upper[b[i]];
     if (x != y) return x < y ? -1 : 1;
   }
   if (aLength != bLength) return aLength < bLength ? -1 : 1;

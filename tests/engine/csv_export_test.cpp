@@ -174,6 +174,33 @@ TEST(CsvExport, GoldenFileByteForByte) {
   EXPECT_EQ(progress.done.load(), 12);
 }
 
+#if !defined(_WIN32)
+TEST(CsvExport, LocalTimesAcrossSummerTimeChanges) {
+  useFixedTimeZone();
+  prepareLocalTime();
+  struct Case {
+    int64_t utc;
+    const char* local;
+  };
+  Case cases[] = {
+      {utcFiletime(2024, 3, 31, 0, 59, 59), "2024/03/31 01:59:59"},
+      {utcFiletime(2024, 3, 31, 1, 0, 0), "2024/03/31 03:00:00"},
+      {utcFiletime(2024, 10, 27, 0, 59, 59), "2024/10/27 02:59:59"},
+      {utcFiletime(2024, 10, 27, 1, 0, 0), "2024/10/27 02:00:00"},
+      {utcFiletime(2024, 10, 27, 23, 0, 0), "2024/10/28 00:00:00"},
+      {utcFiletime(1601, 1, 1, 0, 0, 0) + 36000000000, "1601/01/01 02:00:00"},
+      {utcFiletime(1970, 1, 1, 0, 0, 0) - 10000000, "1970/01/01 00:59:59"},
+  };
+  for (const Case& c : cases) {
+    char16_t text[19];
+    ASSERT_TRUE(localTimeText(c.utc, text)) << c.local;
+    EXPECT_EQ(u8(std::u16string_view(text, 19)), c.local);
+  }
+  char16_t text[19];
+  EXPECT_FALSE(localTimeText(-5, text));
+}
+#endif
+
 TEST(CsvExport, ReplacesALongerExistingFile) {
   if (!useFixedTimeZone()) GTEST_SKIP() << "SKIPPED LOUDLY: the Wine prefix's time zone is not UTC";
   TempDir dir;

@@ -199,6 +199,13 @@ TEST(CsvImport, TimesAreYearFirstLocalTimes) {
 #if !defined(_WIN32)
   EXPECT_EQ(reference, utcFiletime(2024, 3, 5, 13, 7, 9));           // CET
   EXPECT_EQ(parseCsvTime(u"2024/07/05 14:07:09"), utcFiletime(2024, 7, 5, 12, 7, 9));  // CEST
+  // The day summer time starts (02:00 CET becomes 03:00 CEST) and the day it ends.
+  EXPECT_EQ(parseCsvTime(u"2024/03/31 01:59:59"), utcFiletime(2024, 3, 31, 0, 59, 59));
+  EXPECT_EQ(parseCsvTime(u"2024/03/31 03:00:00"), utcFiletime(2024, 3, 31, 1, 0, 0));
+  EXPECT_EQ(parseCsvTime(u"2024/03/31 23:00:00"), utcFiletime(2024, 3, 31, 21, 0, 0));
+  EXPECT_EQ(parseCsvTime(u"2024/10/27 00:30:00"), utcFiletime(2024, 10, 26, 22, 30, 0));
+  EXPECT_EQ(parseCsvTime(u"2024/10/27 03:30:00"), utcFiletime(2024, 10, 27, 2, 30, 0));
+  EXPECT_EQ(parseCsvTime(u"2024/10/28 00:00:00"), utcFiletime(2024, 10, 27, 23, 0, 0));
 #endif
   struct Case {
     const char16_t* text;
