@@ -1,7 +1,73 @@
 #include "app/export_mode.h"
 #include "app/console.h"
+#include "config/policy.h"
+#include "engine/csv.h"
+#include "engine/format.h"
+#include "engine/scan_driver.h"
+#include "engine/scan_path.h"
+#include "platform/platform.h"
+
+namespace {
+struct ExportOptions {
+  std::u16string folder;
+  std::u16string csvPath;
+  bool mft = false;
+};
+
+ExportOptions parseExportOptions(std::span<const std::u16string> args) {
+  ExportOptions options;
+  for (size_t i = 1; i < args.size(); i++) {
+    // The two values stay in the walk: "--export --mft out.csv" takes --mft as
+    // the folder and still turns the fast scan on.
+    if (args[i] == u"--export" && i + 2 < args.size()) {
+      options.folder = args[i + 1];
+      options.csvPath = args[i + 2];
+    }
+    if (args[i] == u"--mft") options.mft = true;
+  }
+  return options;
+}
+}  // namespace
 
 int runExportMode(std::span<const std::u16string> args, const AppState& state) {
-  writeConsoleLine(u"Mossbloom: the headless export (--export) is not available in this build yet.");
-  return 1;
+  ExportOptions options = parseExportOptions(args);
+  if (options.folder.empty() || options.csvPath.empty()) {
+    writeConsole(u"Usage: mossbloom --export <folder or drive> <file.csv> [--mft]\r\n");
+    return 1;
+  }
+  std::u16string folder = normalizeScanPath(options.folder, BareDrive::Root);
+  if (!isPathAllowed(state.policies.allowedPaths, folder)) {
+    writeConsole(u"Managed by your organization: scanning " + folder + u" is not allowed.\r\n");
+    return 2;
+  }
+
+  double scanStart = nowMs();
+  Tree tree;
+  initTree(tree);
+  ScanProgress scanProgress;
+  std::u16string fastScanError;   // the walk takes over silently, as in the window's export
+  uint32_t exitCode = startEngineThread([&] {
+    scanForExport(tree, folder, options.mft, state.policies.disableMftScan != 0, scanProgress, fastScanError);
+  });
+  if (exitCode == kExitOutOfMemory) {
+    releaseTree(tree);
+    writeConsole(u"Not enough memory to scan " + folder + u".\r\n");
+    return 1;
+  }
+
+  double exportStart = nowMs();
+  ScanProgress exportProgress;
+  std::u16string errorText;
+  bool written = exportCsv(tree, options.csvPath, exportProgress, errorText);
+  double exportEnd = nowMs();
+  releaseTree(tree);
+  if (!written) {
+    writeConsole(u"Export failed: " + errorText + u"\r\n");
+    return 1;
+  }
+  int64_t rows = exportProgress.total.load();
+  writeConsole(u"Exported " + formatCount(rows) + (rows == 1 ? u" row to " : u" rows to ") + options.csvPath +
+               u" (scan " + formatDuration(exportStart - scanStart) + u", export " +
+               formatDuration(exportEnd - exportStart) + u")\r\n");
+  return 0;
 }

@@ -1,0 +1,149 @@
+#!/usr/bin/env python3
+"""The benchmark mode: the JSON report (members, order, figures of a real
+folder), option clamping, the console summary, a failing fast scan, and
+--bench winning over --export."""
+import json
+import os
+import re
+import shlex
+import subprocess
+import sys
+import tempfile
+
+BIN = os.environ["MB_BIN"]
+RUN = shlex.split(os.environ.get("MB_RUN", ""))
+WINDOWS = os.environ.get("MB_TARGET") == "win32"
+EOL = "\r\n" if WINDOWS else "\n"
+DURATION = r"(?:\d+(?:\.\d+)? (?:ms|s)|\d+ min \d+ s|\d+ h \d+ min)"
+MEMBERS = ["impl", "runtime", "exe", "exeBytes", "path", "mode", "runs", "items", "files", "dirs",
+           "totalBytes", "leafItems", "treeBytes", "startupMs", "scanMs", "aggMs", "layoutMs",
+           "renderMs", "extMs", "extTypes", "allocBytes"]
+TYPE_MEMBERS = ["types", "matches", "filterMs", "weightsBytes"]
+MEMORY = ["workingSet", "peakWorkingSet", "privateBytes", "peakPrivateBytes", "managedHeap", "liveHeap",
+          "workingSetAfterGc", "privateBytesAfterGc", "error"]
+ARRAYS = ["scanMs", "aggMs", "layoutMs", "renderMs", "extMs"]
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+
+
+def host_path(path):
+    return "Z:" + path.replace("/", "\\") if WINDOWS else path
+
+
+def bench(args, out_path):
+    if os.path.exists(out_path):
+        os.remove(out_path)
+    result = subprocess.run(RUN + [BIN] + args + ["--out", host_path(out_path)], stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL, timeout=600)
+    report = None
+    if os.path.exists(out_path):
+        with open(out_path, "rb") as f:
+            raw = f.read()
+        check(raw.count(b"\n") == 0 and not raw.startswith(b"\xef\xbb\xbf"), f"{args}: not one UTF-8 line")
+        # Duplicate members would hide behind a dict: keep them as pairs.
+        report = json.loads(raw.decode("utf-8"), object_pairs_hook=lambda pairs: pairs)
+    return result.returncode, result.stdout.decode("utf-8"), report
+
+
+def make_fixture(root):
+    """Real figures of the fixture: files, folders below the root, logical bytes, jpg files."""
+    files = {"big.jpg": 40_000_000, "a.txt": 300, "b.JPG": 5000, "sub/c.jpg": 1000, "sub/d.png": 70,
+             "sub/deep/e.jpg": 1000, "sub/deep/f.jpg": 1000, "g": 0}
+    os.makedirs(os.path.join(root, "sub", "deep"))
+    os.makedirs(os.path.join(root, "empty"))
+    for name, size in files.items():
+        with open(os.path.join(root, name), "wb") as f:
+            f.truncate(size)   # sparse: only the logical size matters here
+    jpgs = sum(1 for name in files if name.lower().endswith(".jpg"))
+    return len(files), 3, sum(files.values()), jpgs
+
+
+def members_in_order(report, with_types):
+    expected = MEMBERS + (TYPE_MEMBERS if with_types else []) + MEMORY
+    return [name for name, _ in report] == expected
+
+
+def main():
+    with tempfile.TemporaryDirectory() as work:
+        tree = os.path.join(work, "tree")
+        files, dirs, total, jpgs = make_fixture(tree)
+        out = os.path.join(work, "r.json")
+
+        code, summary, pairs = bench(["--bench", host_path(tree), "--runs", "2", "--width", "3", "--types", "jpg"], out)
+        check(code == 0, f"bench exited {code}: {summary!r}")
+        if pairs is None:
+            failures.append("no JSON report written")
+        else:
+            check(members_in_order(pairs, True), f"members out of order: {[n for n, _ in pairs]}")
+            r = dict(pairs)
+            check(r["impl"] == "mossbloom-cpp" and r["runtime"] == "native", f"impl/runtime: {r['impl']}, {r['runtime']}")
+            exe = "mossbloom.exe" if WINDOWS else os.path.basename(BIN)
+            check(r["exe"] == exe and r["exeBytes"] == os.path.getsize(BIN), f"exe {r['exe']} {r['exeBytes']}")
+            check(r["path"] == host_path(tree) and r["mode"] == "walk", f"path/mode: {r['path']} {r['mode']}")
+            check(r["runs"] == 2, f"runs {r['runs']}")
+            for name in ARRAYS + ["filterMs"]:
+                check(len(r[name]) == 2 and all(v >= 0 for v in r[name]), f"{name}: {r[name]}")
+            check((r["files"], r["dirs"], r["totalBytes"]) == (files, dirs, total),
+                  f"files/dirs/totalBytes {r['files']}/{r['dirs']}/{r['totalBytes']}, expected {files}/{dirs}/{total}")
+            check(r["items"] == files + dirs, f"items {r['items']}")
+            check(r["types"] == "jpg" and r["matches"] == jpgs, f"types {r['types']} matches {r['matches']}, expected {jpgs}")
+            # Extensions: jpg, txt, png and the no-extension bucket.
+            check(r["extTypes"] == 4, f"extTypes {r['extTypes']}")
+            check(r["weightsBytes"] >= 4 * (files + dirs + 1), f"weightsBytes {r['weightsBytes']}")
+            check(r["treeBytes"] > 0 and r["allocBytes"] >= 0 and r["startupMs"] >= 0, "treeBytes/allocBytes/startupMs")
+            check(r["managedHeap"] == -1 and r["liveHeap"] == -1 and r["error"] == "", "fixed members")
+            check(r["peakWorkingSet"] >= r["workingSet"] > 0, f"working sets {r['workingSet']} {r['peakWorkingSet']}")
+            # Width 3 is clamped to 16: the tiny jpg files vanish in a 16-pixel-wide map, the
+            # big one stays; a large map shows every jpg.
+            narrow = r["leafItems"]
+            _, _, at16 = bench(["--bench", host_path(tree), "--runs", "1", "--width", "16", "--types", "jpg"], out)
+            _, _, wide = bench(["--bench", host_path(tree), "--runs", "1", "--width", "2000", "--height", "2000",
+                                "--types", "jpg"], out)
+            at16, wide = dict(at16 or []), dict(wide or [])
+            check(1 <= narrow < jpgs and narrow == at16.get("leafItems"),
+                  f"leafItems at width 3: {narrow}, at 16: {at16.get('leafItems')}")
+            check(wide.get("leafItems") == jpgs, f"leafItems at 2000 x 2000: {wide.get('leafItems')}")
+
+        lines = summary.split(EOL)
+        check(lines[0] == f"Mossbloom (C++) bench: {host_path(tree)} (walk)", f"summary head {lines[0]!r}")
+        for n in (1, 2):
+            check(re.fullmatch(f"  run {n}: scan {DURATION}, aggregate {DURATION}, layout {DURATION}, render {DURATION}",
+                               lines[n]) is not None, f"summary run line {lines[n]!r}")
+        check(re.fullmatch(rf"  items {files + dirs}, tree \d+(\.\d+)? [kMG]?i?B, peak WS \d+(\.\d+)? [kMG]?i?B, startup {DURATION}",
+                           lines[3]) is not None, f"summary totals {lines[3]!r}")
+        check(lines[4:] == [""], f"summary tail {lines[4:]!r}")
+
+        # Run counts are clamped to 1..100; without types there are no type members.
+        tiny = os.path.join(work, "tiny")
+        os.makedirs(tiny)
+        for runs, expected in (("0", 1), ("-4", 1), ("abc", 1), ("500", 100)):
+            code, _, pairs = bench(["--bench", host_path(tiny), "--runs", runs, "--width", "16", "--height", "16"], out)
+            r = dict(pairs or [])
+            check(code == 0 and r.get("runs") == expected and len(r.get("scanMs", [])) == expected,
+                  f"--runs {runs}: exit {code}, runs {r.get('runs')}, expected {expected}")
+            check(pairs is not None and members_in_order(pairs, False), f"--runs {runs}: members {pairs and [n for n, _ in pairs]}")
+
+        # A fast scan of something that is no NTFS volume: no runs, the error, exit 1.
+        code, summary, pairs = bench(["--bench", host_path(tiny), "--mft", "--runs", "3"], out)
+        r = dict(pairs or [])
+        check(code == 1, f"--mft on a plain folder exited {code}")
+        check(r.get("runs") == 0 and r.get("scanMs") == [] and r.get("mode") == "mft" and r.get("error"),
+              f"--mft report: runs {r.get('runs')}, error {r.get('error')!r}")
+        check(summary.startswith(f"Mossbloom (C++) bench: {host_path(tiny)} (MFT){EOL}  error: {r.get('error')}{EOL}  items 0,"),
+              f"--mft summary {summary!r}")
+
+        # --bench wins over --export: the report is written, the CSV is not.
+        csv_path = os.path.join(work, "not.csv")
+        code, _, pairs = bench(["--export", host_path(tiny), host_path(csv_path), "--bench", host_path(tiny), "--runs", "1"], out)
+        check(code == 0 and pairs is not None and not os.path.exists(csv_path), f"--bench with --export: exit {code}")
+    for failure in failures:
+        print("FAIL:", failure)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
