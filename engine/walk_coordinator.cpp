@@ -87,6 +87,7 @@ void runCoordinator(WalkState& state, Tree& tree, std::vector<int32_t>& queue,
   size_t r = 0;          // queue position of the next folder to take over
   int64_t i = 0;         // absolute number of the next folder to hand out
   std::u16string fullPath;
+  progress.done.store(nodeCounter, std::memory_order_relaxed);
   while (r < queue.size()) {
     while (i - base < static_cast<int64_t>(queue.size()) && i - (base + static_cast<int64_t>(r)) < state.ringSize) {
       WalkSlot& slot = state.slots[i % state.ringSize];
