@@ -1,7 +1,7 @@
 #include "app/start_options.h"
 #include "config/start_settings.h"
 #include "engine/scan_path.h"
-#include "engine/text_case.h"
+#include "engine/short_text.h"
 
 namespace {
 constexpr std::u16string_view kOptionTable[] = {
@@ -37,20 +37,6 @@ bool isKnownOption(std::u16string_view argument) {
   for (std::u16string_view name : kOptionTable)
     if (argument == name) return true;
   return false;
-}
-
-int32_t leadingDecimal(std::u16string_view text) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) i++;
-  bool negative = false;
-  if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) negative = text[i++] == u'-';
-  int64_t value = 0;
-  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; i++) {
-    value = value * 10 + (text[i] - u'0');
-    if (value > 0x80000000LL) value = 0x80000000LL;
-  }
-  if (negative) value = -value;
-  return static_cast<int32_t>(value > INT32_MAX ? INT32_MAX : value);
 }
 
 StartOptions applyStartOptions(std::span<const std::u16string> args, AppState& state) {

@@ -45,6 +45,3 @@ struct ParsedStart {
 };
 // Both passes in their order, for callers that need no step in between.
 ParsedStart parseStartOptions(std::span<const std::u16string> args, AppState& state);
-
-// The number at the start of a text as _wtoi reads it (blanks, sign, digits), clamped to 32 bits.
-int32_t leadingDecimal(std::u16string_view text);

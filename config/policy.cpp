@@ -1,15 +1,8 @@
 #include "config/policy.h"
 #include "engine/scan_path.h"
-#include "engine/text_case.h"
+#include "engine/short_text.h"
 
 namespace {
-std::u16string_view trimBlanks(std::u16string_view text) {
-  auto blank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 void readFlag(std::u16string_view key, std::u16string_view name, uint8_t& value, uint8_t& source) {
   RawPolicyValue raw = readRawPolicy(key, name, PolicyType::Dword);
   if (!raw.source) return;

@@ -1,17 +1,10 @@
 #include "config/settings.h"
 #include "engine/scan_path.h"
-#include "engine/text_case.h"
+#include "engine/short_text.h"
 
 namespace {
 constexpr uint32_t kTextUnits = 512;
 constexpr uint32_t kFlagUnits = 16;
-
-std::u16string_view trimBlanks(std::u16string_view text) {
-  auto blank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 // A cut at the buffer's end must not leave half of a surrogate pair behind.
 void dropCutSurrogate(std::u16string& text, uint32_t bufferUnits) {

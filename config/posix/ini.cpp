@@ -1,7 +1,7 @@
 // A small ini reader and writer with the semantics of the Windows profile
 // functions, so a settings file means the same on both systems.
 #include "config/settings.h"
-#include "engine/text_case.h"
+#include "engine/short_text.h"
 #include "engine/utf.h"
 #include <cerrno>
 #include <cstdio>
@@ -12,13 +12,6 @@
 #include <vector>
 
 namespace {
-bool blank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
-
-std::u16string_view trimmed(std::u16string_view text) {
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 std::u16string decodeFile(const std::string& bytes) {
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
@@ -57,21 +50,21 @@ std::vector<std::u16string> loadLines(std::u16string_view file) {
 
 // The section a line opens, or nothing for a line that opens none.
 bool sectionOf(std::u16string_view line, std::u16string_view& name) {
-  line = trimmed(line);
+  line = trimBlanks(line);
   if (line.empty() || line.front() != u'[') return false;
   size_t close = line.find(u']');
-  name = trimmed(line.substr(1, close == std::u16string_view::npos ? std::u16string_view::npos : close - 1));
+  name = trimBlanks(line.substr(1, close == std::u16string_view::npos ? std::u16string_view::npos : close - 1));
   return true;
 }
 
 // Splits a `key=value` line; comments and lines without `=` are not entries.
 bool entryOf(std::u16string_view line, std::u16string_view& key, std::u16string_view& value) {
-  std::u16string_view text = trimmed(line);
+  std::u16string_view text = trimBlanks(line);
   if (text.empty() || text.front() == u';') return false;
   size_t equals = text.find(u'=');
   if (equals == std::u16string_view::npos) return false;
-  key = trimmed(text.substr(0, equals));
-  value = trimmed(text.substr(equals + 1));
+  key = trimBlanks(text.substr(0, equals));
+  value = trimBlanks(text.substr(equals + 1));
   if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
     value = value.substr(1, value.size() - 2);
   return true;
@@ -132,18 +125,7 @@ int32_t readIniInt(std::u16string_view file, std::u16string_view section, std::u
   std::vector<std::u16string> lines = loadLines(file);
   std::u16string_view value;
   if (findEntry(lines, section, key, &value) < 0) return 0;
-  size_t i = 0;
-  while (i < value.size() && blank(value[i])) i++;
-  bool negative = false;
-  if (i < value.size() && (value[i] == u'-' || value[i] == u'+')) negative = value[i++] == u'-';
-  int64_t number = 0;
-  for (; i < value.size() && value[i] >= u'0' && value[i] <= u'9'; i++) {
-    number = number * 10 + (value[i] - u'0');
-    if (number > 0x80000000LL) number = 0x80000000LL;
-  }
-  if (negative) number = -number;
-  if (number > INT32_MAX) number = INT32_MAX;
-  return static_cast<int32_t>(number);
+  return leadingDecimal(value);
 }
 
 bool writeIniText(std::u16string_view file, std::u16string_view section, std::u16string_view key,
@@ -162,14 +144,14 @@ bool writeIniText(std::u16string_view file, std::u16string_view section, std::u1
     if (sectionOf(lines[i], name)) {
       if (sectionLine >= 0) break;
       if (equalIgnoringCase(name, section)) sectionLine = last = static_cast<long>(i);
-    } else if (sectionLine >= 0 && !trimmed(lines[i]).empty()) {
+    } else if (sectionLine >= 0 && !trimBlanks(lines[i]).empty()) {
       last = static_cast<long>(i);
     }
   }
   if (sectionLine >= 0) {
     lines.insert(lines.begin() + last + 1, entry);
   } else {
-    while (!lines.empty() && trimmed(lines.back()).empty()) lines.pop_back();
+    while (!lines.empty() && trimBlanks(lines.back()).empty()) lines.pop_back();
     if (!lines.empty()) lines.push_back(u"");
     lines.push_back(u"[" + std::u16string(section) + u"]");
     lines.push_back(entry);

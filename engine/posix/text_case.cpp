@@ -1,4 +1,4 @@
-#include "engine/text_case.h"
+#include "engine/short_text.h"
 #include "engine/scan_path.h"
 
 bool equalIgnoringCase(std::u16string_view a, std::u16string_view b) {

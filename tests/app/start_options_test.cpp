@@ -210,10 +210,3 @@ TEST_F(StartGrammar, HostileArgumentsNeverCrash) {
   ParsedStart surrogate = parseStartOptions(std::vector<std::u16string>{u"mossbloom", u"-\xD800"}, state);
   EXPECT_EQ(surrogate.error, u"Unknown option -\xD800: give the folder or drive to scan on its own.");
 }
-
-TEST(StartNumbers, ReadLikeWtoi) {
-  const std::pair<std::u16string_view, int32_t> cases[] = {
-      {u"123", 123}, {u"  42abc", 42}, {u"-7", -7}, {u"+8", 8}, {u"", 0}, {u"x1", 0},
-      {u"99999999999", INT32_MAX}, {u"-99999999999", INT32_MIN}};
-  for (auto [text, value] : cases) EXPECT_EQ(leadingDecimal(text), value) << utf8FromUtf16(text);
-}
