@@ -56,6 +56,11 @@ uint64_t mftOnDiskSum(const Tree& tree, int32_t node) { return onDiskSumOf(tree.
 void prepareMftRecords(MftRecords& records, Tree& tree, int64_t count, int64_t clusterBytes) {
   records.tree = &tree;
   records.count = count;
+  // Node numbers are record numbers from here on: nothing may stay from before.
+  tree.largeSizes.clear();
+  tree.onDiskExceptions.clear();
+  tree.timeExceptions.clear();
+  tree.attributeExceptions.clear();
   records.linkCounts.assign(size_t(count), 0);
   records.streamCounts.assign(size_t(count), 0);
   reserveTree(tree);
