@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   wine64 wine xvfb xauth libgl1-mesa-dri fonts-dejavu-core
   ntfs-3g attr imagemagick zlib1g-dev
+  hyperfine gdu
   clang-14 libclang-rt-14-dev libfuzzer-14-dev
 )
 
