@@ -117,6 +117,30 @@ void Export(benchmark::State& state) {
 }
 BENCHMARK(Export)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The floor under the import: building the same tree with addNode and finalizing it.
+void BuildTreeOnly(benchmark::State& state) {
+  for (auto _ : state) {
+    Tree tree;
+    initTree(tree);
+    std::u16string name = u"some file name.txt";
+    tree.rootIndex = addNode(tree, kNoNode, u"/bench", 6, 0, 0, true);
+    int32_t folder = tree.rootIndex;
+    for (int i = 0; i < kTopFolders * kSubFolders * (kFilesPerFolder + 1); i++) {
+      if (i % (kFilesPerFolder + 1) == 0) {
+        name = u"Sub folder " + utf16FromUtf8(std::to_string(i));
+        folder = addNode(tree, tree.rootIndex, name.data(), name.size(), 0, 0, true);
+        continue;
+      }
+      name = u"file" + utf16FromUtf8(std::to_string(i % 1000)) + u".txt";
+      int32_t n = addNode(tree, folder, name.data(), name.size(), i, (i + 4095) / 4096 * 4096, false);
+      setTimeAndAttributes(tree, n, kUnixEpochFiletime + int64_t{1500000000} * 10000000, 0x20);
+    }
+    finalizeTree(tree);
+    releaseTree(tree);
+  }
+}
+BENCHMARK(BuildTreeOnly)->Unit(benchmark::kMillisecond);
+
 void Import(benchmark::State& state) {
   Tree& source = syntheticTree();
   std::u16string path = utf16FromUtf8(benchFile());
