@@ -2,6 +2,7 @@
 // per second and the memory each adds on top of the tree (sampled while it runs).
 //
 //   bench_csv --benchmark_min_time=1 [--benchmark_filter=Export]
+//   MB_BENCH_CSV=/tmp/export.csv bench_csv && python3 bench/peers/csv_peers.py /tmp/export.csv
 #include "engine/csv.h"
 #include "engine/tree.h"
 #include "engine/utf.h"
@@ -9,6 +10,7 @@
 #include <atomic>
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <string>
@@ -22,7 +24,11 @@ constexpr int kTopFolders = 100;
 constexpr int kSubFolders = 50;
 constexpr int kFilesPerFolder = 100;   // 500 000 files, 5 100 folders
 
-std::string benchFile() { return "/tmp/mossbloom-bench-" + std::to_string(getpid()) + ".csv"; }
+// MB_BENCH_CSV names a file to keep for the peers script (bench/peers/csv_peers.py).
+std::string benchFile() {
+  const char* keep = getenv("MB_BENCH_CSV");
+  return keep ? keep : "/tmp/mossbloom-bench-" + std::to_string(getpid()) + ".csv";
+}
 
 Tree& syntheticTree() {
   static Tree tree;
@@ -179,6 +185,6 @@ BENCHMARK(Import)->Unit(benchmark::kMillisecond)->UseRealTime();
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
-  std::remove(benchFile().c_str());
+  if (!getenv("MB_BENCH_CSV")) std::remove(benchFile().c_str());
   return 0;
 }
