@@ -2,6 +2,7 @@
 // per second and the memory each adds on top of the tree (sampled while it runs).
 //
 //   bench_csv --benchmark_min_time=1 [--benchmark_filter=Export]
+//   MB_BENCH_CSV=/tmp/export.csv bench_csv && python3 bench/peers/csv_peers.py /tmp/export.csv
 #include "engine/csv.h"
 #include "engine/tree.h"
 #include "engine/utf.h"
@@ -9,6 +10,7 @@
 #include <atomic>
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <string>
@@ -22,7 +24,11 @@ constexpr int kTopFolders = 100;
 constexpr int kSubFolders = 50;
 constexpr int kFilesPerFolder = 100;   // 500 000 files, 5 100 folders
 
-std::string benchFile() { return "/tmp/mossbloom-bench-" + std::to_string(getpid()) + ".csv"; }
+// MB_BENCH_CSV names a file to keep for the peers script (bench/peers/csv_peers.py).
+std::string benchFile() {
+  const char* keep = getenv("MB_BENCH_CSV");
+  return keep ? keep : "/tmp/mossbloom-bench-" + std::to_string(getpid()) + ".csv";
+}
 
 Tree& syntheticTree() {
   static Tree tree;
@@ -117,6 +123,30 @@ void Export(benchmark::State& state) {
 }
 BENCHMARK(Export)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The floor under the import: building the same tree with addNode and finalizing it.
+void BuildTreeOnly(benchmark::State& state) {
+  for (auto _ : state) {
+    Tree tree;
+    initTree(tree);
+    std::u16string name = u"some file name.txt";
+    tree.rootIndex = addNode(tree, kNoNode, u"/bench", 6, 0, 0, true);
+    int32_t folder = tree.rootIndex;
+    for (int i = 0; i < kTopFolders * kSubFolders * (kFilesPerFolder + 1); i++) {
+      if (i % (kFilesPerFolder + 1) == 0) {
+        name = u"Sub folder " + utf16FromUtf8(std::to_string(i));
+        folder = addNode(tree, tree.rootIndex, name.data(), name.size(), 0, 0, true);
+        continue;
+      }
+      name = u"file" + utf16FromUtf8(std::to_string(i % 1000)) + u".txt";
+      int32_t n = addNode(tree, folder, name.data(), name.size(), i, (i + 4095) / 4096 * 4096, false);
+      setTimeAndAttributes(tree, n, kUnixEpochFiletime + int64_t{1500000000} * 10000000, 0x20);
+    }
+    finalizeTree(tree);
+    releaseTree(tree);
+  }
+}
+BENCHMARK(BuildTreeOnly)->Unit(benchmark::kMillisecond);
+
 void Import(benchmark::State& state) {
   Tree& source = syntheticTree();
   std::u16string path = utf16FromUtf8(benchFile());
@@ -155,6 +185,6 @@ BENCHMARK(Import)->Unit(benchmark::kMillisecond)->UseRealTime();
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
-  std::remove(benchFile().c_str());
+  if (!getenv("MB_BENCH_CSV")) std::remove(benchFile().c_str());
   return 0;
 }

@@ -267,15 +267,20 @@ bool systemOffset(int64_t seconds, int64_t& offset) {
   return true;
 }
 
-const DayOffsets* dayOffsets(int64_t seconds) {
+ZoneCache& currentZoneCache() {
   if (!tZoneCache) tZoneCache = std::make_unique<ZoneCache>();
   ZoneCache& cache = *tZoneCache;
-  uint32_t generation = gZoneGeneration.load(std::memory_order_acquire);
+  uint32_t generation = gZoneGeneration.load(std::memory_order_relaxed);
   if (cache.generation != generation) {
     for (auto& d : cache.days) d.day = INT64_MIN;
     for (auto& d : cache.localDays) d.day = INT64_MIN;
     cache.generation = generation;
   }
+  return cache;
+}
+
+const DayOffsets* dayOffsets(int64_t seconds) {
+  ZoneCache& cache = currentZoneCache();
   int64_t day = floorDiv(seconds, 86400);
   DayOffsets& entry = cache.days[static_cast<uint64_t>(day) % kCacheSlots];
   if (entry.day == day) return &entry;
@@ -306,8 +311,7 @@ bool utcOffsetAt(int64_t seconds, int64_t& offset) {
 // The UTC days around a local day (offsets stay within a day) all have one offset.
 const LocalDay& localDay(int64_t local) {
   int64_t day = floorDiv(local, 86400);
-  dayOffsets(local);   // makes sure the cache is current
-  LocalDay& entry = tZoneCache->localDays[static_cast<uint64_t>(day) % kCacheSlots];
+  LocalDay& entry = currentZoneCache().localDays[static_cast<uint64_t>(day) % kCacheSlots];
   if (entry.day == day) return entry;
   LocalDay fresh;
   fresh.day = day;

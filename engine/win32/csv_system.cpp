@@ -166,6 +166,13 @@ void unmapCsvFile(CsvMappedFile& file) {
 namespace {
 thread_local DYNAMIC_TIME_ZONE_INFORMATION tZone;
 thread_local bool tZoneKnown = false;
+
+// Wine (8.0) exports the ...Ex time-zone conversions as stubs that abort when called;
+// there the classic calls with the current zone do the same job.
+bool lacksExZoneCalls() {
+  static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
 }  // namespace
 
 void prepareLocalTime() {
@@ -179,7 +186,9 @@ bool localTimeText(int64_t filetime, char16_t* out) {
   ft.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(filetime) >> 32);
   SYSTEMTIME utc, local;
   if (!FileTimeToSystemTime(&ft, &utc)) return false;
-  if (!SystemTimeToTzSpecificLocalTimeEx(tZoneKnown ? &tZone : nullptr, &utc, &local)) return false;
+  BOOL converted = lacksExZoneCalls() ? SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)
+                                      : SystemTimeToTzSpecificLocalTimeEx(tZoneKnown ? &tZone : nullptr, &utc, &local);
+  if (!converted) return false;
   wchar_t date[16], time[16];
   int dateLength = GetDateFormatEx(L"", 0, &local, L"yyyy'/'MM'/'dd", date, 16, nullptr);
   int timeLength = GetTimeFormatEx(L"", 0, &local, L"HH':'mm':'ss", time, 16);
@@ -201,7 +210,9 @@ int64_t filetimeFromLocal(int year, int month, int day, int hour, int minute, in
   local.wSecond = static_cast<WORD>(second);
   SYSTEMTIME utc;
   FILETIME ft;
-  if (!TzSpecificLocalTimeToSystemTimeEx(nullptr, &local, &utc)) return 0;
+  BOOL converted = lacksExZoneCalls() ? TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc)
+                                      : TzSpecificLocalTimeToSystemTimeEx(nullptr, &local, &utc);
+  if (!converted) return 0;
   if (!SystemTimeToFileTime(&utc, &ft)) return 0;
   return static_cast<int64_t>((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
 }

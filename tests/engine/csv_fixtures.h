@@ -50,9 +50,16 @@ inline bool fileExists(const std::string& path) {
 // prefix's zone cannot be changed from inside, so the tests need it to be UTC.
 inline bool useFixedTimeZone() {
 #if defined(_WIN32)
-  DYNAMIC_TIME_ZONE_INFORMATION zone;
-  DWORD id = GetDynamicTimeZoneInformation(&zone);
-  return id != TIME_ZONE_ID_INVALID && zone.Bias == 0 && zone.DaylightBias == 0 && zone.DaylightDate.wMonth == 0;
+  // The zone counts as UTC when a winter and a summer time come back unchanged.
+  for (WORD month : {WORD{1}, WORD{7}}) {
+    SYSTEMTIME utc = {}, local = {};
+    utc.wYear = 2024;
+    utc.wMonth = month;
+    utc.wDay = 15;
+    utc.wHour = 12;
+    if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local) || local.wHour != 12 || local.wDay != 15) return false;
+  }
+  return true;
 #else
   setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
   tzset();
