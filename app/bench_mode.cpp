@@ -53,6 +53,12 @@ constexpr std::u16string_view kDefaultPath = u"C:\\";
 constexpr std::u16string_view kDefaultPath = u"/";
 #endif
 
+// `--bench --runs 1` means the default path with one run, not a folder named "--runs".
+bool isBenchOption(std::u16string_view a) {
+  return a == u"--runs" || a == u"--width" || a == u"--height" || a == u"--types" || a == u"--out" ||
+         a == u"--mft";
+}
+
 BenchOptions parseBenchOptions(std::span<const std::u16string> args) {
   BenchOptions options;
   for (size_t i = 1; i < args.size(); i++) {
@@ -63,7 +69,7 @@ BenchOptions parseBenchOptions(std::span<const std::u16string> args) {
     } else if (!hasValue) {
       continue;
     } else if (a == u"--bench") {
-      options.path = args[++i];
+      if (!isBenchOption(args[i + 1])) options.path = args[++i];
     } else if (a == u"--types") {
       options.types = args[++i];
       options.hasTypes = true;

@@ -143,6 +143,14 @@ def main():
         check(summary.startswith(f"Mossbloom (C++) bench: {host_path(tiny)} (MFT){EOL}  error: {r.get('error')}{EOL}  items 0,"),
               f"--mft summary {summary!r}")
 
+        # Without a path the benchmark takes C:\ (the Wine prefix's small drive here), and
+        # an option right after --bench is an option, not the path.
+        if WINDOWS:
+            code, _, pairs = bench(["--bench", "--runs", "1", "--width", "16", "--height", "16"], out)
+            r = dict(pairs or [])
+            check(code == 0 and r.get("path") == "C:\\" and r.get("runs") == 1 and r.get("files", 0) > 0,
+                  f"--bench without a path: exit {code}, path {r.get('path')!r}, runs {r.get('runs')}")
+
         # --bench wins over --export: the report is written, the CSV is not.
         csv_path = os.path.join(work, "not.csv")
         code, _, pairs = bench(["--export", host_path(tiny), host_path(csv_path), "--bench", host_path(tiny), "--runs", "1"], out)
