@@ -168,7 +168,7 @@ void finalizeTree(Tree& tree) {
   releaseNameSet(tree.names);
   tree.fileCount = 0;
   tree.folderCount = 0;
-  if (tree.rootIndex < 0 || tree.nodeCount == 0) return;
+  if (tree.rootIndex < 0 || tree.rootIndex >= tree.nodeCount) return;
   markAndSum(tree);
 
   TreeNode* nodes = tree.nodes();

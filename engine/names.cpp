@@ -138,6 +138,20 @@ void releaseNameSet(NameInternSet& set) {
   set.count = 0;
 }
 
+void prefetchName(const Tree& tree, const char16_t* name, size_t length) {
+  const NameInternSet& set = tree.names;
+  if (set.capacity == 0 || length == 0) return;
+  if (length > kMaxNameLength) length = kMaxNameLength;
+  char16_t all = 0;
+  uint32_t hash = kNarrowBasis;
+  for (size_t i = 0; i < length; i++) {
+    all |= name[i];
+    hash = (hash ^ name[i]) * kFnvPrime;
+  }
+  if (all >= 256) hash = hashUnits(name, length, kWideBasis);
+  __builtin_prefetch(set.arena.base + (hash & (set.capacity - 1)) * sizeof(InternEntry));
+}
+
 StoredName internName(Tree& tree, const char16_t* name, size_t length) {
   if (length == 0) return {0, false};
   NameInternSet& set = tree.names;

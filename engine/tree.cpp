@@ -64,7 +64,7 @@ int32_t addNode(Tree& tree, int32_t parent, const char16_t* name, size_t length,
   n.size = 0;
   n.nameLength = length;
   n.flags = (isFolder ? kNodeFolder : 0) | (stored.wide ? kNodeWideName : 0);
-  n.parent = parent;
+  n.parent = parent >= 0 ? parent : kNoNode;
   n.firstChild = kNoNode;
   n.nextSibling = kNoNode;
   n.nameOffset = stored.offset;

@@ -236,7 +236,8 @@ TEST(TreeNames, InternSetGrowsAndIsRebuiltAfterFinalize) {
   // Enough distinct names to double the set twice (65536 * 3/4 = 49152).
   std::vector<uint32_t> offsets;
   for (int i = 0; i < 120000; i++) {
-    std::u16string name = u"n" + std::u16string(1, char16_t(u'a' + i % 26));
+    std::u16string name = u"n";
+    name.push_back(char16_t(u'a' + i % 26));
     for (int v = i; v; v /= 10) name.push_back(char16_t(u'0' + v % 10));
     offsets.push_back(t.tree.node(t.add(root, name)).nameOffset);
   }
