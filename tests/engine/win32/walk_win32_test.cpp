@@ -30,6 +30,11 @@ int32_t rejectExtendedClass(std::u16string_view, ListingStep step, int call) {
   return step == ListingStep::Read && call == 0 ? ERROR_INVALID_PARAMETER : 0;
 }
 
+bool underWine() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
 struct Listing {
   int32_t error = 0;
   bool extendedAfter = false;
@@ -74,7 +79,8 @@ TEST(WalkWindows, FallbackToTheBothClassLosesAndDoublesNothing) {
     Listing listing = listOnce(dir.path + "/big", c.startExtended, c.hook);
     EXPECT_EQ(listing.error, 0) << c.what;
     EXPECT_EQ(listing.names, expected) << c.what;
-    if (c.hook) {
+    // Wine rejects the extended class by itself, so there every case runs the fallback.
+    if (c.hook || (c.startExtended && underWine())) {
       EXPECT_FALSE(listing.extendedAfter) << c.what;
     }
   }
