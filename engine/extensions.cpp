@@ -111,8 +111,8 @@ void siftDown(std::vector<int32_t>& heap, const std::vector<ExtensionEntry>& ent
   while (true) {
     size_t child = 2 * root + 1;
     if (child >= count) return;
-    if (child + 1 < count && later(heap[child], heap[child + 1])) child++;
-    if (!later(heap[root], heap[child])) return;
+    if (child + 1 < count && later(heap[child + 1], heap[child])) child++;
+    if (!later(heap[child], heap[root])) return;
     std::swap(heap[root], heap[child]);
     root = child;
   }

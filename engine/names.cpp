@@ -77,8 +77,14 @@ void growSet(const Tree& tree, NameInternSet& set) {
   arenaEnsure(set.arena, capacity * sizeof(InternEntry));
   memset(set.arena.base, 0, capacity * sizeof(InternEntry));
   set.capacity = capacity;
-  for (const InternEntry& e : old)
+  // The names sit all over the pool: fetch a few entries ahead.
+  constexpr size_t kAhead = 8;
+  for (size_t k = 0; k < old.size(); k++) {
+    if (k + kAhead < old.size() && (old[k + kAhead].flags & kEntryUsed))
+      __builtin_prefetch(tree.namePool.base + old[k + kAhead].offset);
+    const InternEntry& e = old[k];
     if (e.flags & kEntryUsed) placeEntry(set, e, entryHash(tree, e));
+  }
 }
 
 void afterInsert(const Tree& tree, NameInternSet& set) {
@@ -132,14 +138,33 @@ void releaseNameSet(NameInternSet& set) {
   set.count = 0;
 }
 
+void prefetchName(const Tree& tree, const char16_t* name, size_t length) {
+  const NameInternSet& set = tree.names;
+  if (set.capacity == 0 || length == 0) return;
+  if (length > kMaxNameLength) length = kMaxNameLength;
+  char16_t all = 0;
+  uint32_t hash = kNarrowBasis;
+  for (size_t i = 0; i < length; i++) {
+    all |= name[i];
+    hash = (hash ^ name[i]) * kFnvPrime;
+  }
+  if (all >= 256) hash = hashUnits(name, length, kWideBasis);
+  __builtin_prefetch(set.arena.base + (hash & (set.capacity - 1)) * sizeof(InternEntry));
+}
+
 StoredName internName(Tree& tree, const char16_t* name, size_t length) {
   if (length == 0) return {0, false};
   NameInternSet& set = tree.names;
   if (set.capacity == 0) buildSet(tree);
+  // One pass for the common one-byte form; a wide name is hashed again with its basis.
   char16_t all = 0;
-  for (size_t i = 0; i < length; i++) all |= name[i];
+  uint32_t hash = kNarrowBasis;
+  for (size_t i = 0; i < length; i++) {
+    all |= name[i];
+    hash = (hash ^ name[i]) * kFnvPrime;
+  }
   bool wide = all >= 256;
-  uint32_t hash = hashUnits(name, length, wide ? kWideBasis : kNarrowBasis);
+  if (wide) hash = hashUnits(name, length, kWideBasis);
   uint64_t slot = probe(tree, set, hash, name, length, wide);
   InternEntry& e = entries(set)[slot];
   if (e.flags & kEntryUsed) return {e.offset, wide};

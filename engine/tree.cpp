@@ -16,8 +16,9 @@ void reserveArrays(Tree& tree) {
   arenaReserve(tree.attributeArena, treeReservation(kAttributeArenaReserve));
 }
 
-uint64_t roundUpToCluster(int64_t size, int64_t cluster) {
+inline uint64_t roundUpToCluster(int64_t size, int64_t cluster) {
   uint64_t s = static_cast<uint64_t>(size), c = static_cast<uint64_t>(cluster > 0 ? cluster : 1);
+  if ((c & (c - 1)) == 0) return (s + c - 1) & ~(c - 1);   // every real cluster size: no division
   return s + c - 1 - ((s + c - 1) % c);
 }
 
@@ -71,8 +72,20 @@ int32_t addNode(Tree& tree, int32_t parent, const char16_t* name, size_t length,
   tree.attributeIndexes()[i] = 0;
   tree.nodeCount = static_cast<int64_t>(count);
 
-  setSize(tree, i, size);
-  if (!isFolder) setOnDisk(tree, i, onDisk);
+  // What setSize and setOnDisk do, without their clean-up of earlier values.
+  if (size > kMaxNodeSize || size < kMinNodeSize) {
+    setSize(tree, i, size);
+  } else {
+    n.size = size;
+  }
+  if (!isFolder) {
+    if (onDisk == 0) {
+      n.flags |= kNodeOnDiskZero;
+    } else if (static_cast<uint64_t>(onDisk) != roundUpToCluster(size, tree.clusterSize)) {
+      n.flags |= kNodeOnDiskListed;
+      putSideEntry(tree.onDiskExceptions, NodeOnDisk{i, static_cast<uint64_t>(onDisk)});
+    }
+  }
   if (parent >= 0) {
     TreeNode& p = tree.nodes()[parent];
     n.nextSibling = p.firstChild;

@@ -141,6 +141,10 @@ void releaseTree(Tree& tree);
 // 255 units and interned; a parent >= 0 gets the node at the head of its child list.
 int32_t addNode(Tree& tree, int32_t parent, const char16_t* name, size_t length,
                 int64_t size, int64_t onDisk, bool isFolder);
+// A hint for builders that know their next names (a listing, a batch of records):
+// starts fetching the intern slot of a name that addNode will be given soon, so
+// the memory waits of several names overlap. Calling it or not changes no result.
+void prefetchName(const Tree& tree, const char16_t* name, size_t length);
 void setSize(Tree& tree, int32_t node, int64_t bytes);
 void setOnDisk(Tree& tree, int32_t node, int64_t bytes);
 void setTimeAndAttributes(Tree& tree, int32_t node, int64_t filetime, uint32_t attributes);

@@ -6,6 +6,7 @@
 #pragma once
 #include <cstdint>
 #include <cstddef>
+#include <memory>
 #include <type_traits>
 
 // --- Virtual memory ---------------------------------------------------------
@@ -49,10 +50,9 @@ Thread startClosureThread(uint64_t stackBytes, Closure&& closure) {
   using Stored = std::remove_reference_t<Closure>;
   auto* heap = new Stored(static_cast<Closure&&>(closure));
   Thread thread = startThread([](void* p) -> uint32_t {
-    auto* c = static_cast<Stored*>(p);
-    uint32_t code = (*c)();
-    delete c;
-    return code;
+    // Natively exitThread unwinds and still frees the closure.
+    std::unique_ptr<Stored> c(static_cast<Stored*>(p));
+    return (*c)();
   }, heap, stackBytes);
   if (!thread.handle) delete heap;
   return thread;

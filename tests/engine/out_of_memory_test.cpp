@@ -9,20 +9,20 @@ struct SmallReservations {
   ~SmallReservations() { setTreeReservationLimitForTesting(0); }
 };
 
-uint32_t fillUntilOutOfMemory(bool distinctNames) {
-  Thread thread = startClosureThread(kEngineThreadStackBytes, [distinctNames]() -> uint32_t {
-    markWorkerThread();
-    Tree tree;
-    initTree(tree);
-    int32_t root = addNode(tree, kNoNode, u"C:\\", 3, 0, 0, true);
-    char16_t name[8] = u"n";
-    for (uint32_t i = 0;; i++) {
-      if (distinctNames)
-        for (int k = 1; k < 7; k++) name[k] = char16_t(u'a' + (i >> (3 * k)) % 26);
-      addNode(tree, root, name, distinctNames ? 7 : 1, 1, 4096, false);
-    }
-  });
-  return joinThread(thread);
+// A plain thread function: the worker never returns, so nothing may be left for
+// its return path to free.
+uint32_t fillUntilOutOfMemory(void* distinct) {
+  bool distinctNames = distinct != nullptr;
+  markWorkerThread();
+  Tree tree;
+  initTree(tree);
+  int32_t root = addNode(tree, kNoNode, u"C:\\", 3, 0, 0, true);
+  char16_t name[8] = u"n";
+  for (uint32_t i = 0;; i++) {
+    if (distinctNames)
+      for (int k = 1; k < 7; k++) name[k] = char16_t(u'a' + (i >> (3 * k)) % 26);
+    addNode(tree, root, name, distinctNames ? 7 : 1, 1, 4096, false);
+  }
 }
 }  // namespace
 
@@ -36,7 +36,10 @@ TEST(TreeOutOfMemory, ArenaBeyondTheReservationEndsOnlyTheWorker) {
   };
   for (const Case& c : cases) {
     SmallReservations small(c.limit);
-    EXPECT_EQ(fillUntilOutOfMemory(c.distinctNames), kExitOutOfMemory) << c.limit;
+    static int marker;
+    Thread thread = startThread(fillUntilOutOfMemory, c.distinctNames ? &marker : nullptr, kEngineThreadStackBytes);
+    ASSERT_NE(thread.handle, nullptr);
+    EXPECT_EQ(joinThread(thread), kExitOutOfMemory) << c.limit;
   }
   // The process is alive and a normal tree still works.
   TestTree t;
