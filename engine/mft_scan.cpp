@@ -277,23 +277,27 @@ bool mftScanVolume(Tree& tree, MftVolumeReader& reader, std::u16string_view fold
       v.bytesPerRecord < 256 || v.bytesPerRecord > 65536) {
     return fail(errorText, u"cannot read $MFT");
   }
-  ReadBuffer buffer;
-  TableLayout layout;
-  if (!readTableLayout(reader, buffer.bytes(), layout, errorText)) return false;
-
-  int64_t validLength = v.mftValidDataLength >= 0 ? v.mftValidDataLength : layout.dataSize;
-  int64_t count = std::max<int64_t>(validLength, 0) / v.bytesPerRecord;
-  if (reader.volumeBytes != 0) count = std::min<int64_t>(count, int64_t(reader.volumeBytes / uint64_t(v.bytesPerRecord)));
-  if (count > kMaxRecords) return fail(errorText, u"cannot read $MFT");
-
-  std::vector<uint8_t> bitmap;
-  readBitmap(reader, buffer.bytes(), layout, count, bitmap);
-
   MftRecords records;
-  prepareMftRecords(records, tree, count, v.bytesPerCluster);
-  progress.total.store(count, std::memory_order_relaxed);
-  progress.done.store(0, std::memory_order_relaxed);
-  if (!readTable(reader, buffer.bytes(), layout, bitmap, records, progress, errorText)) return false;
+  {
+    // The read buffer goes before compaction: its 4 MiB are not needed there.
+    ReadBuffer buffer;
+    TableLayout layout;
+    if (!readTableLayout(reader, buffer.bytes(), layout, errorText)) return false;
+
+    int64_t validLength = v.mftValidDataLength >= 0 ? v.mftValidDataLength : layout.dataSize;
+    int64_t count = std::max<int64_t>(validLength, 0) / v.bytesPerRecord;
+    if (reader.volumeBytes != 0) count = std::min<int64_t>(count, int64_t(reader.volumeBytes / uint64_t(v.bytesPerRecord)));
+    if (count > kMaxRecords) return fail(errorText, u"cannot read $MFT");
+
+    std::vector<uint8_t> bitmap;
+    readBitmap(reader, buffer.bytes(), layout, count, bitmap);
+
+    prepareMftRecords(records, tree, count, v.bytesPerCluster);
+    progress.total.store(count, std::memory_order_relaxed);
+    progress.done.store(0, std::memory_order_relaxed);
+    if (!readTable(reader, buffer.bytes(), layout, bitmap, records, progress, errorText)) return false;
+  }
+  const int64_t count = records.count;
 
   std::vector<int32_t> newIndexes;
   compactMftRecords(records, newIndexes);
