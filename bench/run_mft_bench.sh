@@ -41,13 +41,13 @@ readTable() {
 echo "table extents (offset bytes):"; echo "$extents"
 readTable; readTable   # warm the page cache
 echo "== floor: dd of the table's bytes (3 runs)"
-for i in 1 2 3; do /usr/bin/time -f "%e s" bash -c "$(declare -f readTable); extents='$extents'; image='$image'; readTable"; done
+for i in 1 2 3; do /usr/bin/time -f "%e s wall, %U s user + %S s sys" bash -c "$(declare -f readTable); extents='$extents'; image='$image'; readTable"; done
 
 echo "== fast scan + finalize (Google Benchmark, 5 iterations each)"
 MB_MFT_IMAGE="$image" "$build/bench/bench_mft_scan"
 
 echo "== peak memory of one scan + finalize"
-MB_MFT_IMAGE="$image" /usr/bin/time -f "max RSS %M KiB" "$build/bench/bench_mft_scan" \
+MB_MFT_IMAGE="$image" /usr/bin/time -f "max RSS %M KiB, %e s wall, %U s user + %S s sys" "$build/bench/bench_mft_scan" \
   --benchmark_filter=MftScan 2>&1 | grep -E "max RSS|BM_" || true
 echo "   (the same program with the scan left out, for the baseline):"
 MB_MFT_IMAGE="$image" /usr/bin/time -f "max RSS %M KiB" "$build/bench/bench_mft_scan" \
@@ -58,8 +58,8 @@ mnt=$(mktemp -d)
 ntfs-3g -o ro "$image" "$mnt"
 trap 'umount "$mnt"; rmdir "$mnt"' EXIT
 find "$mnt" -printf '%s %T@\n' >/dev/null
-for i in 1 2; do /usr/bin/time -f "%e s" find "$mnt" -printf '%s %T@\n' >/dev/null; done
+for i in 1 2; do /usr/bin/time -f "%e s wall, %U s user + %S s sys (find only; ntfs-3g works in its own process)" find "$mnt" -printf '%s %T@\n' >/dev/null; done
 umount "$mnt"; rmdir "$mnt"; trap - EXIT
 
 echo "== peer: ntfsls -R -l on the image"
-/usr/bin/time -f "%e s" ntfsls -R -l -f "$image" >/dev/null
+/usr/bin/time -f "%e s wall, %U s user + %S s sys" ntfsls -R -l -f "$image" >/dev/null
