@@ -57,6 +57,7 @@ bool mftScanImage(Tree& tree, std::u16string_view imageAndFolder, ScanProgress& 
   }
   reader.context = &handle;
   reader.read = readMftVolumeHandle;
+  reader.chunkBytes = 256u << 10;   // an image is usually read from the page cache
   bool ok = mftScanVolume(tree, reader, folder, imageAndFolder, progress, errorText);
   closeVolume(handle);
   return ok;

@@ -162,15 +162,30 @@ void decodeMftRecord(MftRecords& records, uint8_t* record, uint32_t bytes, int64
   }
 
   if (bestRank > int((node.flags & kRankMask) >> kRankShift)) {
-    char16_t name[256];
-    memcpy(name, bestName, 2u * bestLength);
-    giveNodeName(tree, int32_t(target), name, bestLength);
+    size_t at = records.pendingUnits.size();
+    records.pendingUnits.resize(at + bestLength);
+    memcpy(records.pendingUnits.data() + at, bestName, 2u * bestLength);
+    records.pendingNames.push_back({int32_t(target), uint32_t(at), bestLength});
     node.flags = uint8_t((node.flags & ~kRankMask) | (bestRank << kRankShift));
     node.parent = bestParent;
   }
 }
 
+void finishMftNames(MftRecords& records) {
+  constexpr size_t kAhead = 8;
+  Tree& tree = *records.tree;
+  const std::vector<PendingName>& names = records.pendingNames;
+  const char16_t* units = records.pendingUnits.data();
+  for (size_t i = 0; i < names.size(); i++) {
+    if (i + kAhead < names.size()) prefetchName(tree, units + names[i + kAhead].offset, names[i + kAhead].length);
+    giveNodeName(tree, names[i].node, units + names[i].offset, names[i].length);
+  }
+  records.pendingNames.clear();
+  records.pendingUnits.clear();
+}
+
 void compactMftRecords(MftRecords& records, std::vector<int32_t>& newIndexes) {
+  finishMftNames(records);
   Tree& tree = *records.tree;
   int64_t count = records.count;
   TreeNode* nodes = tree.nodes();

@@ -12,20 +12,32 @@
 #include <cstdint>
 #include <vector>
 
+// A name chosen for a node, interned in a batch so that the intern set's memory
+// waits of several names overlap.
+struct PendingName {
+  int32_t node;
+  uint32_t offset;   // into pendingUnits
+  uint32_t length;
+};
+
 struct MftRecords {
   Tree* tree = nullptr;
   int64_t count = 0;                 // R
   std::vector<uint8_t> linkCounts;   // per record, stops at 255
   std::vector<uint8_t> streamCounts; // per record, stops at 255
+  std::vector<PendingName> pendingNames;
+  std::vector<char16_t> pendingUnits;
 };
 
 // Sizes the tree to `count` records, every node empty, and sets the cluster size.
 void prepareMftRecords(MftRecords& records, Tree& tree, int64_t count, int64_t clusterBytes);
 
 // Decodes record `number` (`bytes` long, fixed up in place); damaged records are skipped.
+// The name a node gets is stored by the next finishMftNames.
 void decodeMftRecord(MftRecords& records, uint8_t* record, uint32_t bytes, int64_t number);
+void finishMftNames(MftRecords& records);
 
-// Keeps the records that exist and got a name, renumbered densely in record order;
+// Finishes the names, then keeps the records that exist and got a name, renumbered densely in record order;
 // `newIndexes` receives the map from record number to node (-1 = dropped).
 void compactMftRecords(MftRecords& records, std::vector<int32_t>& newIndexes);
 

@@ -87,7 +87,7 @@ struct RecordBuilder {
     put64(at + 48, uint64_t(dataSize));
     put64(at + 56, uint64_t(dataSize));
     if (compressedSize != kShortHeader) put64(at + 64, uint64_t(compressedSize));
-    memcpy(&bytes[at + runOffset], runs.data(), runs.size());
+    if (!runs.empty()) memcpy(&bytes[at + runOffset], runs.data(), runs.size());
     return at;
   }
   // Moves the last word of every 512-byte stride into the update sequence array,

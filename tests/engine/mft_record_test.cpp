@@ -17,6 +17,7 @@ struct Decoder {
   void decode(RecordBuilder& builder, int64_t number) {
     std::vector<uint8_t> raw = builder.finished();
     decodeMftRecord(records, raw.data(), uint32_t(raw.size()), number);
+    finishMftNames(records);
   }
   const TreeNode& node(int32_t r) const { return t.tree.node(r); }
   bool named(int32_t r) const { return node(r).nameOffset != 0xFFFFFFFF; }
@@ -143,6 +144,7 @@ TEST(MftRecord, UnusableRecordsAreSkipped) {
     std::vector<uint8_t> raw = file.finished();
     c.damage(raw);
     decodeMftRecord(d.records, raw.data(), uint32_t(raw.size()), 9);
+    finishMftNames(d.records);
     EXPECT_FALSE(d.named(9)) << c.what;
     EXPECT_EQ(d.records.linkCounts[9], 0) << c.what;
   }
