@@ -150,6 +150,15 @@ int64_t onDiskSize(const Tree& tree, int32_t node);
 int64_t modifiedTime(const Tree& tree, int32_t node);   // FILETIME, 0 = none
 uint32_t attributes(const Tree& tree, int32_t node);
 
+// A node's stored name without widening: one byte per unit, or UTF-16 units.
+struct NodeNameView {
+  const uint8_t* bytes = nullptr;     // set for the one-byte form
+  const char16_t* wide = nullptr;     // set for the UTF-16 form
+  size_t length = 0;
+  char16_t operator[](size_t i) const { return wide ? wide[i] : char16_t(bytes[i]); }
+};
+NodeNameView nodeNameView(const Tree& tree, int32_t node);
+
 std::u16string nodeName(const Tree& tree, int32_t node);
 // Compares a node's name with `name` (exactly, or case-insensitively) without widening it.
 bool nodeNameEquals(const Tree& tree, int32_t node, std::u16string_view name, bool ignoreCase);
@@ -163,6 +172,15 @@ void finalizeTree(Tree& tree);
 void detachNode(Tree& tree, int32_t node);
 // The "Tree memory" figure.
 int64_t treeBytes(const Tree& tree);
+
+// Address space reserved per tree array. Tests lower `limit` to force the
+// out-of-memory path on small trees; 0 restores the normal reservations.
+constexpr uint64_t kNodeArenaReserve = 24ull << 30;
+constexpr uint64_t kNamePoolReserve = 4ull << 30;
+constexpr uint64_t kTimeArenaReserve = 4ull << 30;
+constexpr uint64_t kAttributeArenaReserve = 1ull << 30;
+constexpr uint64_t kNameInternReserve = 16ull << 30;   // 2^31 entries of 8 bytes
+void setTreeReservationLimitForTesting(uint64_t limit);
 
 // --- Case folding ----------------------------------------------------------------------
 // The process-wide 65 536-entry upper-case table, built on first use by any thread.

@@ -1,0 +1,3 @@
+if(WIN32)
+  target_link_libraries(mb_engine PUBLIC user32)
+endif()

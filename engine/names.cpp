@@ -1,0 +1,162 @@
+// Name interning: every distinct name is stored once in the pool. The intern set
+// is an open-addressing table of 8-byte entries in its own reserved region; it
+// lives only while a tree is built and is rebuilt from the nodes when needed again.
+#include "engine/names.h"
+#include <atomic>
+#include <cstring>
+#include <vector>
+
+namespace {
+constexpr uint32_t kFnvPrime = 16777619;
+constexpr uint32_t kNarrowBasis = 0x811C9DC5;
+constexpr uint32_t kWideBasis = 0x811C9D60;   // the two storage forms never compare equal
+constexpr uint64_t kFirstCapacity = 65536;
+constexpr uint8_t kEntryUsed = 1;
+constexpr uint8_t kEntryWide = 2;
+
+struct InternEntry {
+  uint32_t offset;
+  uint16_t hashHigh;
+  uint8_t length;
+  uint8_t flags;
+};
+static_assert(sizeof(InternEntry) == 8, "intern entries are 8 bytes");
+
+std::atomic<uint64_t> gReservationLimit{0};
+
+InternEntry* entries(NameInternSet& set) { return reinterpret_cast<InternEntry*>(set.arena.base); }
+
+template <typename Unit>
+uint32_t hashUnits(const Unit* units, size_t length, uint32_t basis) {
+  uint32_t hash = basis;
+  for (size_t i = 0; i < length; i++) hash = (hash ^ static_cast<uint16_t>(units[i])) * kFnvPrime;
+  return hash;
+}
+
+bool storedEquals(const Tree& tree, const InternEntry& e, const char16_t* name, size_t length, bool wide) {
+  const uint8_t* pool = tree.namePool.base + e.offset;
+  if (wide) return memcmp(pool, name, length * 2) == 0;
+  for (size_t i = 0; i < length; i++)
+    if (pool[i] != name[i]) return false;
+  return true;
+}
+
+// Slot of the matching entry, or of the empty slot where it belongs.
+uint64_t probe(const Tree& tree, NameInternSet& set, uint32_t hash, const char16_t* name, size_t length,
+               bool wide) {
+  InternEntry* table = entries(set);
+  uint64_t mask = set.capacity - 1;
+  uint16_t high = static_cast<uint16_t>(hash >> 16);
+  uint8_t flags = kEntryUsed | (wide ? kEntryWide : 0);
+  for (uint64_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const InternEntry& e = table[slot];
+    if (!(e.flags & kEntryUsed)) return slot;
+    if (e.hashHigh == high && e.flags == flags && e.length == length &&
+        storedEquals(tree, e, name, length, wide))
+      return slot;
+  }
+}
+
+void placeEntry(NameInternSet& set, const InternEntry& entry, uint32_t hash) {
+  InternEntry* table = entries(set);
+  uint64_t mask = set.capacity - 1;
+  uint64_t slot = hash & mask;
+  while (table[slot].flags & kEntryUsed) slot = (slot + 1) & mask;
+  table[slot] = entry;
+}
+
+uint32_t entryHash(const Tree& tree, const InternEntry& e) {
+  const uint8_t* pool = tree.namePool.base + e.offset;
+  if (e.flags & kEntryWide) return hashUnits(reinterpret_cast<const char16_t*>(pool), e.length, kWideBasis);
+  return hashUnits(pool, e.length, kNarrowBasis);
+}
+
+void growSet(const Tree& tree, NameInternSet& set) {
+  std::vector<InternEntry> old(entries(set), entries(set) + set.capacity);
+  uint64_t capacity = set.capacity * 2;
+  arenaEnsure(set.arena, capacity * sizeof(InternEntry));
+  memset(set.arena.base, 0, capacity * sizeof(InternEntry));
+  set.capacity = capacity;
+  for (const InternEntry& e : old)
+    if (e.flags & kEntryUsed) placeEntry(set, e, entryHash(tree, e));
+}
+
+void afterInsert(const Tree& tree, NameInternSet& set) {
+  set.count++;
+  if (set.count * 4 >= set.capacity * 3) growSet(tree, set);
+}
+
+// The set was freed by finalizing: rebuild it from every node's stored name.
+void buildSet(Tree& tree) {
+  NameInternSet& set = tree.names;
+  arenaReserve(set.arena, treeReservation(kNameInternReserve));
+  arenaEnsure(set.arena, kFirstCapacity * sizeof(InternEntry));
+  set.capacity = kFirstCapacity;
+  set.count = 0;
+  const TreeNode* nodes = tree.nodes();
+  std::u16string scratch;
+  for (int64_t i = 0; i < tree.nodeCount; i++) {
+    const TreeNode& n = nodes[i];
+    if (n.nameLength == 0) continue;
+    bool wide = n.flags & kNodeWideName;
+    const uint8_t* pool = tree.namePool.base + n.nameOffset;
+    uint32_t hash;
+    const char16_t* units;
+    if (wide) {
+      units = reinterpret_cast<const char16_t*>(pool);
+      hash = hashUnits(units, n.nameLength, kWideBasis);
+    } else {
+      scratch.assign(pool, pool + n.nameLength);
+      units = scratch.data();
+      hash = hashUnits(pool, n.nameLength, kNarrowBasis);
+    }
+    uint64_t slot = probe(tree, set, hash, units, n.nameLength, wide);
+    if (entries(set)[slot].flags & kEntryUsed) continue;
+    entries(set)[slot] = {n.nameOffset, static_cast<uint16_t>(hash >> 16), static_cast<uint8_t>(n.nameLength),
+                          static_cast<uint8_t>(kEntryUsed | (wide ? kEntryWide : 0))};
+    afterInsert(tree, set);
+  }
+}
+}  // namespace
+
+uint64_t treeReservation(uint64_t normal) {
+  uint64_t limit = gReservationLimit.load(std::memory_order_relaxed);
+  return limit && limit < normal ? limit : normal;
+}
+
+void setTreeReservationLimitForTesting(uint64_t limit) { gReservationLimit.store(limit); }
+
+void releaseNameSet(NameInternSet& set) {
+  arenaRelease(set.arena);
+  set.capacity = 0;
+  set.count = 0;
+}
+
+StoredName internName(Tree& tree, const char16_t* name, size_t length) {
+  if (length == 0) return {0, false};
+  NameInternSet& set = tree.names;
+  if (set.capacity == 0) buildSet(tree);
+  char16_t all = 0;
+  for (size_t i = 0; i < length; i++) all |= name[i];
+  bool wide = all >= 256;
+  uint32_t hash = hashUnits(name, length, wide ? kWideBasis : kNarrowBasis);
+  uint64_t slot = probe(tree, set, hash, name, length, wide);
+  InternEntry& e = entries(set)[slot];
+  if (e.flags & kEntryUsed) return {e.offset, wide};
+
+  uint64_t offset = tree.namePoolUsed;
+  if (wide) offset = (offset + 1) & ~uint64_t(1);
+  uint64_t end = offset + (wide ? length * 2 : length);
+  if (end > tree.namePool.committed) arenaEnsure(tree.namePool, end);
+  uint8_t* pool = tree.namePool.base + offset;
+  if (wide) {
+    memcpy(pool, name, length * 2);
+  } else {
+    for (size_t i = 0; i < length; i++) pool[i] = static_cast<uint8_t>(name[i]);
+  }
+  tree.namePoolUsed = end;
+  e = {static_cast<uint32_t>(offset), static_cast<uint16_t>(hash >> 16), static_cast<uint8_t>(length),
+       static_cast<uint8_t>(kEntryUsed | (wide ? kEntryWide : 0))};
+  afterInsert(tree, set);
+  return {static_cast<uint32_t>(offset), wide};
+}

@@ -1,0 +1,67 @@
+// Paths of nodes: building a node's full path, finding a node by path, and the
+// case-insensitive prefix test used for policies and filters.
+#include "engine/tree.h"
+#include <vector>
+
+namespace {
+// The shortest path trailing separators are removed down to: C:\ on Windows, / natively.
+#if defined(_WIN32)
+constexpr size_t kRootFormLength = 3;
+#else
+constexpr size_t kRootFormLength = 1;
+#endif
+
+bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  const char16_t* upper = upperCaseTable();
+  for (size_t i = 0; i < a.size(); i++)
+    if (upper[a[i]] != upper[b[i]]) return false;
+  return true;
+}
+
+bool endsWithSeparator(std::u16string_view s) { return !s.empty() && s.back() == kPathSeparator; }
+}  // namespace
+
+std::u16string nodePath(const Tree& tree, int32_t node) {
+  std::vector<int32_t> chain;
+  for (int32_t i = node; i >= 0 && i != tree.rootIndex; i = tree.node(i).parent) chain.push_back(i);
+  std::u16string path = tree.rootPath;
+  for (size_t k = chain.size(); k-- > 0;) {
+    if (!endsWithSeparator(path)) path.push_back(kPathSeparator);
+    NodeNameView name = nodeNameView(tree, chain[k]);
+    for (size_t i = 0; i < name.length; i++) path.push_back(name[i]);
+  }
+  return path;
+}
+
+int32_t findNodeByPath(const Tree& tree, std::u16string_view path) {
+  if (tree.rootIndex < 0) return kNoNode;
+  size_t nul = path.find(u'\0');
+  if (nul != std::u16string_view::npos) path = path.substr(0, nul);
+  while (path.size() > kRootFormLength && endsWithSeparator(path)) path.remove_suffix(1);
+  if (equalsIgnoringCase(path, tree.rootPath)) return tree.rootIndex;
+
+  std::u16string_view root = tree.rootPath;
+  size_t prefix = root.size() + (endsWithSeparator(root) ? 0 : 1);
+  if (path.size() <= prefix || !equalsIgnoringCase(path.substr(0, root.size()), root) ||
+      path[prefix - 1] != kPathSeparator)
+    return kNoNode;
+
+  int32_t current = tree.rootIndex;
+  std::u16string_view rest = path.substr(prefix);
+  while (true) {
+    size_t cut = rest.find(kPathSeparator);
+    std::u16string_view component = rest.substr(0, cut);
+    int32_t child = tree.node(current).firstChild;
+    while (child >= 0 && !nodeNameEquals(tree, child, component, true)) child = tree.node(child).nextSibling;
+    if (child < 0) return kNoNode;
+    current = child;
+    if (cut == std::u16string_view::npos) return current;
+    rest = rest.substr(cut + 1);
+  }
+}
+
+bool isPathUnder(std::u16string_view path, std::u16string_view prefix) {
+  if (prefix.size() > path.size() || !equalsIgnoringCase(path.substr(0, prefix.size()), prefix)) return false;
+  return prefix.size() == path.size() || endsWithSeparator(prefix) || path[prefix.size()] == kPathSeparator;
+}

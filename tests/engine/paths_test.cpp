@@ -1,0 +1,129 @@
+// Node paths, lookups by path and the path-prefix test. Natively "/" plays the
+// drive root "C:\"; the cases are written once with '\' and converted.
+#include "tests/engine/test_tree.h"
+#include <gtest/gtest.h>
+
+namespace {
+#if defined(_WIN32)
+const std::u16string kDrive = u"C:\\";
+const std::u16string kFolderRoot = u"D:\\Data";
+#else
+const std::u16string kDrive = u"/";
+const std::u16string kFolderRoot = u"/home/Data";
+#endif
+
+// Builds <root>\Data\Sub\file.txt, <root>\Data\Über, <root>\data2 under `rootPath`.
+struct PathFixture {
+  TestTree t;
+  int32_t root, data, sub, file, umlaut, data2;
+  explicit PathFixture(std::u16string_view rootPath) {
+    root = t.root(rootPath);
+    data = t.folder(root, u"Data");
+    data2 = t.folder(root, u"data2");
+    sub = t.folder(data, u"Sub");
+    umlaut = t.folder(data, u"\u00DCber");
+    file = t.file(sub, u"file.txt", 10);
+  }
+};
+}  // namespace
+
+TEST(TreePaths, NodePathJoinsNamesBelowTheRoot) {
+  PathFixture drive(kDrive);
+  EXPECT_EQ(nodePath(drive.t.tree, drive.root), kDrive);
+  EXPECT_EQ(nodePath(drive.t.tree, drive.file), kDrive + nativePath(u"Data\\Sub\\file.txt"));
+  PathFixture folder(kFolderRoot);
+  EXPECT_EQ(nodePath(folder.t.tree, folder.root), kFolderRoot);
+  EXPECT_EQ(nodePath(folder.t.tree, folder.umlaut), kFolderRoot + nativePath(u"\\Data\\\u00DCber"));
+}
+
+TEST(TreePaths, NodePathUsesTheFullRootPathNotTheCutRootName) {
+  TestTree t;
+  std::u16string longRoot = kFolderRoot + nativePath(u"\\") + std::u16string(300, u'r');
+  int32_t root = t.root(longRoot);
+  int32_t child = t.file(root, u"x");
+  EXPECT_EQ(t.tree.node(root).nameLength, 255u);
+  EXPECT_EQ(nodePath(t.tree, child), longRoot + nativePath(u"\\x"));
+  EXPECT_EQ(findNodeByPath(t.tree, longRoot + nativePath(u"\\X")), child);
+}
+
+TEST(TreePaths, FindOnADriveRoot) {
+  PathFixture f(kDrive);
+  struct Case {
+    std::u16string path;
+    int32_t expected;
+  } cases[] = {
+      {kDrive, f.root},
+      {kDrive + nativePath(u"\\"), f.root},
+      {kDrive + nativePath(u"\\\\\\"), f.root},
+      {kDrive + nativePath(u"data\\\\"), f.data},
+      {kDrive + nativePath(u"DATA\\sub\\FILE.TXT"), f.file},
+      {kDrive + nativePath(u"data\\\u00FCBER"), f.umlaut},
+      {kDrive + nativePath(u"Data2"), f.data2},
+      {kDrive + nativePath(u"Data\\Sub\\file.txt\\"), f.file},
+      {kDrive + nativePath(u"Dat"), kNoNode},
+      {kDrive + nativePath(u"Data\\Sub\\file.txt\\more"), kNoNode},
+      {kDrive + nativePath(u"Data\\\\Sub"), kNoNode},   // an empty component names nothing
+      {kDrive + std::u16string(u"Data") + char16_t(0) + u"junk", f.data},
+      {u"", kNoNode},
+#if defined(_WIN32)
+      {u"C:", kNoNode},
+      {u"c:\\", f.root},
+      {u"c:\\data\\\\", f.data},
+      {u"D:\\Data", kNoNode},
+      {u"C:/Data", kNoNode},
+#else
+      {u"Data", kNoNode},
+      {u"\\Data", kNoNode},
+#endif
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(findNodeByPath(f.t.tree, c.path), c.expected) << std::string(c.path.begin(), c.path.end());
+  }
+}
+
+TEST(TreePaths, FindUnderAFolderRoot) {
+  PathFixture f(kFolderRoot);
+  std::u16string upper = kFolderRoot;
+  for (char16_t& c : upper) c = upperCase(c);
+  struct Case {
+    std::u16string path;
+    int32_t expected;
+  } cases[] = {
+      {kFolderRoot, f.root},
+      {upper + nativePath(u"\\"), f.root},
+      {kFolderRoot + nativePath(u"\\Data\\Sub"), f.sub},
+      {kFolderRoot + u"x", kNoNode},               // a longer name is not below the root
+      {kFolderRoot + nativePath(u"x\\Data"), kNoNode},
+      {kFolderRoot.substr(0, kFolderRoot.size() - 1), kNoNode},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(findNodeByPath(f.t.tree, c.path), c.expected) << std::string(c.path.begin(), c.path.end());
+  }
+}
+
+TEST(TreePaths, FindOnAnEmptyTree) {
+  TestTree t;
+  EXPECT_EQ(findNodeByPath(t.tree, kDrive), kNoNode);
+}
+
+TEST(TreePaths, IsPathUnder) {
+  struct Case {
+    const char16_t* path;
+    const char16_t* prefix;
+    bool under;
+  } cases[] = {
+      {u"C:\\Data", u"C:\\Data", true},
+      {u"C:\\Data\\x", u"c:\\data", true},
+      {u"C:\\Data\\x", u"C:\\Data\\", true},
+      {u"C:\\Datax", u"C:\\Data", false},
+      {u"C:\\Data", u"C:\\Data\\x", false},
+      {u"C:\\x", u"C:\\", true},
+      {u"C:\\\u00E4rger\\x", u"C:\\\u00C4RGER", true},
+      {u"C:\\Data", u"", false},
+      {u"", u"", true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(isPathUnder(nativePath(c.path), nativePath(c.prefix)), c.under)
+        << std::string(c.path, c.path + std::char_traits<char16_t>::length(c.path));
+  }
+}
