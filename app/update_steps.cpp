@@ -1,6 +1,7 @@
 #include "app/update_steps.h"
 #include "app/console.h"
 #include "app/startup.h"
+#include "config/language.h"
 
 int runApplyUpdate(std::span<const std::u16string> args, const AppState& state) {
   writeConsoleLine(u"Mossbloom: installing an update (--apply-update) is not available in this build yet.");
@@ -13,7 +14,9 @@ int runDeleteOld(std::span<const std::u16string> args, const AppState& state) {
 }
 
 uint32_t runUpdateSelftest(const AppState& state) {
-  // Loading the English language pack belongs here once the pack exists: a
-  // build that cannot load its texts must not pass the self-test.
+  // A build whose texts cannot be loaded would start with an empty window: it
+  // must not pass, or the update would replace a working program with it.
+  loadLanguage(u"en");
+  if (text(0).empty()) return 1;
   return kUpdateSelftestExitCode;
 }

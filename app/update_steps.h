@@ -8,5 +8,6 @@
 
 int runApplyUpdate(std::span<const std::u16string> args, const AppState& state);
 int runDeleteOld(std::span<const std::u16string> args, const AppState& state);
-// Proves a freshly installed executable starts: kUpdateSelftestExitCode.
+// Proves a freshly installed executable starts and reads its English texts:
+// kUpdateSelftestExitCode, or 1 when the language pack is missing or damaged.
 uint32_t runUpdateSelftest(const AppState& state);

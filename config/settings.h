@@ -16,6 +16,25 @@ struct SettingsLocation {
 
 inline constexpr std::u16string_view kSettingsSection = u"mossBloom";
 inline constexpr std::u16string_view kStartSection = u"start";
+// Keys of section mossBloom.
+inline constexpr std::u16string_view kAccentKey = u"accent";                   // text: blue, teal, orange, violet, pink
+inline constexpr std::u16string_view kMapSchemeKey = u"mapScheme";             // text: scheme name, default standard
+inline constexpr std::u16string_view kLanguageKey = u"language";               // text: language code, empty = system
+inline constexpr std::u16string_view kPerformancePanelKey = u"performancePanel"; // text: open, hidden, closed
+inline constexpr std::u16string_view kPatternsKey = u"patterns";               // integer: non-zero = on
+inline constexpr std::u16string_view kSidebarWidthKey = u"sidebarWidth";       // integer: 0 default, else 220..480
+inline constexpr std::u16string_view kSizeUnitsKey = u"sizeUnits";             // choice: GB or GiB (default)
+inline constexpr std::u16string_view kScanModeKey = u"scanMode";               // choice: Walk or Mft (default)
+inline constexpr std::u16string_view kSizeModeKey = u"sizeMode";               // choice: Logical or OnDisk (default)
+inline constexpr std::u16string_view kWindowKey = u"window";                   // text: see config/window_placement.h
+inline constexpr std::u16string_view kAutoUpdateCheckKey = u"autoUpdateCheck"; // integer, empty = never asked
+inline constexpr std::u16string_view kUpdateDismissedKey = u"updateDismissed"; // text: version, up to 24 units
+inline constexpr std::u16string_view kLastUpdateCheckKey = u"lastUpdateCheck"; // integer: minutes since 1601
+inline constexpr std::u16string_view kUpdateUrlKey = u"updateUrl";             // text, only ever written by hand
+// Keys of section start (booleans).
+inline constexpr std::u16string_view kSplashKey = u"splash";                   // default true, never written
+inline constexpr std::u16string_view kElevateKey = u"elevate";                 // default false
+
 inline constexpr std::u16string_view kPortableSettingsName = u"mossbloom.ini";
 inline constexpr std::u16string_view kUserSettingsName = u"settings.ini";
 

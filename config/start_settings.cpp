@@ -34,12 +34,12 @@ int32_t sidebarWidthFromSetting(int32_t width) {
 
 ScanMode effectiveScanMode(bool isAdministrator, const PolicyRecord& policies, const SettingsLocation& where) {
   if (!isAdministrator || policies.disableMftScan) return ScanMode::Walk;
-  return settingIs(where, u"scanMode", u"Mft", u"Walk") ? ScanMode::Walk : ScanMode::Mft;
+  return settingIs(where, kScanModeKey, u"Mft", u"Walk") ? ScanMode::Walk : ScanMode::Mft;
 }
 
 SizeMode effectiveSizeMode(const PolicyRecord& policies, const SettingsLocation& where) {
   if (policies.defaultSizeMode >= 0) return policies.defaultSizeMode == 0 ? SizeMode::Logical : SizeMode::OnDisk;
-  return settingIs(where, u"sizeMode", u"OnDisk", u"Logical") ? SizeMode::Logical : SizeMode::OnDisk;
+  return settingIs(where, kSizeModeKey, u"OnDisk", u"Logical") ? SizeMode::Logical : SizeMode::OnDisk;
 }
 
 void applyModeSettings(AppState& state) {
@@ -49,8 +49,8 @@ void applyModeSettings(AppState& state) {
 
 void readViewSettings(AppState& state) {
   const SettingsLocation& where = state.settings;
-  state.performancePanel = performancePanelFromText(readTextSetting(where, kSettingsSection, u"performancePanel", u"closed"));
-  state.patterns = readIntSetting(where, u"patterns") != 0;
-  state.sidebarWidth = sidebarWidthFromSetting(readIntSetting(where, u"sidebarWidth"));
-  state.sizeUnits = settingIs(where, u"sizeUnits", u"GiB", u"GB") ? SizeUnits::Decimal : SizeUnits::Binary;
+  state.performancePanel = performancePanelFromText(readTextSetting(where, kSettingsSection, kPerformancePanelKey, u"closed"));
+  state.patterns = readIntSetting(where, kPatternsKey) != 0;
+  state.sidebarWidth = sidebarWidthFromSetting(readIntSetting(where, kSidebarWidthKey));
+  state.sizeUnits = settingIs(where, kSizeUnitsKey, u"GiB", u"GB") ? SizeUnits::Decimal : SizeUnits::Binary;
 }
