@@ -6,6 +6,7 @@
 #include "engine/format.h"
 #include "engine/scan_driver.h"
 #include "engine/scan_path.h"
+#include "engine/short_text.h"
 #include "engine/walk.h"
 #include "platform/platform.h"
 #include "treemap/treemap.h"
@@ -29,19 +30,6 @@ struct BenchOptions {
   int width = 1920;
   int height = 1080;
 };
-
-// Leading decimal digits with an optional sign, as the C runtime reads numbers;
-// anything else reads as 0. Saturates instead of overflowing.
-int64_t decimalValue(std::u16string_view text) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) i++;
-  bool negative = false;
-  if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) negative = text[i++] == u'-';
-  int64_t value = 0;
-  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; i++)
-    value = value > (INT64_C(1) << 40) ? value : value * 10 + (text[i] - u'0');
-  return negative ? -value : value;
-}
 
 int clampRuns(int64_t n) { return n < 2 ? 1 : n >= 100 ? 100 : static_cast<int>(n); }
 // Far beyond any screen, small enough that width × height × 4 stays well inside 64 bits.
@@ -74,11 +62,11 @@ BenchOptions parseBenchOptions(std::span<const std::u16string> args) {
       options.types = args[++i];
       options.hasTypes = true;
     } else if (a == u"--runs") {
-      options.runs = clampRuns(decimalValue(args[++i]));
+      options.runs = clampRuns(leadingDecimal(args[++i]));
     } else if (a == u"--width") {
-      options.width = clampSide(decimalValue(args[++i]));
+      options.width = clampSide(leadingDecimal(args[++i]));
     } else if (a == u"--height") {
-      options.height = clampSide(decimalValue(args[++i]));
+      options.height = clampSide(leadingDecimal(args[++i]));
     } else if (a == u"--out") {
       options.outPath = args[++i];
       options.hasOut = true;
