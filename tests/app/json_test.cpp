@@ -3,6 +3,7 @@
 #include "app/console.h"
 #include "engine/utf.h"
 #include "tests/support/temp_dir.h"
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -63,7 +64,7 @@ TEST(Utf8File, ReplacesTheFileWithUtf8WithoutByteOrderMark) {
   std::string path = dir.path + "/r\xC3\xA9sultat.json";
   writeTestFile(path, "an older and much longer content that must disappear");
   ASSERT_TRUE(writeUtf8File(utf16FromUtf8(path), u"{\"path\":\"\u00e9\U0001F600\"}"));
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);   // a UTF-8 name on Windows too
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(bytes, "{\"path\":\"\xC3\xA9\xF0\x9F\x98\x80\"}");
 }
