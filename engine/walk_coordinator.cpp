@@ -54,7 +54,16 @@ void takeOver(WalkState& state, Tree& tree, int32_t folder, WalkSlot& slot,
   }
   const uint64_t* w = slot.entries.data();
   const uint64_t* end = w + slot.entries.size();
+  // Names a few records ahead are prefetched so their intern-set cache misses overlap.
+  const uint64_t* ahead = w;
+  auto prefetchNext = [&] {
+    uint32_t length = static_cast<uint32_t>(ahead[4] >> 32);
+    prefetchName(tree, reinterpret_cast<const char16_t*>(ahead + kEntryHeaderWords), length);
+    ahead += kEntryHeaderWords + entryNameWords(length);
+  };
+  for (int k = 0; k < 4 && ahead < end; k++) prefetchNext();
   while (w < end) {
+    if (ahead < end) prefetchNext();
     uint32_t length = static_cast<uint32_t>(w[4] >> 32);
     uint32_t attributes = static_cast<uint32_t>(w[4]);
     const char16_t* name = reinterpret_cast<const char16_t*>(w + kEntryHeaderWords);
