@@ -1,6 +1,6 @@
 #include "app/bench_mode.h"
 #include "app/console.h"
-#include "app/executable_file.h"
+#include "app/bench_system.h"
 #include "engine/extensions.h"
 #include "engine/filter.h"
 #include "engine/format.h"
@@ -35,12 +35,6 @@ int clampRuns(int64_t n) { return n < 2 ? 1 : n >= 100 ? 100 : static_cast<int>(
 // Far beyond any screen, small enough that width × height × 4 stays well inside 64 bits.
 int clampSide(int64_t n) { return n < 17 ? 16 : n > (1 << 20) ? (1 << 20) : static_cast<int>(n); }
 
-#ifdef _WIN32
-constexpr std::u16string_view kDefaultPath = u"C:\\";
-#else
-constexpr std::u16string_view kDefaultPath = u"/";
-#endif
-
 // `--bench --runs 1` means the default path with one run, not a folder named "--runs".
 bool isBenchOption(std::u16string_view a) {
   return a == u"--runs" || a == u"--width" || a == u"--height" || a == u"--types" || a == u"--out" ||
@@ -72,7 +66,7 @@ BenchOptions parseBenchOptions(std::span<const std::u16string> args) {
       options.hasOut = true;
     }
   }
-  if (options.path.empty()) options.path = kDefaultPath;
+  if (options.path.empty()) options.path = defaultBenchPath();
   options.path = normalizeScanPath(options.path, BareDrive::Root);
   return options;
 }

@@ -1,7 +1,9 @@
-// The running executable as the benchmark reports it.
+// What the benchmark asks of the system: the running executable as it is
+// reported, and the folder benchmarked when none is given.
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 struct ExecutableFile {
   std::u16string reportedName;   // Windows: always "mossbloom.exe"; POSIX: the real file name
@@ -9,3 +11,6 @@ struct ExecutableFile {
 };
 
 ExecutableFile executableFile();
+
+// Windows: C:\ ; POSIX: /
+std::u16string_view defaultBenchPath();

@@ -1,4 +1,4 @@
-#include "app/executable_file.h"
+#include "app/bench_system.h"
 #include <windows.h>
 #include <vector>
 
@@ -17,3 +17,5 @@ ExecutableFile executableFile() {
     file.bytes = static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
   return file;
 }
+
+std::u16string_view defaultBenchPath() { return u"C:\\"; }

@@ -1,4 +1,4 @@
-#include "app/executable_file.h"
+#include "app/bench_system.h"
 #include "engine/utf.h"
 #include <climits>
 #include <sys/stat.h>
@@ -17,3 +17,5 @@ ExecutableFile executableFile() {
   if (stat(path, &info) == 0) file.bytes = info.st_size;
   return file;
 }
+
+std::u16string_view defaultBenchPath() { return u"/"; }
