@@ -71,6 +71,7 @@ int32_t addNode(Tree& tree, int32_t parent, const char16_t* name, size_t length,
   tree.modifiedTimes()[i] = kNoTime;
   tree.attributeIndexes()[i] = 0;
   tree.nodeCount = static_cast<int64_t>(count);
+  tree.finalized = false;
 
   // What setSize and setOnDisk do, without their clean-up of earlier values.
   if (size > kMaxNodeSize || size < kMinNodeSize) {
