@@ -140,6 +140,16 @@ void setTimeAndAttributes(Tree& tree, int32_t node, int64_t filetime, uint32_t a
       tree.attributePalette[index] == attributes)
     return;
   std::vector<uint32_t>& palette = tree.attributePalette;
+  // A listing repeats a few values: the previous node's entry saves the search.
+  // Palette values are distinct, so it is the entry the search would find.
+  if (node > 0) {
+    uint8_t previous = tree.attributeIndexes()[node - 1];
+    if (previous < palette.size() && palette[previous] == attributes) {
+      if (index == kAttributesInExceptions) removeSideEntry(tree.attributeExceptions, node);
+      index = previous;
+      return;
+    }
+  }
   size_t found = 0;
   while (found < palette.size() && palette[found] != attributes) found++;
   if (found == palette.size() && palette.size() < kAttributesInExceptions) {
