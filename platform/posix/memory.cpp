@@ -12,14 +12,7 @@ void* reserveAddressSpace(uint64_t bytes) {
 }
 
 bool commitMemory(void* address, uint64_t bytes) {
-  if (mprotect(address, bytes, PROT_READ | PROT_WRITE) != 0) return false;
-#ifdef MADV_POPULATE_WRITE
-  // Committed ranges are written soon after (the arrays grow into them): one call that
-  // allocates and zeroes every page costs less than a fault per page. Where the kernel
-  // lacks it or runs short, the pages simply fault in on first use, as before.
-  madvise(address, bytes, MADV_POPULATE_WRITE);
-#endif
-  return true;
+  return mprotect(address, bytes, PROT_READ | PROT_WRITE) == 0;
 }
 
 void decommitMemory(void* address, uint64_t bytes) {
