@@ -114,17 +114,21 @@ struct FileWeigher {
 // from the previous node, since siblings are numbered together); the folder sums
 // are then added upwards from the last slot to the first. Sums are integers added
 // in another order, which changes none of them.
+// A node's inclusion under marks is its own mark or its parent's inclusion, which
+// index order has settled before the node is met.
 // Returns false, with the weights to be redone, when the numbering is not like that.
-bool sumInIndexOrder(const Tree& tree, FileWeigher& weigher, float* weights, int64_t& matches) {
+bool sumInIndexOrder(const Tree& tree, FileWeigher& weigher, const uint8_t* marks, bool onlyMarked,
+                     float* weights, int64_t& matches) {
   struct FolderSum {
     int32_t node;
-    uint32_t parentSlot;
+    uint32_t parentSlot : 31;
+    uint32_t included : 1;   // parents come first, so a folder's inclusion is known when met
     int64_t sum;
   };
   std::vector<FolderSum> folders;
   const TreeNode* nodes = tree.nodes();
   const int32_t root = tree.rootIndex;
-  folders.push_back({root, 0, 0});
+  folders.push_back({root, 0, !(marks && onlyMarked), 0});
   int32_t lastParent = root;
   uint32_t lastSlot = 0;
   for (int32_t i = 0; i < tree.nodeCount; i++) {
@@ -141,9 +145,11 @@ bool sumInIndexOrder(const Tree& tree, FileWeigher& weigher, float* weights, int
       lastParent = parent;
       lastSlot = static_cast<uint32_t>(at - folders.begin());
     }
+    bool included = true;   // without marks everything below the root is included
+    if (marks) included = marks[i] ? onlyMarked : bool(folders[lastSlot].included);
     if (node.flags & kNodeFolder) {
-      folders.push_back({i, lastSlot, 0});
-    } else if (int64_t size; weigher.weigh(i, size, matches)) {
+      folders.push_back({i, lastSlot, included, 0});
+    } else if (int64_t size; included && weigher.weigh(i, size, matches)) {
       weights[i] = static_cast<float>(size);
       folders[lastSlot].sum += size;
     }
@@ -269,9 +275,8 @@ int64_t applyFilter(const Tree& tree, const CompiledFilter& filter, bool onDisk,
   const bool filterTakesPart = isFilterActive(filter) && !(marks && onlyMarked);
   FileWeigher weigher{tree, filter, onDisk, filterTakesPart};
   int64_t matches = 0;
-  // Marks change inclusion along the way down, which only the depth-first pass follows.
-  if (tree.finalized && !marks) {
-    if (sumInIndexOrder(tree, weigher, weights.data(), matches)) return matches;
+  if (tree.finalized) {
+    if (sumInIndexOrder(tree, weigher, marks, onlyMarked, weights.data(), matches)) return matches;
     weights.assign(count, 0.0f);
     matches = 0;
   }

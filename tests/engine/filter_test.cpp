@@ -301,11 +301,15 @@ struct RandomTree {
   ~RandomTree() { releaseTree(tree); }
 };
 
-// Weights and match count as the depth-first pass gives them: unmarked marks take
-// that pass without changing the result.
-int64_t depthFirst(const Tree& tree, const CompiledFilter& filter, bool onDisk, std::vector<float>& weights) {
-  std::vector<uint8_t> none(tree.nodeCount, 0);
-  return applyFilter(tree, filter, onDisk, weights, none.data(), false);
+// Weights and match count as the depth-first pass gives them: a tree that does not
+// count as finalized takes that pass.
+int64_t depthFirst(Tree& tree, const CompiledFilter& filter, bool onDisk, std::vector<float>& weights,
+                   const uint8_t* marks = nullptr, bool onlyMarked = false) {
+  bool finalized = tree.finalized;
+  tree.finalized = false;
+  int64_t matches = applyFilter(tree, filter, onDisk, weights, marks, onlyMarked);
+  tree.finalized = finalized;
+  return matches;
 }
 }  // namespace
 
@@ -321,13 +325,21 @@ TEST(Filter, EveryNumberingGivesTheDepthFirstResult) {
       int32_t victim = t.tree.node(t.tree.rootIndex).firstChild;
       if (seed % 4 == 1 && victim >= 0) detachNode(t.tree, victim);
       if (seed % 8 == 1) finalizeTree(t.tree);
+      // No marks, and marks on a few random nodes (the root's own mark counts for nothing).
+      std::vector<uint8_t> marks(t.tree.nodeCount, 0);
+      std::mt19937 random(seed);
+      for (int k = 0; k < 4; k++) marks[random() % marks.size()] = 1;
       for (const auto& f : filters) {
         CompiledFilter filter = compileFilter(f.names, f.types, f.minimum);
-        std::vector<float> expected, actual;
-        int64_t expectedMatches = depthFirst(t.tree, filter, f.onDisk, expected);
-        EXPECT_EQ(applyFilter(t.tree, filter, f.onDisk, actual, nullptr, false), expectedMatches)
-            << "numbering " << int(numbering) << " seed " << seed;
-        EXPECT_EQ(actual, expected) << "numbering " << int(numbering) << " seed " << seed;
+        for (int marking = 0; marking < 3; marking++) {
+          const uint8_t* given = marking ? marks.data() : nullptr;
+          bool onlyMarked = marking == 2;
+          std::vector<float> expected, actual;
+          int64_t expectedMatches = depthFirst(t.tree, filter, f.onDisk, expected, given, onlyMarked);
+          EXPECT_EQ(applyFilter(t.tree, filter, f.onDisk, actual, given, onlyMarked), expectedMatches)
+              << "numbering " << int(numbering) << " seed " << seed << " marking " << marking;
+          EXPECT_EQ(actual, expected) << "numbering " << int(numbering) << " seed " << seed << " marking " << marking;
+        }
       }
     }
   }
