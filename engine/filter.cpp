@@ -74,8 +74,7 @@ struct FileWeigher {
 
   static constexpr size_t kVerdictSlots = 4096;
 
-  bool nameMatches(int32_t index) {
-    const TreeNode& node = tree.node(index);
+  bool nameMatches(const TreeNode& node, int32_t index) {
     uint64_t key = (uint64_t(node.nameOffset) << 32) |
                    ((node.nameLength | (node.flags & kNodeWideName ? 0x100u : 0u) | 0x200u) << 1);
     uint64_t& slot = verdicts[(node.nameOffset * 0x9E3779B1u) >> 20];
@@ -95,11 +94,12 @@ struct FileWeigher {
   }
 
   // The file's weight if it passes, counting it into `matches` when the filter takes part.
-  bool weigh(int32_t index, int64_t& size, int64_t& matches) {
-    size = onDisk ? onDiskSize(tree, index) : logicalSize(tree, index);
+  bool weigh(const TreeNode& node, int32_t index, int64_t& size, int64_t& matches) {
+    if (onDisk) size = onDiskSize(tree, index);
+    else size = node.flags & kNodeLargeSize ? logicalSize(tree, index) : int64_t(node.size);
     if (!filterTakesPart) return true;
     if (filter.minimumSize > 0 && size <= filter.minimumSize) return false;
-    if ((!filter.extensions.empty() || !filter.patterns.empty()) && !nameMatches(index)) return false;
+    if ((!filter.extensions.empty() || !filter.patterns.empty()) && !nameMatches(node, index)) return false;
     matches++;
     return true;
   }
@@ -149,7 +149,7 @@ bool sumInIndexOrder(const Tree& tree, FileWeigher& weigher, const uint8_t* mark
     if (marks) included = marks[i] ? onlyMarked : bool(folders[lastSlot].included);
     if (node.flags & kNodeFolder) {
       folders.push_back({i, lastSlot, included, 0});
-    } else if (int64_t size; included && weigher.weigh(i, size, matches)) {
+    } else if (int64_t size; included && weigher.weigh(node, i, size, matches)) {
       weights[i] = static_cast<float>(size);
       folders[lastSlot].sum += size;
     }
@@ -309,7 +309,7 @@ int64_t applyFilter(const Tree& tree, const CompiledFilter& filter, bool onDisk,
         current = node.firstChild;
         continue;
       }
-    } else if (int64_t size; included && weigher.weigh(current, size, matches)) {
+    } else if (int64_t size; included && weigher.weigh(node, current, size, matches)) {
       weights[current] = static_cast<float>(size);
       stack.back().sum += size;
     }
