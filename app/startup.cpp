@@ -1,10 +1,48 @@
 #include "app/startup.h"
-#include "app/console.h"
+#include "app/bench_mode.h"
+#include "app/export_mode.h"
+#include "app/launch.h"
+#include "app/normal_start.h"
+#include "app/policy_dump.h"
+#include "app/update_steps.h"
+#include "config/app_state.h"
 #include "platform/platform.h"
 
-int runMossbloom(const std::vector<std::u16string>& args) {
+StartMode chooseStartMode(std::span<const std::u16string> args) {
+  for (size_t i = 1; i < args.size(); i++)
+    if (args[i] == u"--bench") return StartMode::Bench;
+  for (size_t i = 1; i < args.size(); i++) {
+    const std::u16string& argument = args[i];
+    if (argument == u"--dump-policy") return StartMode::DumpPolicy;
+    if (argument == u"--export") return StartMode::Export;
+    if (argument == u"--apply-update") return StartMode::ApplyUpdate;
+    if (argument == u"--delete-old") return StartMode::DeleteOld;
+    if (argument == u"--update-selftest") return StartMode::UpdateSelftest;
+  }
+  return StartMode::NormalStart;
+}
+
+int runMossbloom(const std::vector<std::u16string>& args, void* instance, int showCommand) {
   installOutOfMemoryHandler();
-  // Modes arrive with their own changes; until then nothing pretends to succeed.
-  writeConsoleLine(u"Mossbloom: no mode is available yet.");
-  return 1;
+  AppState& state = appState();
+  state.instance = instance;
+  state.showCommand = showCommand;
+  state.launchedInteractively = wasLaunchedInteractively();
+
+  StartMode mode = chooseStartMode(args);
+  // The benchmark measures a cold program: no settings, policies or texts.
+  if (mode == StartMode::Bench) return runBenchMode(args);
+
+  state.executableDirectory = executableDirectory();
+  state.settings = locateSettings(state.executableDirectory, userSettingsDirectory());
+  state.policies = readPolicies();
+
+  switch (mode) {
+    case StartMode::Export: return runExportMode(args, state);
+    case StartMode::DumpPolicy: return runPolicyDump(state);
+    case StartMode::ApplyUpdate: return runApplyUpdate(args, state);
+    case StartMode::DeleteOld: return runDeleteOld(args, state);
+    case StartMode::UpdateSelftest: return static_cast<int>(runUpdateSelftest(state));
+    default: return runNormalStart(args, state);
+  }
 }

@@ -1,8 +1,21 @@
 // The one start-up routine behind both process entries: picks the mode from the
 // command line and returns the process exit code.
 #pragma once
+#include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
-// args[0] is the program path and is never examined as an option.
-int runMossbloom(const std::vector<std::u16string>& args);
+// What a command line asks for, in the order the modes are tried: --bench
+// anywhere wins; then the first of the headless modes and update steps from the
+// left; else the normal start with the main window.
+enum class StartMode : uint8_t { Bench, Export, DumpPolicy, ApplyUpdate, DeleteOld, UpdateSelftest, NormalStart };
+StartMode chooseStartMode(std::span<const std::u16string> args);
+
+// The exit code of --update-selftest: "MBUP", first letter in the top byte.
+constexpr uint32_t kUpdateSelftestExitCode = 0x4D425550;
+
+// args[0] is the program path and is never examined as an option. `instance`
+// (the module handle on Windows, null natively) and `showCommand` (a ShowWindow
+// value) come from the process entry.
+int runMossbloom(const std::vector<std::u16string>& args, void* instance, int showCommand);

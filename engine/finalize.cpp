@@ -237,6 +237,6 @@ int64_t treeBytes(const Tree& tree) {
   uint64_t bytes = tree.nodeArena.committed / sizeof(TreeNode) * sizeof(TreeNode) + tree.namePool.committed +
                    tree.timeArena.committed / 4 * 4 + tree.attributeArena.committed;
   bytes += 16 * (tree.largeSizes.capacity() + tree.onDiskExceptions.capacity() + tree.timeExceptions.capacity());
-  bytes += 8 * (tree.attributeExceptions.capacity() + tree.hardLinkBitmap.capacity() + tree.names.capacity);
+  bytes += 8 * (tree.attributeExceptions.capacity() + tree.hardLinkBitmap.capacity() + tree.hardLinkLargeIds.capacity() + tree.names.capacity);
   return static_cast<int64_t>(bytes);
 }

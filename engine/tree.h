@@ -114,6 +114,10 @@ struct Tree {
 
   std::u16string rootPath;
   std::vector<uint64_t> hardLinkBitmap;          // one bit per file record number
+  // File ids beyond the bitmap's range (64-bit inode numbers natively): an
+  // open-addressing set of id + 1, 0 = empty slot.
+  std::vector<uint64_t> hardLinkLargeIds;
+  int64_t hardLinkLargeIdCount = 0;
   std::vector<UnreadableFolder> unreadableFolders;
 
   int64_t fileCount = 0;

@@ -7,5 +7,5 @@ int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "C.UTF-8");
   std::vector<std::u16string> args;
   for (int i = 0; i < argc; i++) args.push_back(utf16FromUtf8(argv[i]));
-  return runMossbloom(args);
+  return runMossbloom(args, nullptr, 1);
 }

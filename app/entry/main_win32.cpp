@@ -3,11 +3,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   int count = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
   std::vector<std::u16string> args;
   for (int i = 0; argv && i < count; i++) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
   if (argv) LocalFree(argv);
-  return runMossbloom(args);
+  return runMossbloom(args, instance, showCommand);
 }

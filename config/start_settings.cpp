@@ -1,0 +1,56 @@
+#include "config/start_settings.h"
+
+namespace {
+constexpr std::u16string_view kAccents[] = {u"blue", u"teal", u"orange", u"violet", u"pink"};
+constexpr std::u16string_view kSchemes[] = {u"standard", u"contrast", u"colorblind", u"muted", u"lava"};
+}
+
+int32_t accentIndexFromName(std::u16string_view name) {
+  for (int32_t i = 0; i < 5; i++)
+    if (name == kAccents[i]) return i;
+  return -1;
+}
+
+std::u16string_view accentName(int32_t index) { return index >= 0 && index < 5 ? kAccents[index] : u""; }
+
+uint32_t schemeIndexFromName(std::u16string_view name) {
+  for (uint32_t i = 0; i < 5; i++)
+    if (name == kSchemes[i]) return i;
+  return 0;
+}
+
+std::u16string_view schemeName(uint32_t index) { return index < 5 ? kSchemes[index] : kSchemes[0]; }
+
+uint8_t performancePanelFromText(std::u16string_view text) {
+  if (text == u"open") return 1;
+  if (text == u"hidden") return 2;
+  return 0;
+}
+
+int32_t sidebarWidthFromSetting(int32_t width) {
+  if (width == 0) return 0;
+  return width < 220 ? 220 : width > 480 ? 480 : width;
+}
+
+ScanMode effectiveScanMode(bool isAdministrator, const PolicyRecord& policies, const SettingsLocation& where) {
+  if (!isAdministrator || policies.disableMftScan) return ScanMode::Walk;
+  return settingIs(where, kScanModeKey, u"Mft", u"Walk") ? ScanMode::Walk : ScanMode::Mft;
+}
+
+SizeMode effectiveSizeMode(const PolicyRecord& policies, const SettingsLocation& where) {
+  if (policies.defaultSizeMode >= 0) return policies.defaultSizeMode == 0 ? SizeMode::Logical : SizeMode::OnDisk;
+  return settingIs(where, kSizeModeKey, u"OnDisk", u"Logical") ? SizeMode::Logical : SizeMode::OnDisk;
+}
+
+void applyModeSettings(AppState& state) {
+  state.scanMode = effectiveScanMode(state.isAdministrator != 0, state.policies, state.settings);
+  state.sizeMode = effectiveSizeMode(state.policies, state.settings);
+}
+
+void readViewSettings(AppState& state) {
+  const SettingsLocation& where = state.settings;
+  state.performancePanel = performancePanelFromText(readTextSetting(where, kSettingsSection, kPerformancePanelKey, u"closed"));
+  state.patterns = readIntSetting(where, kPatternsKey) != 0;
+  state.sidebarWidth = sidebarWidthFromSetting(readIntSetting(where, kSidebarWidthKey));
+  state.sizeUnits = settingIs(where, kSizeUnitsKey, u"GiB", u"GB") ? SizeUnits::Decimal : SizeUnits::Binary;
+}

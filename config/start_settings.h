@@ -1,0 +1,29 @@
+// The meaning of individual settings keys: names of accents and schemes, the
+// clamped and folded values, and the scan and size modes that follow from the
+// settings under policy.
+#pragma once
+#include "config/app_state.h"
+#include <cstdint>
+#include <string_view>
+
+// Exact, case-sensitive names. Unknown accent: -1 (system colour); unknown scheme: 0.
+int32_t accentIndexFromName(std::u16string_view name);
+std::u16string_view accentName(int32_t index);    // empty for -1 and out-of-range
+uint32_t schemeIndexFromName(std::u16string_view name);
+std::u16string_view schemeName(uint32_t index);   // "standard" for out-of-range
+
+// performancePanel: `open` 1, `hidden` 2, anything else 0 (case-sensitive).
+uint8_t performancePanelFromText(std::u16string_view text);
+// sidebarWidth: 0 stays 0 (default width), anything else clamped to 220..480.
+int32_t sidebarWidthFromSetting(int32_t width);
+
+// Fast scan only for an administrator, without DisableMftScan, unless scanMode is Walk.
+ScanMode effectiveScanMode(bool isAdministrator, const PolicyRecord& policies, const SettingsLocation& where);
+// The DefaultSizeMode policy wins; otherwise logical only when sizeMode is Logical.
+SizeMode effectiveSizeMode(const PolicyRecord& policies, const SettingsLocation& where);
+// Sets state.scanMode and state.sizeMode from the above.
+void applyModeSettings(AppState& state);
+
+// The settings the normal start reads after the command line had its say:
+// performancePanel, patterns, sidebarWidth, sizeUnits.
+void readViewSettings(AppState& state);

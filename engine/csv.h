@@ -1,0 +1,96 @@
+// CSV export and import of a Tree in the WizTree column layout (UTF-8 with a byte
+// order mark, one quoted path and ten numeric/text columns per row).
+//
+// Threading: exportCsv and importCsvFile each run their body on an engine thread
+// and wait for it; only the ScanProgress is shared (lock-free) with other threads.
+//
+// Sections: volume facts · export · rows and header · import
+#pragma once
+#include "engine/tree.h"
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// --- Volume facts ------------------------------------------------------------------
+// What the title line and the root row's drive columns say about the scanned volume.
+struct CsvVolume {
+  std::u16string label;
+  std::u16string fileSystem;
+  int64_t capacity = 0;
+  int64_t freeBytes = 0;
+};
+
+// Asks the system about the volume holding `path` (empty/0 for what it cannot tell).
+CsvVolume csvVolumeFor(std::u16string_view path);
+
+// Separator of paths under `rootPath`: `/` for a root that starts with one (native
+// scans), `\` for drive letters and UNC roots, the platform's own otherwise. Export
+// and import both use it, so files from either build read on both.
+char16_t csvSeparatorFor(std::u16string_view rootPath);
+
+// --- Export ------------------------------------------------------------------------------
+// Writes `tree` to `path` (created or replaced). progress.total receives the row count,
+// progress.done the rows written; progress.cancel stops. On failure the file is gone
+// and errorText holds the reason ("Stopped.", "Not enough memory." or the system's message).
+bool exportCsv(const Tree& tree, std::u16string_view path, ScanProgress& progress,
+               std::u16string& errorText);
+// The same with the volume facts given by the caller (the window's drive list, tests).
+bool exportCsvWithVolume(const Tree& tree, std::u16string_view path, const CsvVolume& volume,
+                         ScanProgress& progress, std::u16string& errorText);
+
+inline constexpr std::u16string_view kCsvTitlePrefix = u"Mossbloom export \u00B7 ";
+inline constexpr std::u16string_view kCsvTitleSeparator = u" \u00B7 ";
+inline constexpr std::string_view kCsvHeaderLine =
+    "File Name,Size,Allocated,Modified,Attributes,Files,Folders,DRIVECAPACITY,FREESPACE,USEDSPACE,RESERVEDSPACE";
+
+// --- Rows and header -------------------------------------------------------------------
+struct CsvRow {
+  std::u16string path;
+  int64_t size = 0;
+  int64_t allocated = 0;
+  std::u16string modified;
+  int64_t attributes = 0;
+  int64_t capacity = 0;   // only meaningful on the first row
+  int64_t freeBytes = 0;
+};
+
+struct CsvHeader {
+  std::u16string label;
+  std::u16string fileSystem;
+  std::u16string rootPath;   // trailing separator removed unless the path is X:\ or /
+  char16_t driveLetter = 0;  // upper-case letter when the root path is X:..., else 0
+  int64_t capacity = 0;
+  int64_t freeBytes = 0;
+  size_t bodyOffset = 0;     // bytes of the data up to the line after the first row
+};
+
+// Appends the UTF-16 units of `length` bytes of lenient UTF-8 to `out` (no validation of
+// continuation bytes; stray bytes become U+FFFD).
+void decodeUtf8(const uint8_t* bytes, size_t length, std::u16string& out);
+
+// One row without its line end. False when it has no quoted path or fewer than four fields.
+bool parseCsvRow(const uint8_t* line, size_t length, CsvRow& row);
+
+// Year-first local date and time ("2024/03/05 14:07:09", "2024-03-05T14:07:09") to a
+// FILETIME; 0 for an empty, impossible or day-first text or a year of 1600 and before.
+int64_t parseCsvTime(std::u16string_view text);
+
+// Title line (optional), column header line and first data row. A column header on the
+// very first line (files without a title) is taken as well.
+bool readCsvHeader(const uint8_t* bytes, size_t length, CsvHeader& header, CsvRow& firstRow);
+
+// --- Import ---------------------------------------------------------------------------------
+// Builds `tree` (freshly initialised) from the bytes of a CSV file. progress.done counts
+// nodes; progress.cancel stops with failure. The tree is not finalized.
+bool importCsv(Tree& tree, const uint8_t* bytes, size_t length, ScanProgress& progress);
+
+struct CsvImportResult {
+  bool ok = false;
+  bool outOfMemory = false;      // the engine thread ended for lack of memory
+  std::u16string errorText;      // the system's message when the file could not be read
+};
+
+// The import thread's body: maps the file, runs importCsv on an engine thread and waits.
+// On success the tree is finalized; on any failure it is released (and empty again).
+CsvImportResult importCsvFile(Tree& tree, std::u16string_view path, ScanProgress& progress);

@@ -1,0 +1,51 @@
+// The operating-system pieces behind CSV export and import, implemented in
+// engine/win32/csv_system.cpp and engine/posix/csv_system.cpp: the chunked file
+// writer, the mapped file reader, local time both ways, name order, error texts.
+//
+// Threading: a CsvFileWriter is driven by one thread (the export body); its own
+// write may proceed in the background (overlapped I/O or a writer thread).
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// --- Error texts ---------------------------------------------------------------------
+// The system's message for an error code (Windows error or errno), without trailing
+// blanks and line ends; "Windows error %lu." when Windows has none.
+std::u16string systemErrorText(uint32_t code);
+
+// --- File writer: one write in flight ------------------------------------------------------
+struct CsvFileWriter;
+
+// Creates or replaces the file. Null with `error` set when it cannot be created.
+CsvFileWriter* openCsvFileWriter(std::u16string_view path, uint32_t& error);
+// Waits for the previous write, converts the UTF-16 chunk (ending after a whole row)
+// to UTF-8 and starts writing it. False once any write has failed.
+bool writeCsvChunk(CsvFileWriter* writer, const char16_t* text, size_t length);
+// Waits for the last write and closes the file. Returns the first write error, 0 if none.
+uint32_t closeCsvFileWriter(CsvFileWriter* writer);
+void deleteCsvFile(std::u16string_view path);
+
+// --- Mapped file reader ---------------------------------------------------------------
+struct CsvMappedFile {
+  const uint8_t* data = nullptr;
+  size_t size = 0;
+  void* handles[3] = {};   // platform handles, released by unmapCsvFile
+};
+// False with `error` set (0 for an empty file) when the file cannot be opened or mapped.
+bool mapCsvFile(std::u16string_view path, CsvMappedFile& file, uint32_t& error);
+void unmapCsvFile(CsvMappedFile& file);
+
+// --- Local time -------------------------------------------------------------------------
+// Picks up the current time zone (natively the TZ variable) for the calls below.
+void prepareLocalTime();
+// "yyyy/MM/dd HH:mm:ss" of a FILETIME in local time into out[0..18]; false when it
+// cannot be converted.
+bool localTimeText(int64_t filetime, char16_t* out);
+// FILETIME of a validated local date and time; 0 when it cannot be converted.
+int64_t filetimeFromLocal(int year, int month, int day, int hour, int minute, int second);
+
+// --- Name order ---------------------------------------------------------------------------
+// <0, 0 or >0: the order of two names ignoring case, as the user expects in listings.
+int compareNamesIgnoringCase(const char16_t* a, size_t aLength, const char16_t* b, size_t bLength);

@@ -1,0 +1,342 @@
+// The table read: record 0, the table's run lists and bitmap, the chunked read of all
+// records, then compaction, linking, the folder descent and the subtree counts.
+//
+// Sections: helpers · record 0 · bitmap · table read · tree shaping · entry points
+#include "engine/mft_scan.h"
+#include "engine/mft_format.h"
+#include "engine/mft_record.h"
+#include "platform/arena.h"
+#include <algorithm>
+
+namespace {
+
+constexpr uint32_t kChunkBytes = 4u << 20;
+// The node arena holds at most 2^30 nodes, one per record while reading.
+constexpr int64_t kMaxRecords = (int64_t(1) << 30) - 2;
+
+// --- Helpers --------------------------------------------------------------------------
+// Byte offset of cluster `lcn` plus `extra`, or false when it cannot be addressed.
+bool clusterOffset(int64_t lcn, int64_t clusterBytes, uint64_t extra, uint64_t& offset) {
+  if (lcn < 0) return false;
+  uint64_t bytes;
+  if (__builtin_mul_overflow(uint64_t(lcn), uint64_t(clusterBytes), &bytes)) return false;
+  if (__builtin_add_overflow(bytes, extra, &offset) || offset > uint64_t(INT64_MAX)) return false;
+  return true;
+}
+
+// Run length in bytes, saturated.
+uint64_t runBytes(const DataRun& run, int64_t clusterBytes) {
+  uint64_t bytes;
+  if (__builtin_mul_overflow(uint64_t(run.clusters), uint64_t(clusterBytes), &bytes)) return UINT64_MAX;
+  return bytes;
+}
+
+struct ReadBuffer {
+  Arena arena;
+  ReadBuffer() {
+    arenaReserve(arena, kChunkBytes);
+    arenaEnsure(arena, kChunkBytes);
+  }
+  ~ReadBuffer() { arenaRelease(arena); }
+  uint8_t* bytes() const { return arena.base; }
+};
+
+bool fail(std::u16string& errorText, const char16_t* text) {
+  errorText = text;
+  return false;
+}
+
+// --- Record 0: where the table and its bitmap lie ---------------------------------------
+struct TableLayout {
+  std::vector<DataRun> dataRuns;
+  int64_t dataSize = -1;
+  bool hasBitmapRuns = false;
+  std::vector<DataRun> bitmapRuns;
+  int64_t bitmapSize = -1;
+  std::vector<uint8_t> residentBitmap;
+  bool hasResidentBitmap = false;
+};
+
+bool readTableLayout(MftVolumeReader& reader, uint8_t* buffer, TableLayout& layout, std::u16string& errorText) {
+  const NtfsVolumeData& v = reader.data;
+  uint32_t first = uint32_t(std::max(v.bytesPerCluster, v.bytesPerRecord));
+  uint64_t offset;
+  if (!clusterOffset(v.mftStartLcn, v.bytesPerCluster, 0, offset) ||
+      !reader.read(reader.context, offset, buffer, first)) {
+    return fail(errorText, u"cannot read $MFT");
+  }
+  uint32_t recordBytes = uint32_t(v.bytesPerRecord);
+  if (!applyUpdateSequence(buffer, recordBytes)) return fail(errorText, u"cannot read $MFT");
+  AttributeWalk walk;
+  if (!startAttributeWalk(walk, buffer, recordBytes)) return fail(errorText, u"cannot decode $MFT run list");
+  MftAttribute attribute;
+  bool haveData = false;
+  bool haveBitmap = false;
+  while (nextAttribute(walk, attribute)) {
+    if (attribute.nameLength != 0) continue;
+    if (attribute.type == kAttrData && !haveData && attribute.nonResident) {
+      NonResidentInfo info;
+      if (!nonResidentInfo(attribute, info) || info.startVcn != 0) continue;
+      decodeRunList(attribute, layout.dataRuns);
+      layout.dataSize = info.dataSize;
+      haveData = !layout.dataRuns.empty();
+    } else if (attribute.type == kAttrBitmap && !haveBitmap) {
+      if (attribute.nonResident) {
+        NonResidentInfo info;
+        if (!nonResidentInfo(attribute, info) || info.startVcn != 0) continue;
+        decodeRunList(attribute, layout.bitmapRuns);
+        layout.bitmapSize = info.dataSize;
+        layout.hasBitmapRuns = haveBitmap = true;
+      } else {
+        const uint8_t* value;
+        uint32_t length;
+        if (!residentValue(attribute, value, length)) continue;
+        layout.residentBitmap.assign(value, value + length);
+        layout.hasResidentBitmap = haveBitmap = true;
+      }
+    }
+  }
+  if (!haveData) return fail(errorText, u"cannot decode $MFT run list");
+  return true;
+}
+
+// --- Bitmap: which records are in use ---------------------------------------------------
+// Only the first (R + 7) / 8 bytes matter, so a forged run list cannot make it grow
+// beyond that. Empty when unreadable: every record then counts as in use.
+void readBitmap(MftVolumeReader& reader, uint8_t* buffer, TableLayout& layout, int64_t recordCount,
+                std::vector<uint8_t>& bitmap) {
+  bitmap.clear();
+  uint64_t wanted = uint64_t(recordCount + 7) / 8;
+  if (layout.hasResidentBitmap) {
+    bitmap = std::move(layout.residentBitmap);
+  } else if (layout.hasBitmapRuns) {
+    int64_t clusterBytes = reader.data.bytesPerCluster;
+    for (const DataRun& run : layout.bitmapRuns) {
+      if (bitmap.size() >= wanted) break;
+      uint64_t length = std::min<uint64_t>(runBytes(run, clusterBytes), wanted - bitmap.size());
+      if (run.start < 0) {
+        bitmap.resize(bitmap.size() + length, 0);
+        continue;
+      }
+      for (uint64_t done = 0; done < length;) {
+        uint32_t piece = uint32_t(std::min<uint64_t>(length - done, kChunkBytes));
+        // Whole clusters are read: volumes only accept sector-sized reads.
+        uint32_t readBytes = uint32_t(std::min<uint64_t>(
+            (piece + clusterBytes - 1) / clusterBytes * clusterBytes, kChunkBytes));
+        uint64_t offset;
+        if (!clusterOffset(run.start, clusterBytes, done, offset) ||
+            !reader.read(reader.context, offset, buffer, readBytes)) {
+          bitmap.clear();
+          return;
+        }
+        bitmap.insert(bitmap.end(), buffer, buffer + piece);
+        done += piece;
+      }
+    }
+    if (layout.bitmapSize >= 0 && uint64_t(layout.bitmapSize) < bitmap.size()) bitmap.resize(size_t(layout.bitmapSize));
+  }
+  if (bitmap.size() > wanted) bitmap.resize(wanted);
+}
+
+bool recordInUse(const std::vector<uint8_t>& bitmap, int64_t r) {
+  if (bitmap.empty()) return true;
+  uint64_t byte = uint64_t(r) >> 3;
+  return byte < bitmap.size() && (bitmap[byte] >> (r & 7)) & 1;
+}
+
+// --- Table read -----------------------------------------------------------------------------
+bool readTable(MftVolumeReader& reader, uint8_t* buffer, const TableLayout& layout,
+               const std::vector<uint8_t>& bitmap, MftRecords& records, ScanProgress& progress,
+               std::u16string& errorText) {
+  const int64_t clusterBytes = reader.data.bytesPerCluster;
+  const uint32_t recordBytes = uint32_t(reader.data.bytesPerRecord);
+  const int64_t count = records.count;
+  const uint32_t readBytesPerChunk =
+      reader.chunkBytes >= recordBytes && reader.chunkBytes <= kChunkBytes ? reader.chunkBytes : kChunkBytes;
+  int64_t v = 0;
+  for (const DataRun& run : layout.dataRuns) {
+    if (v >= count) break;
+    uint64_t length = runBytes(run, clusterBytes);
+    if (run.start < 0) {
+      uint64_t skip = length / recordBytes;
+      v = skip >= uint64_t(count - v) ? count : v + int64_t(skip);
+      continue;
+    }
+    for (uint64_t position = 0; position < length && v < count;) {
+      if (progress.cancel.load(std::memory_order_relaxed)) return fail(errorText, u"cancelled");
+      uint32_t chunk = uint32_t(std::min<uint64_t>(length - position, readBytesPerChunk));
+      int64_t untrimmed = std::min<int64_t>(chunk / recordBytes, count - v);
+      int64_t m = untrimmed;
+      while (m > 0 && !recordInUse(bitmap, v + m - 1)) m--;
+      if (m > 0) {
+        uint32_t readBytes = uint32_t(std::min<uint64_t>(roundUpToPage(uint64_t(m) * recordBytes), chunk));
+        uint64_t offset;
+        if (!clusterOffset(run.start, clusterBytes, position, offset) ||
+            !reader.read(reader.context, offset, buffer, readBytes)) {
+          return fail(errorText, u"read error");
+        }
+        for (int64_t i = 0; i < m; i++) {
+          // The kernel's copy left the chunk in a far cache level: fetch ahead.
+          if (i + 2 < m) {
+            const uint8_t* ahead = buffer + (i + 2) * recordBytes;
+            for (uint32_t line = 0; line < recordBytes && line < 1024; line += 64) __builtin_prefetch(ahead + line);
+          }
+          if (recordInUse(bitmap, v + i)) decodeMftRecord(records, buffer + i * recordBytes, recordBytes, v + i);
+        }
+        finishMftNames(records);
+      }
+      v += untrimmed;
+      position += chunk;
+      progress.done.store(v, std::memory_order_relaxed);
+    }
+  }
+  return true;
+}
+
+// --- Tree shaping ---------------------------------------------------------------------------
+void linkNodes(Tree& tree, const std::vector<int32_t>& newIndexes, int32_t root) {
+  TreeNode* nodes = tree.nodes();
+  int64_t recordCount = int64_t(newIndexes.size());
+  for (int64_t n = 0; n < tree.nodeCount; n++) {
+    int32_t raw = nodes[n].parent;
+    nodes[n].parent = kNoNode;
+    if (n == root || raw < 0 || raw >= recordCount) continue;
+    int32_t parent = newIndexes[size_t(raw)];
+    if (parent < 0 || parent == n || !(nodes[parent].flags & kNodeFolder)) continue;
+    nodes[n].parent = parent;
+    nodes[n].nextSibling = nodes[parent].firstChild;
+    nodes[parent].firstChild = int32_t(n);
+  }
+}
+
+bool isSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+// Follows `folder` from the volume root; kNoNode when a component is missing.
+int32_t descend(const Tree& tree, int32_t root, std::u16string_view folder) {
+  int32_t at = root;
+  size_t i = 0;
+  while (i < folder.size()) {
+    size_t end = i;
+    while (end < folder.size() && !isSeparator(folder[end])) end++;
+    std::u16string_view component = folder.substr(i, end - i);
+    i = end + 1;
+    if (component.empty()) continue;
+    int32_t found = kNoNode;
+    for (int32_t c = tree.node(at).firstChild; c != kNoNode; c = tree.node(c).nextSibling) {
+      if (tree.node(c).nameLength == component.size() && nodeNameEquals(tree, c, component, true)) {
+        found = c;
+        break;
+      }
+    }
+    // Only a folder can be scanned: a file of that name is as good as missing.
+    if (found == kNoNode || !(tree.node(found).flags & kNodeFolder)) return kNoNode;
+    at = found;
+  }
+  return at;
+}
+
+// The scanned folder becomes a root of its own: out of its parent's list.
+void makeRoot(Tree& tree, int32_t root) {
+  TreeNode& node = tree.node(root);
+  if (node.parent != kNoNode) {
+    int32_t* link = &tree.node(node.parent).firstChild;
+    while (*link != kNoNode && *link != root) link = &tree.node(*link).nextSibling;
+    if (*link == root) *link = node.nextSibling;
+  }
+  node.parent = kNoNode;
+  node.nextSibling = kNoNode;
+}
+
+// Extra hard links and streams of the records whose node lies under the root. The
+// walk follows child lists from the root, which cannot loop whatever the parents say.
+void countLinksAndStreams(Tree& tree, const MftRecords& records, const std::vector<int32_t>& newIndexes,
+                          int32_t root) {
+  std::vector<uint64_t> inside(size_t(tree.nodeCount + 63) / 64, 0);
+  std::vector<int32_t> stack{root};
+  while (!stack.empty()) {
+    int32_t n = stack.back();
+    stack.pop_back();
+    inside[size_t(n) / 64] |= uint64_t(1) << (n % 64);
+    for (int32_t c = tree.node(n).firstChild; c != kNoNode; c = tree.node(c).nextSibling) stack.push_back(c);
+  }
+  int64_t links = 0;
+  int64_t streams = 0;
+  for (size_t r = 0; r < newIndexes.size(); r++) {
+    int32_t n = newIndexes[r];
+    if (n < 0 || !((inside[size_t(n) / 64] >> (n % 64)) & 1)) continue;
+    if (records.linkCounts[r] >= 2) links += records.linkCounts[r] - 1;
+    streams += records.streamCounts[r];
+  }
+  tree.hardLinkCount = links;
+  tree.streamCount = streams;
+}
+
+}  // namespace
+
+bool readMftVolumeHandle(void* context, uint64_t offset, void* buffer, uint32_t bytes) {
+  return readVolumeAt(*static_cast<VolumeHandle*>(context), offset, buffer, bytes);
+}
+
+// --- Entry points -------------------------------------------------------------------------------
+bool mftScanVolume(Tree& tree, MftVolumeReader& reader, std::u16string_view folder,
+                   std::u16string_view rootPath, ScanProgress& progress, std::u16string& errorText) {
+  const NtfsVolumeData& v = reader.data;
+  if (!isPowerOfTwo(v.bytesPerCluster) || v.bytesPerCluster > kChunkBytes || !isPowerOfTwo(v.bytesPerRecord) ||
+      v.bytesPerRecord < 256 || v.bytesPerRecord > 65536) {
+    return fail(errorText, u"cannot read $MFT");
+  }
+  MftRecords records;
+  {
+    // The read buffer goes before compaction: its 4 MiB are not needed there.
+    ReadBuffer buffer;
+    TableLayout layout;
+    if (!readTableLayout(reader, buffer.bytes(), layout, errorText)) return false;
+
+    int64_t validLength = v.mftValidDataLength >= 0 ? v.mftValidDataLength : layout.dataSize;
+    int64_t count = std::max<int64_t>(validLength, 0) / v.bytesPerRecord;
+    if (reader.volumeBytes != 0) count = std::min<int64_t>(count, int64_t(reader.volumeBytes / uint64_t(v.bytesPerRecord)));
+    if (count > kMaxRecords) return fail(errorText, u"cannot read $MFT");
+
+    std::vector<uint8_t> bitmap;
+    readBitmap(reader, buffer.bytes(), layout, count, bitmap);
+
+    prepareMftRecords(records, tree, count, v.bytesPerCluster);
+    progress.total.store(count, std::memory_order_relaxed);
+    progress.done.store(0, std::memory_order_relaxed);
+    if (!readTable(reader, buffer.bytes(), layout, bitmap, records, progress, errorText)) return false;
+  }
+  const int64_t count = records.count;
+
+  std::vector<int32_t> newIndexes;
+  compactMftRecords(records, newIndexes);
+  int32_t root = count >= 6 ? newIndexes[5] : kNoNode;
+  if (root < 0 || !(tree.node(root).flags & kNodeFolder)) return fail(errorText, u"root directory record missing");
+  linkNodes(tree, newIndexes, root);
+  root = descend(tree, root, folder);
+  if (root < 0) return fail(errorText, u"folder not found in MFT");
+  makeRoot(tree, root);
+  countLinksAndStreams(tree, records, newIndexes, root);
+  tree.rootIndex = root;
+  tree.rootPath = std::u16string(rootPath);
+  return true;
+}
+
+bool mftScan(Tree& tree, std::u16string_view path, ScanProgress& progress, std::u16string& errorText) {
+  size_t length = 0;
+  while (length < path.size() && path[length] != 0) length++;
+  path = path.substr(0, length);
+  if (path.size() < 3 || path[1] != u':') return fail(errorText, u"not a local drive path");
+  VolumeHandle handle;
+  MftVolumeReader reader;
+  switch (openNtfsVolume(path[0], handle, reader.data)) {
+    case VolumeOpenResult::Opened: break;
+    case VolumeOpenResult::AccessDenied: return fail(errorText, u"administrator rights required");
+    case VolumeOpenResult::CannotOpen: return fail(errorText, u"cannot open volume");
+    case VolumeOpenResult::NotNtfs: return fail(errorText, u"not an NTFS volume");
+  }
+  reader.context = &handle;
+  reader.read = readMftVolumeHandle;
+  bool ok = mftScanVolume(tree, reader, path.substr(3), path, progress, errorText);
+  closeVolume(handle);
+  return ok;
+}

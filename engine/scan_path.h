@@ -1,0 +1,29 @@
+// Scan paths as the user and the policies give them, made absolute and canonical
+// so that the same folder always compares equal. Implemented per OS in
+// engine/win32/scan_path.cpp and engine/posix/scan_path.cpp.
+#pragma once
+#include <string>
+#include <string_view>
+
+// How a bare drive `X:` (Windows only) is read: as the drive's current folder,
+// the way the shell and GetFullPathNameW read it, or as its root `X:\` (the
+// command-line target and the policy folders mean the whole drive).
+enum class BareDrive { CurrentFolder, Root };
+
+// Windows: the text up to its first NUL, made absolute with GetFullPathNameW
+// (a 1040-unit result; a failed or longer result keeps the text unchanged),
+// trailing `\` removed down to a drive root, `X:` completed to `X:\`, first unit
+// upper-cased. POSIX: absolute (relative to the current folder), `.`, `..` and
+// repeated `/` resolved by text, no trailing `/` except for the root `/`.
+// An empty text stays empty.
+std::u16string normalizeScanPath(std::u16string_view path, BareDrive bareDrive = BareDrive::CurrentFolder);
+
+// Whether the path names an existing folder (following links).
+bool isExistingFolder(std::u16string_view path);
+
+// The separator of paths on this system: `\` on Windows, `/` elsewhere.
+char16_t pathSeparator();
+
+// Whether two path texts name the same path: ignoring case on Windows
+// (ordinal, as the file system compares names), exactly on POSIX.
+bool samePathText(std::u16string_view a, std::u16string_view b);

@@ -1,0 +1,15 @@
+// Small helpers for short texts such as setting values, registry texts and
+// command-line arguments.
+#pragma once
+#include <cstdint>
+#include <string_view>
+
+// Windows: CompareStringOrdinal ignoring case. POSIX: ASCII letters folded.
+bool equalIgnoringCase(std::u16string_view a, std::u16string_view b);
+
+// Without spaces, tabs, carriage returns and line feeds at both ends.
+std::u16string_view trimBlanks(std::u16string_view text);
+
+// The number at the start of a text as _wtoi reads it (leading spaces and tabs,
+// a sign, decimal digits up to the first other unit), clamped to 32 bits.
+int32_t leadingDecimal(std::u16string_view text);

@@ -1,0 +1,87 @@
+// Running one walk: n supervisor threads, each waiting on one listing worker with an
+// 8 MiB stack, and the coordinator on its own 8 MiB stack. A worker that dies for lack
+// of memory is reported by its supervisor, which wakes the coordinator so that it fails
+// too; the walk then ends the calling engine thread the same way.
+#include "engine/walk.h"
+#include "engine/walk_state.h"
+#include "platform/platform.h"
+
+WalkState* createWalkState(Tree& tree, std::u16string_view rootPath) {
+  auto* state = new WalkState;
+  initMutex(state->lock);
+  initConditionVariable(state->workAvailable);
+  initConditionVariable(state->slotDone);
+  VolumeFacts facts = readVolumeFacts(rootPath);
+  if (facts.clusterSize > 0) tree.clusterSize = facts.clusterSize;
+  state->listing.clusterSize = tree.clusterSize;
+  state->listing.isNtfs = facts.isNtfs;
+  state->listing.device = facts.device;
+  state->fileIdMask = facts.fileIdMask;
+  return state;
+}
+
+void destroyWalkState(WalkState* state) {
+  destroyConditionVariable(state->slotDone);
+  destroyConditionVariable(state->workAvailable);
+  destroyMutex(state->lock);
+  delete state;
+}
+
+namespace {
+struct Supervisor {
+  WalkState* state;
+  uint32_t operator()() const {
+    WalkState* s = state;
+    Thread worker = startClosureThread(kEngineThreadStackBytes, [s]() -> uint32_t {
+      markWorkerThread();
+      runListingWorker(*s);
+      return 0;
+    });
+    uint32_t code = worker.handle ? joinThread(worker) : kExitOutOfMemory;
+    if (code == kExitOutOfMemory) {
+      MutexHold hold(s->lock);
+      s->outOfMemory = 1;
+      wakeAll(s->slotDone);
+    }
+    return 0;
+  }
+};
+
+void stopWorkers(WalkState* state, Thread* supervisors, int count) {
+  {
+    MutexHold hold(state->lock);
+    state->stop = 1;
+    wakeAll(state->workAvailable);
+  }
+  for (int k = 0; k < count; k++) joinThread(supervisors[k]);
+}
+}  // namespace
+
+void runWalkPool(WalkState* state, Tree& tree, std::vector<int32_t>& queue,
+                 int64_t nodeCounter, ScanProgress& progress) {
+  int n = workerThreadCount(tree.rootPath);
+  state->ringSize = n * kSlotsPerWorker < kWalkSlots ? n * kSlotsPerWorker : kWalkSlots;
+
+  Thread supervisors[16];
+  int started = 0;
+  for (; started < n; started++) {
+    supervisors[started] = startClosureThread(0, Supervisor{state});
+    if (!supervisors[started].handle) break;
+  }
+  uint32_t code = kExitOutOfMemory;
+  if (started == n) {
+    Thread coordinator = startClosureThread(kEngineThreadStackBytes, [&]() -> uint32_t {
+      markWorkerThread();
+      runCoordinator(*state, tree, queue, nodeCounter, progress);
+      return 0;
+    });
+    code = coordinator.handle ? joinThread(coordinator) : kExitOutOfMemory;
+  }
+  // Even when a thread could not be started, the ones running are stopped and joined
+  // before the state goes away.
+  stopWorkers(state, supervisors, started);
+  if (code == kExitOutOfMemory) {
+    destroyWalkState(state);
+    failOutOfMemory();
+  }
+}

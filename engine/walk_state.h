@@ -1,0 +1,56 @@
+// The state one walk shares between its coordinator and its listing workers.
+//
+// Threading: `lock` guards handedOut, taken, stop, outOfMemory and every slot's done.
+// The coordinator writes a slot's path only while the slot is not handed out; a
+// worker writes the slot's entries and error between taking it and setting done; the
+// coordinator reads them only after it saw done under the lock.
+#pragma once
+#include "engine/tree.h"
+#include "platform/listing.h"
+#include "platform/lock.h"
+#include <string>
+#include <vector>
+
+constexpr int kWalkSlots = 256;
+constexpr int kSlotsPerWorker = 16;
+// An entry buffer that grew beyond this is given back after its folder was taken over.
+constexpr size_t kKeptEntryWords = 32768;
+
+struct WalkSlot {
+  std::u16string path;              // listing path of the folder, ending with a separator
+  std::vector<uint64_t> entries;    // entry records (platform/listing.h)
+  int32_t error = 0;                // system error when the folder could not be opened
+  uint8_t openFailed = 0;
+  uint8_t done = 0;
+};
+
+struct WalkState {
+  WalkSlot slots[kWalkSlots];
+  ListingContext listing;
+  uint64_t fileIdMask = 0;
+  Mutex lock;
+  ConditionVariable workAvailable;  // workers sleep on it
+  ConditionVariable slotDone;       // the coordinator sleeps on it
+  int64_t handedOut = 0;            // absolute folder counts since the walk began
+  int64_t taken = 0;
+  int64_t ringSize = 1;
+  uint8_t stop = 0;
+  uint8_t outOfMemory = 0;
+};
+
+// Fresh state with the volume facts of rootPath; stores a known cluster size in the tree.
+WalkState* createWalkState(Tree& tree, std::u16string_view rootPath);
+void destroyWalkState(WalkState* state);
+
+// Lists folders until the state says stop. Runs on each listing worker thread.
+void runListingWorker(WalkState& state);
+
+// Builds the tree from the folders in `queue` and everything below them; on cancel
+// the folders not yet taken over become Pending.
+void runCoordinator(WalkState& state, Tree& tree, std::vector<int32_t>& queue,
+                    int64_t nodeCounter, ScanProgress& progress);
+
+// Starts the workers and the coordinator and waits for all of them; ends the calling
+// thread through failOutOfMemory when any of them ran out of memory.
+void runWalkPool(WalkState* state, Tree& tree, std::vector<int32_t>& queue,
+                 int64_t nodeCounter, ScanProgress& progress);

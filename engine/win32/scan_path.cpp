@@ -1,0 +1,30 @@
+#include "engine/scan_path.h"
+#include <cwctype>
+#include <windows.h>
+
+namespace {
+const wchar_t* wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+}
+
+std::u16string normalizeScanPath(std::u16string_view path, BareDrive bareDrive) {
+  std::u16string text(path.substr(0, path.find(u'\0')));
+  if (text.empty()) return text;
+  if (bareDrive == BareDrive::Root && text.size() == 2 && text[1] == u':') text += u'\\';
+  constexpr DWORD kUnits = 1040;
+  wchar_t full[kUnits];
+  DWORD length = GetFullPathNameW(wide(text), kUnits, full, nullptr);
+  if (length >= 1 && length < kUnits) text.assign(reinterpret_cast<const char16_t*>(full), length);
+  while (text.size() > 3 && text.back() == u'\\') text.pop_back();
+  if (text.size() == 2 && text[1] == u':') text += u'\\';
+  text[0] = static_cast<char16_t>(std::towupper(static_cast<wchar_t>(text[0])));
+  return text;
+}
+
+bool isExistingFolder(std::u16string_view path) {
+  std::u16string text(path);
+  if (text.empty() || text.find(u'\0') != std::u16string::npos) return false;
+  DWORD attributes = GetFileAttributesW(wide(text));
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+char16_t pathSeparator() { return u'\\'; }

@@ -1,0 +1,216 @@
+// Folder listing natively: getdents64 for the names, fstatat (not following links)
+// for sizes, times and modes. Symbolic links and mount points are reported like
+// Windows reparse points, so the walk shows them but never enters them.
+// The attribute mapping is described in docs/walk.md.
+//
+// Sections: names · attributes · volume facts · listing
+#include "platform/listing.h"
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/statvfs.h>
+#include <sys/syscall.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace {
+// --- Names ----------------------------------------------------------------------------
+// File names are bytes. Valid UTF-8 becomes UTF-16; each byte of an invalid sequence
+// becomes U+DC80..U+DCFF and turns back into that byte, so every name can be reopened.
+size_t utf16FromFileName(const unsigned char* s, size_t n, char16_t* out) {
+  size_t o = 0;
+  for (size_t i = 0; i < n;) {
+    unsigned c = s[i];
+    if (c < 0x80) { out[o++] = static_cast<char16_t>(c); i++; continue; }
+    unsigned need = 0, cp = 0, min = 0;
+    if (c >= 0xC2 && c <= 0xDF) { need = 1; cp = c & 0x1F; min = 0x80; }
+    else if (c >= 0xE0 && c <= 0xEF) { need = 2; cp = c & 0x0F; min = 0x800; }
+    else if (c >= 0xF0 && c <= 0xF4) { need = 3; cp = c & 0x07; min = 0x10000; }
+    bool ok = need && i + need < n;
+    if (ok) {
+      for (unsigned k = 1; k <= need; k++) {
+        unsigned t = s[i + k];
+        if ((t & 0xC0) != 0x80) { ok = false; break; }
+        cp = (cp << 6) | (t & 0x3F);
+      }
+    }
+    if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
+    if (!ok) { out[o++] = static_cast<char16_t>(0xDC00 | c); i++; continue; }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out[o++] = static_cast<char16_t>(0xD800 | (cp >> 10));
+      out[o++] = static_cast<char16_t>(0xDC00 | (cp & 0x3FF));
+    } else {
+      out[o++] = static_cast<char16_t>(cp);
+    }
+    i += need + 1;
+  }
+  return o;
+}
+
+void fileNameFromUtf16(std::u16string_view text, std::string& out) {
+  out.clear();
+  for (size_t i = 0; i < text.size(); i++) {
+    unsigned c = text[i];
+    if (c < 0x80) { out += static_cast<char>(c); continue; }
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      unsigned cp = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+      out += static_cast<char>(0xF0 | (cp >> 18));
+      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+      continue;
+    }
+    if (c >= 0xDC80 && c <= 0xDCFF) { out += static_cast<char>(c & 0xFF); continue; }
+    if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
+    if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+    } else {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    }
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// --- Attributes --------------------------------------------------------------------------
+constexpr uint32_t kReadOnly = 0x1, kHidden = 0x2, kSystem = 0x4, kDirectory = 0x10,
+                   kNormal = 0x80, kSparse = 0x200, kReparsePoint = 0x400;
+
+int64_t filetimeFrom(const timespec& t) {
+  return static_cast<int64_t>(t.tv_sec) * 10000000 + t.tv_nsec / 100 + 116444736000000000;
+}
+
+uint32_t attributesFrom(const struct stat& st, bool dotName) {
+  uint32_t a = 0;
+  if (S_ISDIR(st.st_mode)) a |= kDirectory;
+  else if (S_ISLNK(st.st_mode)) a |= kReparsePoint;
+  else if (!S_ISREG(st.st_mode)) a |= kSystem;   // devices, pipes, sockets
+  else if (static_cast<int64_t>(st.st_blocks) * 512 < st.st_size) a |= kSparse;
+  if ((st.st_mode & 0222) == 0) a |= kReadOnly;
+  if (dotName) a |= kHidden;
+  return a ? a : kNormal;
+}
+}  // namespace
+
+// --- Volume facts ------------------------------------------------------------------------
+VolumeFacts readVolumeFacts(std::u16string_view rootPath) {
+  VolumeFacts facts;
+  std::string path;
+  fileNameFromUtf16(rootPath, path);
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0) facts.device = st.st_dev;
+  struct statvfs vfs;
+  if (statvfs(path.c_str(), &vfs) == 0 && vfs.f_frsize > 0) facts.clusterSize = static_cast<int64_t>(vfs.f_frsize);
+  struct statfs fs;
+  facts.isNtfs = statfs(path.c_str(), &fs) == 0 && fs.f_type == 0x5346544E;
+  // Inode numbers name files on every native file system; only files with several
+  // names carry one in their entry record.
+  facts.fileIdMask = ~0ull;
+  return facts;
+}
+
+bool isSolidState(std::u16string_view rootPath) {
+  std::string path;
+  fileNameFromUtf16(rootPath, path);
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || major(st.st_dev) == 0) return false;
+  char base[64];
+  snprintf(base, sizeof base, "/sys/dev/block/%u:%u", major(st.st_dev), minor(st.st_dev));
+  // A partition has no queue of its own: its disk is the parent folder.
+  for (const char* tail : {"/queue/rotational", "/../queue/rotational"}) {
+    std::string file = std::string(base) + tail;
+    int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) continue;
+    char c = 0;
+    ssize_t n = read(fd, &c, 1);
+    close(fd);
+    return n == 1 && c == '0';
+  }
+  return false;
+}
+
+int logicalProcessorCount() {
+  long n = sysconf(_SC_NPROCESSORS_ONLN);
+  return n > 0 ? static_cast<int>(n) : 1;
+}
+
+bool readPathFacts(std::u16string_view path, int64_t& filetime, uint32_t& attributes) {
+  std::string path8;
+  fileNameFromUtf16(path, path8);
+  struct stat st;
+  if (stat(path8.c_str(), &st) != 0) return false;
+  filetime = filetimeFrom(st.st_mtim);
+  attributes = attributesFrom(st, false);
+  return true;
+}
+
+void appendListingPath(std::u16string& out, std::u16string_view fullPath) { out += fullPath; }
+
+// --- Listing ----------------------------------------------------------------------------
+namespace {
+struct LinuxDirent64 {
+  uint64_t d_ino;
+  int64_t d_off;
+  unsigned short d_reclen;
+  unsigned char d_type;
+  char d_name[];
+};
+}  // namespace
+
+int32_t listFolder(ListingContext& context, std::u16string& path, void* buffer,
+                   std::vector<uint64_t>& entries) {
+  if (int32_t fault = listingFault(path, ListingStep::Open, 0)) return fault;
+  std::string path8;
+  fileNameFromUtf16(path, path8);
+  int fd = open(path8.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return errno;
+
+  // Linux names are at most 255 bytes, but some file systems give more (UTF-16 names
+  // of 255 units can take 765 bytes); the coordinator cuts every name to 255 units.
+  char16_t name[1024];
+  for (int call = 0;; call++) {
+    if (listingFault(path, ListingStep::Read, call)) break;
+    long bytes = syscall(SYS_getdents64, fd, buffer, kListingBufferBytes);
+    if (bytes <= 0) break;
+    for (long at = 0; at < bytes;) {
+      auto* d = reinterpret_cast<const LinuxDirent64*>(static_cast<const char*>(buffer) + at);
+      at += d->d_reclen;
+      const char* n8 = d->d_name;
+      if (n8[0] == '.' && (n8[1] == 0 || (n8[1] == '.' && n8[2] == 0))) continue;
+      size_t length8 = strlen(n8);
+      uint32_t length = static_cast<uint32_t>(
+          utf16FromFileName(reinterpret_cast<const unsigned char*>(n8), length8 < 1024 ? length8 : 1024, name));
+
+      struct stat st;
+      if (fstatat(fd, n8, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno == ENOENT) continue;   // removed while we listed
+        // Not searchable: the name is all we know.
+        uint32_t a = d->d_type == DT_DIR ? kDirectory : kNormal;
+        appendEntryRecord(entries, 0, 0, 0, kNoFileId, a, name, length);
+        continue;
+      }
+      uint32_t a = attributesFrom(st, n8[0] == '.');
+      int64_t size = 0, onDisk = 0;
+      uint64_t fileId = kNoFileId;
+      if (S_ISDIR(st.st_mode)) {
+        // another file system mounted here: shown, never entered
+        if (st.st_dev != context.device) a |= kReparsePoint;
+      } else if (S_ISLNK(st.st_mode)) {
+        struct stat target;
+        if (fstatat(fd, n8, &target, 0) == 0 && S_ISDIR(target.st_mode)) a |= kDirectory;
+        onDisk = static_cast<int64_t>(st.st_blocks) * 512;
+      } else {
+        size = st.st_size;
+        onDisk = static_cast<int64_t>(st.st_blocks) * 512;
+        if (st.st_nlink > 1) fileId = st.st_ino;
+      }
+      appendEntryRecord(entries, size, onDisk, filetimeFrom(st.st_mtim), fileId, a, name, length);
+    }
+  }
+  close(fd);
+  return 0;
+}

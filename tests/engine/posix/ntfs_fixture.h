@@ -1,0 +1,28 @@
+// The NTFS image the fast-scan tests read: made once per test program with mkntfs and
+// filled through an ntfs-3g mount (tests/fixtures/make_ntfs_image.sh).
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct NtfsFixture {
+  bool ready = false;
+  std::string problem;     // why not ready
+  std::string image;       // path of the image file
+  std::string mountPoint;  // an empty folder to mount it on
+  int manyFiles = 0;       // files in /Many
+};
+
+// Built on first use; removed when the program ends.
+const NtfsFixture& ntfsFixture();
+// Skips the calling test loudly when there is no image (no FUSE, no ntfs-3g).
+#define REQUIRE_NTFS_FIXTURE()                                                     \
+  do {                                                                             \
+    if (!ntfsFixture().ready) GTEST_SKIP() << "SKIPPED: no NTFS fixture image: " << ntfsFixture().problem; \
+  } while (0)
+
+// Mounts the image read-only (alternate streams as user.* attributes); false on failure.
+bool mountNtfsReadOnly(const std::string& image, const std::string& mountPoint);
+void unmountNtfs(const std::string& mountPoint);
+
+std::vector<uint8_t> readWholeFile(const std::string& path);
