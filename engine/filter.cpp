@@ -1,5 +1,6 @@
 #include "engine/filter.h"
 #include "engine/extensions.h"
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -41,17 +42,124 @@ std::u16string_view nameInto(const Tree& tree, int32_t index, char16_t (&buffer)
   return {buffer, length};
 }
 
-bool passesExtensions(const CompiledFilter& filter, std::u16string_view name) {
-  size_t dot = name.rfind(u'.');
-  if (dot == std::u16string_view::npos || dot == 0) return false;
-  std::u16string_view extension = name.substr(dot + 1);
+// Reads the stored name in place: most names are one byte per unit and need no widening.
+bool passesExtensions(const CompiledFilter& filter, const char16_t* upper, const NodeNameView& name) {
+  size_t start = name.length;   // just past the last dot
+  while (start > 0 && name[start - 1] != u'.') start--;
+  if (start <= 1) return false;   // no dot, or only a leading one
+  size_t length = name.length - start;
   for (const std::u16string& wanted : filter.extensions) {
-    if (wanted.size() != extension.size()) continue;
+    if (wanted.size() != length) continue;
     size_t i = 0;
-    while (i < extension.size() && upperCase(extension[i]) == wanted[i]) i++;
-    if (i == extension.size()) return true;
+    while (i < length && upper[name[start + i]] == wanted[i]) i++;
+    if (i == length) return true;
   }
   return false;
+}
+
+// What one pass needs to weigh a file; shared by both passes so they cannot disagree.
+struct FileWeigher {
+  const Tree& tree;
+  const CompiledFilter& filter;
+  bool onDisk;
+  bool filterTakesPart;
+  const char16_t* upper = upperCaseTable();
+  // Names are interned, so a pool offset with its length and form is one name text,
+  // and drives repeat names (desktop.ini, index.js) all over: remember the verdict
+  // of recent names instead of matching them again. Entry: offset << 32 | key << 1 |
+  // verdict, where the key (length and form, plus a bit so that 0 is an empty entry)
+  // tells names at one offset apart.
+  std::vector<uint64_t> verdicts = std::vector<uint64_t>(kVerdictSlots, 0);
+  char16_t buffer[kMaxNameLength + 1];
+
+  static constexpr size_t kVerdictSlots = 4096;
+
+  bool nameMatches(const TreeNode& node, int32_t index) {
+    uint64_t key = (uint64_t(node.nameOffset) << 32) |
+                   ((node.nameLength | (node.flags & kNodeWideName ? 0x100u : 0u) | 0x200u) << 1);
+    uint64_t& slot = verdicts[(node.nameOffset * 0x9E3779B1u) >> 20];
+    if ((slot & ~uint64_t(1)) == key) return slot & 1;
+    bool passes = testName(index);
+    slot = key | (passes ? 1 : 0);
+    return passes;
+  }
+
+  bool testName(int32_t index) {
+    if (!filter.extensions.empty() && !passesExtensions(filter, upper, nodeNameView(tree, index))) return false;
+    if (filter.patterns.empty()) return true;
+    std::u16string_view name = nameInto(tree, index, buffer);
+    for (const std::u16string& pattern : filter.patterns)
+      if (matchesPattern(pattern, name)) return true;
+    return false;
+  }
+
+  // The file's weight if it passes, counting it into `matches` when the filter takes part.
+  bool weigh(const TreeNode& node, int32_t index, int64_t& size, int64_t& matches) {
+    if (onDisk) size = onDiskSize(tree, index);
+    else size = node.flags & kNodeLargeSize ? logicalSize(tree, index) : int64_t(node.size);
+    if (!filterTakesPart) return true;
+    if (filter.minimumSize > 0 && size <= filter.minimumSize) return false;
+    if ((!filter.extensions.empty() || !filter.patterns.empty()) && !nameMatches(node, index)) return false;
+    matches++;
+    return true;
+  }
+};
+
+// The pass for a finalized tree whose parents all have smaller indices than their
+// children, as the directory walk (breadth-first) and the CSV import number them.
+// Following the child lists (ordered by size) jumps all over the node array and
+// waits on memory at nearly every node; going through the array in index order
+// reads it as one stream. Each folder gets a slot for its 64-bit sum when it is met
+// (slots in index order, so a parent's slot is found by binary search, and mostly
+// from the previous node, since siblings are numbered together); the folder sums
+// are then added upwards from the last slot to the first. Sums are integers added
+// in another order, which changes none of them.
+// A node's inclusion under marks is its own mark or its parent's inclusion, which
+// index order has settled before the node is met.
+// Returns false, with the weights to be redone, when the numbering is not like that.
+bool sumInIndexOrder(const Tree& tree, FileWeigher& weigher, const uint8_t* marks, bool onlyMarked,
+                     float* weights, int64_t& matches) {
+  struct FolderSum {
+    int32_t node;
+    uint32_t parentSlot : 31;
+    uint32_t included : 1;   // parents come first, so a folder's inclusion is known when met
+    int64_t sum;
+  };
+  std::vector<FolderSum> folders;
+  const TreeNode* nodes = tree.nodes();
+  const int32_t root = tree.rootIndex;
+  folders.push_back({root, 0, !(marks && onlyMarked), 0});
+  int32_t lastParent = root;
+  uint32_t lastSlot = 0;
+  for (int32_t i = 0; i < tree.nodeCount; i++) {
+    const TreeNode& node = nodes[i];
+    if ((node.flags & kNodeDetached) || i == root) continue;
+    if (i < root) return false;   // reachable, so below the root, yet numbered before it
+    int32_t parent = node.parent;
+    if (parent != lastParent) {
+      auto at = std::lower_bound(folders.begin(), folders.end(), parent,
+                                 [](const FolderSum& f, int32_t n) { return f.node < n; });
+      // A parent not met yet, or one that is no folder (whose children the depth-first
+      // pass would not enter): only that pass gives the right answer.
+      if (at == folders.end() || at->node != parent) return false;
+      lastParent = parent;
+      lastSlot = static_cast<uint32_t>(at - folders.begin());
+    }
+    bool included = true;   // without marks everything below the root is included
+    if (marks) included = marks[i] ? onlyMarked : bool(folders[lastSlot].included);
+    if (node.flags & kNodeFolder) {
+      folders.push_back({i, lastSlot, included, 0});
+    } else if (int64_t size; included && weigher.weigh(node, i, size, matches)) {
+      weights[i] = static_cast<float>(size);
+      folders[lastSlot].sum += size;
+    }
+  }
+  for (size_t k = folders.size() - 1; k > 0; k--) {
+    folders[folders[k].parentSlot].sum += folders[k].sum;
+    weights[folders[k].node] = static_cast<float>(folders[k].sum);
+  }
+  weights[root] = static_cast<float>(folders[0].sum);
+  return true;
 }
 
 }  // namespace
@@ -135,13 +243,14 @@ MinimumSize parseMinimumSize(std::u16string_view text, bool decimalSizes) {
 }
 
 bool matchesPattern(std::u16string_view pattern, std::u16string_view name) {
+  const char16_t* upper = upperCaseTable();
   size_t p = 0, n = 0;
   size_t star = std::u16string_view::npos, resume = 0;
   while (n < name.size()) {
     if (p < pattern.size() && pattern[p] == u'*') {
       star = p++;
       resume = n;
-    } else if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == upperCase(name[n]))) {
+    } else if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == upper[name[n]])) {
       p++;
       n++;
     } else if (star != std::u16string_view::npos) {
@@ -164,6 +273,14 @@ int64_t applyFilter(const Tree& tree, const CompiledFilter& filter, bool onDisk,
   if (tree.rootIndex < 0) return 0;
 
   const bool filterTakesPart = isFilterActive(filter) && !(marks && onlyMarked);
+  FileWeigher weigher{tree, filter, onDisk, filterTakesPart};
+  int64_t matches = 0;
+  if (tree.finalized) {
+    if (sumInIndexOrder(tree, weigher, marks, onlyMarked, weights.data(), matches)) return matches;
+    weights.assign(count, 0.0f);
+    matches = 0;
+  }
+
   struct Frame {
     int32_t node;
     bool included;
@@ -180,8 +297,6 @@ int64_t applyFilter(const Tree& tree, const CompiledFilter& filter, bool onDisk,
     if (!stack.empty()) stack.back().sum += done.sum;
   };
 
-  int64_t matches = 0;
-  char16_t buffer[kMaxNameLength + 1];
   int32_t current = tree.node(tree.rootIndex).firstChild;
   while (current != kNoNode) {
     const TreeNode& node = tree.node(current);
@@ -194,28 +309,9 @@ int64_t applyFilter(const Tree& tree, const CompiledFilter& filter, bool onDisk,
         current = node.firstChild;
         continue;
       }
-    } else if (included) {
-      int64_t size = onDisk ? onDiskSize(tree, current) : logicalSize(tree, current);
-      bool passes = true;
-      if (filterTakesPart) {
-        if (filter.minimumSize > 0 && size <= filter.minimumSize) passes = false;
-        if (passes && (!filter.extensions.empty() || !filter.patterns.empty())) {
-          std::u16string_view name = nameInto(tree, current, buffer);
-          if (!filter.extensions.empty() && !passesExtensions(filter, name)) passes = false;
-          if (passes && !filter.patterns.empty()) {
-            bool any = false;
-            for (const std::u16string& pattern : filter.patterns) {
-              if (matchesPattern(pattern, name)) { any = true; break; }
-            }
-            passes = any;
-          }
-        }
-        if (passes) matches++;
-      }
-      if (passes) {
-        weights[current] = static_cast<float>(size);
-        stack.back().sum += size;
-      }
+    } else if (int64_t size; included && weigher.weigh(node, current, size, matches)) {
+      weights[current] = static_cast<float>(size);
+      stack.back().sum += size;
     }
 
     // Next in depth-first order: a sibling, or the sibling of the nearest ancestor that has one.

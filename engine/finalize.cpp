@@ -168,8 +168,10 @@ void finalizeTree(Tree& tree) {
   releaseNameSet(tree.names);
   tree.fileCount = 0;
   tree.folderCount = 0;
+  tree.finalized = false;
   if (tree.rootIndex < 0 || tree.rootIndex >= tree.nodeCount) return;
   markAndSum(tree);
+  tree.finalized = true;
 
   TreeNode* nodes = tree.nodes();
   std::vector<ChildKey> children;
@@ -228,6 +230,7 @@ void detachNode(Tree& tree, int32_t node) {
     }
   }
   n.nextSibling = kNoNode;
+  tree.finalized = false;
 }
 
 int64_t treeBytes(const Tree& tree) {

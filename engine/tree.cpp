@@ -71,6 +71,7 @@ int32_t addNode(Tree& tree, int32_t parent, const char16_t* name, size_t length,
   tree.modifiedTimes()[i] = kNoTime;
   tree.attributeIndexes()[i] = 0;
   tree.nodeCount = static_cast<int64_t>(count);
+  tree.finalized = false;
 
   // What setSize and setOnDisk do, without their clean-up of earlier values.
   if (size > kMaxNodeSize || size < kMinNodeSize) {
@@ -139,6 +140,16 @@ void setTimeAndAttributes(Tree& tree, int32_t node, int64_t filetime, uint32_t a
       tree.attributePalette[index] == attributes)
     return;
   std::vector<uint32_t>& palette = tree.attributePalette;
+  // A listing repeats a few values: the previous node's entry saves the search.
+  // Palette values are distinct, so it is the entry the search would find.
+  if (node > 0) {
+    uint8_t previous = tree.attributeIndexes()[node - 1];
+    if (previous < palette.size() && palette[previous] == attributes) {
+      if (index == kAttributesInExceptions) removeSideEntry(tree.attributeExceptions, node);
+      index = previous;
+      return;
+    }
+  }
   size_t found = 0;
   while (found < palette.size() && palette[found] != attributes) found++;
   if (found == palette.size() && palette.size() < kAttributesInExceptions) {

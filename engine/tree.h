@@ -128,6 +128,11 @@ struct Tree {
   int64_t streamCount = 0;
   int64_t clusterSize = 4096;
   int32_t rootIndex = kNoNode;
+  // Set by finalizeTree, cleared by addNode and detachNode: while set, Detached marks
+  // exactly the nodes unreachable from the root, so readers may pass over the nodes in
+  // index order instead of following the child lists. Code that rewrites links itself
+  // must clear it.
+  bool finalized = false;
 
   NameInternSet names;
 

@@ -233,3 +233,130 @@ TEST(Filter, EmptyTreeGivesNothing) {
   EXPECT_TRUE(w.empty());
   releaseTree(tree);
 }
+
+namespace {
+enum class Numbering { BreadthFirst, DepthFirst, ParentsAfterChildren };
+
+// A random tree of folders and files numbered like the directory walk (breadth-first),
+// like a CSV import (depth-first: parents first, not in levels) or like a master-file-table read, where a parent may
+// come after its children (linked by hand, as that scanner links records).
+struct RandomTree {
+  Tree tree;
+  RandomTree(Numbering numbering, uint32_t seed) {
+    initTree(tree);
+    std::mt19937 random(seed);
+    const char16_t* names[] = {u"a.jpg", u"b.JPG", u"c.txt", u"report.pdf", u"movie.mp4", u".jpg", u"noext",
+                               u"\u65E5\u672C.jpg", u"x.jpgx"};
+    auto nameOf = [&] { return std::u16string_view(names[random() % 9]); };
+    auto size = [&] { return int64_t(random() % 5 == 0 ? random() % 100000 : random() % 100); };
+    if (numbering == Numbering::ParentsAfterChildren) {
+      // Records in reverse: each folder is added after its files, then linked.
+      std::vector<int32_t> loose;
+      for (int f = 0; f < 30; f++) {
+        std::vector<int32_t> children(loose.begin(), loose.end());
+        loose.clear();
+        for (int k = random() % 6; k > 0; k--) {
+          std::u16string_view n = nameOf();
+          children.push_back(addNode(tree, kNoNode, n.data(), n.size(), size(), 0, false));
+        }
+        int32_t folder = addNode(tree, kNoNode, u"dir", 3, 0, 0, true);
+        for (int32_t c : children) link(c, folder);
+        loose.push_back(folder);
+      }
+      tree.rootIndex = addNode(tree, kNoNode, u"C:\\", 3, 0, 0, true);
+      for (int32_t c : loose) link(c, tree.rootIndex);
+    } else {
+      tree.rootIndex = addNode(tree, kNoNode, u"C:\\", 3, 0, 0, true);
+      std::vector<int32_t> queue{tree.rootIndex};
+      int folders = 0;
+      while (!queue.empty()) {
+        int32_t parent;
+        if (numbering == Numbering::BreadthFirst) {
+          parent = queue.front();
+          queue.erase(queue.begin());
+        } else {
+          parent = queue.back();
+          queue.pop_back();
+        }
+        for (int k = random() % 8; k > 0; k--) {
+          bool folder = random() % 4 == 0 && folders < 60;
+          std::u16string_view n = folder ? std::u16string_view(u"sub") : nameOf();
+          int32_t child = addNode(tree, parent, n.data(), n.size(), folder ? 0 : size(), 0, folder);
+          if (folder) {
+            folders++;
+            queue.push_back(child);
+          }
+        }
+      }
+    }
+    tree.rootPath = u"C:\\";
+    finalizeTree(tree);
+  }
+  void link(int32_t child, int32_t parent) {
+    TreeNode& c = tree.node(child);
+    c.parent = parent;
+    c.nextSibling = tree.node(parent).firstChild;
+    tree.node(parent).firstChild = child;
+  }
+  ~RandomTree() { releaseTree(tree); }
+};
+
+// Weights and match count as the depth-first pass gives them: a tree that does not
+// count as finalized takes that pass.
+int64_t depthFirst(Tree& tree, const CompiledFilter& filter, bool onDisk, std::vector<float>& weights,
+                   const uint8_t* marks = nullptr, bool onlyMarked = false) {
+  bool finalized = tree.finalized;
+  tree.finalized = false;
+  int64_t matches = applyFilter(tree, filter, onDisk, weights, marks, onlyMarked);
+  tree.finalized = finalized;
+  return matches;
+}
+}  // namespace
+
+TEST(Filter, EveryNumberingGivesTheDepthFirstResult) {
+  const Numbering numberings[] = {Numbering::BreadthFirst, Numbering::DepthFirst, Numbering::ParentsAfterChildren};
+  const struct { const char16_t* names; const char16_t* types; int64_t minimum; bool onDisk; } filters[] = {
+      {u"", u"", 0, false}, {u"", u"jpg", 0, false}, {u"r*;*.mp4", u"", 0, true}, {u"", u"jpg,pdf", 50, false},
+      {u"?", u"", 0, false}, {u"", u"", 99, true}};
+  for (Numbering numbering : numberings) {
+    for (uint32_t seed = 1; seed <= 20; seed++) {
+      RandomTree t(numbering, seed);
+      // Some trees lose a subtree, with and without finalizing again.
+      int32_t victim = t.tree.node(t.tree.rootIndex).firstChild;
+      if (seed % 4 == 1 && victim >= 0) detachNode(t.tree, victim);
+      if (seed % 8 == 1) finalizeTree(t.tree);
+      // No marks, and marks on a few random nodes (the root's own mark counts for nothing).
+      std::vector<uint8_t> marks(t.tree.nodeCount, 0);
+      std::mt19937 random(seed);
+      for (int k = 0; k < 4; k++) marks[random() % marks.size()] = 1;
+      for (const auto& f : filters) {
+        CompiledFilter filter = compileFilter(f.names, f.types, f.minimum);
+        for (int marking = 0; marking < 3; marking++) {
+          const uint8_t* given = marking ? marks.data() : nullptr;
+          bool onlyMarked = marking == 2;
+          std::vector<float> expected, actual;
+          int64_t expectedMatches = depthFirst(t.tree, filter, f.onDisk, expected, given, onlyMarked);
+          EXPECT_EQ(applyFilter(t.tree, filter, f.onDisk, actual, given, onlyMarked), expectedMatches)
+              << "numbering " << int(numbering) << " seed " << seed << " marking " << marking;
+          EXPECT_EQ(actual, expected) << "numbering " << int(numbering) << " seed " << seed << " marking " << marking;
+        }
+      }
+    }
+  }
+}
+
+TEST(Filter, ChildrenOfAFileTakeNoPart) {
+  // Only a hand-linked tree can hang a node below a file; finalizing still reaches it.
+  RandomTree t(Numbering::BreadthFirst, 7);
+  Tree& tree = t.tree;
+  int32_t file = addNode(tree, tree.rootIndex, u"a.jpg", 5, 10, 0, false);
+  int32_t below = addNode(tree, file, u"b.jpg", 5, 1000, 0, false);
+  finalizeTree(tree);
+  ASSERT_FALSE(tree.node(below).flags & kNodeDetached);
+  CompiledFilter filter = compileFilter(u"", u"jpg", 0);
+  std::vector<float> expected, actual;
+  int64_t expectedMatches = depthFirst(tree, filter, false, expected);
+  EXPECT_EQ(applyFilter(tree, filter, false, actual, nullptr, false), expectedMatches);
+  EXPECT_EQ(actual, expected);
+  EXPECT_EQ(actual[below], 0.0f);
+}
