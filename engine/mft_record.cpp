@@ -164,7 +164,7 @@ void decodeMftRecord(MftRecords& records, uint8_t* record, uint32_t bytes, int64
   if (bestRank > int((node.flags & kRankMask) >> kRankShift)) {
     size_t at = records.pendingUnits.size();
     records.pendingUnits.resize(at + bestLength);
-    memcpy(records.pendingUnits.data() + at, bestName, 2u * bestLength);
+    if (bestLength) memcpy(records.pendingUnits.data() + at, bestName, 2u * bestLength);  // an empty name has no units to copy
     records.pendingNames.push_back({int32_t(target), uint32_t(at), bestLength});
     node.flags = uint8_t((node.flags & ~kRankMask) | (bestRank << kRankShift));
     node.parent = bestParent;
