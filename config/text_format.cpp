@@ -7,37 +7,37 @@
 
 namespace {
 
-struct Spec {
+struct Conversion {
   std::string flags;
   int width = -1;
   int precision = -1;
   bool narrowString = false;  // h
   bool wideString = false;    // l or w
-  char conversion = 0;
+  char type = 0;  // the letter: d, u, f, s, c ...
 };
 
-void pad(std::u16string& out, size_t length, const Spec& spec, std::u16string_view body) {
-  size_t width = spec.width > 0 ? static_cast<size_t>(spec.width) : 0;
-  bool left = spec.flags.find('-') != std::string::npos;
+void pad(std::u16string& out, size_t length, const Conversion& conversion, std::u16string_view body) {
+  size_t width = conversion.width > 0 ? static_cast<size_t>(conversion.width) : 0;
+  bool left = conversion.flags.find('-') != std::string::npos;
   if (!left) out.append(width > length ? width - length : 0, u' ');
   out += body;
   if (left) out.append(width > length ? width - length : 0, u' ');
 }
 
-void appendString(std::u16string& out, const Spec& spec, std::u16string_view s) {
-  if (spec.precision >= 0 && s.size() > static_cast<size_t>(spec.precision)) s = s.substr(0, spec.precision);
-  pad(out, s.size(), spec, s);
+void appendString(std::u16string& out, const Conversion& conversion, std::u16string_view s) {
+  if (conversion.precision >= 0 && s.size() > static_cast<size_t>(conversion.precision)) s = s.substr(0, conversion.precision);
+  pad(out, s.size(), conversion, s);
 }
 
 // Numbers go through the C library with the same flags, on the neutral locale
 // (the program never changes LC_NUMERIC).
-void appendNumber(std::u16string& out, const Spec& spec, const TextArg& arg) {
-  std::string format = "%" + spec.flags;
-  if (spec.width >= 0) format += std::to_string(spec.width);
-  if (spec.precision >= 0) format += "." + std::to_string(spec.precision);
+void appendNumber(std::u16string& out, const Conversion& conversion, const TextArg& arg) {
+  std::string format = "%" + conversion.flags;
+  if (conversion.width >= 0) format += std::to_string(conversion.width);
+  if (conversion.precision >= 0) format += "." + std::to_string(conversion.precision);
   char buffer[512];
   int n;
-  char c = spec.conversion;
+  char c = conversion.type;
   bool real = c == 'f' || c == 'F' || c == 'e' || c == 'E' || c == 'g' || c == 'G' || c == 'a' || c == 'A';
   if (real) {
     double value = arg.kind == TextArg::Real ? arg.real : static_cast<double>(arg.integer);
@@ -54,28 +54,28 @@ void appendNumber(std::u16string& out, const Spec& spec, const TextArg& arg) {
   for (int i = 0; i < n; i++) out.push_back(static_cast<unsigned char>(buffer[i]));
 }
 
-void appendArgument(std::u16string& out, const Spec& spec, const TextArg& arg) {
-  char c = spec.conversion;
+void appendArgument(std::u16string& out, const Conversion& conversion, const TextArg& arg) {
+  char c = conversion.type;
   if (c == 's' || c == 'S') {
     if (arg.kind == TextArg::Wide) {
-      appendString(out, spec, arg.wide);
+      appendString(out, conversion, arg.wide);
     } else if (arg.kind == TextArg::Narrow) {
-      appendString(out, spec, utf16FromUtf8(arg.narrow));
+      appendString(out, conversion, utf16FromUtf8(arg.narrow));
     } else {
-      Spec number = spec;
-      number.conversion = arg.kind == TextArg::Real ? 'g' : 'd';
+      Conversion number = conversion;
+      number.type = arg.kind == TextArg::Real ? 'g' : 'd';
       appendNumber(out, number, arg);
     }
   } else if (c == 'c') {
     char16_t unit = arg.kind == TextArg::Integer ? static_cast<char16_t>(arg.integer)
                     : arg.kind == TextArg::Wide && !arg.wide.empty() ? arg.wide[0]
                                                                       : u'?';
-    appendString(out, spec, std::u16string_view(&unit, 1));
+    appendString(out, conversion, std::u16string_view(&unit, 1));
   } else if (arg.kind == TextArg::Wide || arg.kind == TextArg::Narrow) {
     // A string where a number was expected: show the string rather than garbage.
-    appendString(out, Spec{}, arg.kind == TextArg::Wide ? std::u16string(arg.wide) : utf16FromUtf8(arg.narrow));
+    appendString(out, Conversion{}, arg.kind == TextArg::Wide ? std::u16string(arg.wide) : utf16FromUtf8(arg.narrow));
   } else {
-    appendNumber(out, spec, arg);
+    appendNumber(out, conversion, arg);
   }
 }
 
@@ -108,7 +108,7 @@ std::u16string formatText(std::u16string_view f, std::initializer_list<TextArg> 
       i++;
       continue;
     }
-    Spec spec;
+    Conversion conversion;
     size_t argument = nextArgument;
     bool positional = false;
     size_t digits = i;
@@ -121,22 +121,22 @@ std::u16string formatText(std::u16string_view f, std::initializer_list<TextArg> 
       i = digits;
     }
     while (i < f.size() && (f[i] == u'-' || f[i] == u'+' || f[i] == u' ' || f[i] == u'#' || f[i] == u'0')) {
-      spec.flags.push_back(static_cast<char>(f[i++]));
+      conversion.flags.push_back(static_cast<char>(f[i++]));
     }
-    if (i < f.size() && isDigit(f[i])) spec.width = readNumber(f, i);
+    if (i < f.size() && isDigit(f[i])) conversion.width = readNumber(f, i);
     if (i < f.size() && f[i] == u'.') {
       i++;
-      spec.precision = readNumber(f, i);
+      conversion.precision = readNumber(f, i);
     }
     if (f.substr(i, 3) == u"I64") {
       i += 3;
     } else if (f.substr(i, 2) == u"ll") {
       i += 2;
     } else if (i < f.size() && (f[i] == u'l' || f[i] == u'w' || f[i] == u'L')) {
-      spec.wideString = true;
+      conversion.wideString = true;
       i++;
     } else if (i < f.size() && f[i] == u'h') {
-      spec.narrowString = true;
+      conversion.narrowString = true;
       i++;
     }
     std::u16string_view conversions = u"sSdiuxXoFfeEgGaAc";
@@ -145,9 +145,9 @@ std::u16string formatText(std::u16string_view f, std::initializer_list<TextArg> 
       out.append(f.substr(start, i - start));
       continue;
     }
-    spec.conversion = static_cast<char>(f[i++]);
+    conversion.type = static_cast<char>(f[i++]);
     if (!positional) nextArgument++;
-    if (argument < args.size()) appendArgument(out, spec, args.begin()[argument]);
+    if (argument < args.size()) appendArgument(out, conversion, args.begin()[argument]);
   }
   return out;
 }

@@ -105,7 +105,7 @@ inline bool readTextFile(const std::string& path, TextFile& out, std::string& er
   return true;
 }
 
-// The placeholders of one plural form as a set of "argument:spec" items ("1:ls",
+// The placeholders of one plural form as a set of "argument:conversion" items ("1:ls",
 // "2:d"), so that reordered positional placeholders compare equal to plain ones.
 // False with `error` for a placeholder the formatter does not know.
 inline bool placeholdersOf(std::string_view form, std::set<std::string>& out, std::string& error) {

@@ -228,12 +228,12 @@ TEST_F(MftImage, FolderScansFindTheirRootAndCountInsideIt) {
   };
   for (const FolderCase& c : cases) {
     SCOPED_TRACE(c.folder);
-    std::string spec = ntfsFixture().image + "::" + c.folder;
-    Scan scan(spec);
+    std::string imageAndFolder = ntfsFixture().image + "::" + c.folder;
+    Scan scan(imageAndFolder);
     ASSERT_TRUE(scan.ok) << utf8FromUtf16(scan.error);
     const Tree& tree = scan.t.tree;
     EXPECT_EQ(utf8FromUtf16(nodeName(tree, tree.rootIndex)), c.rootName);
-    EXPECT_EQ(tree.rootPath, utf16FromUtf8(spec));
+    EXPECT_EQ(tree.rootPath, utf16FromUtf8(imageAndFolder));
     EXPECT_EQ(tree.node(tree.rootIndex).parent, kNoNode);
     EXPECT_EQ(tree.hardLinkCount, c.hardLinks);
     EXPECT_EQ(tree.streamCount, c.streams);
