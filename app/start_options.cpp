@@ -1,3 +1,4 @@
+#include "engine/tree.h"
 #include "app/start_options.h"
 #include "config/start_settings.h"
 #include "engine/scan_path.h"
@@ -98,7 +99,7 @@ StartTarget findStartTarget(std::span<const std::u16string> args, std::u16string
   }
   if (targetText.empty() || !result.error.empty()) return result;
 
-  const bool drives = pathSeparator() == u'\\';
+  const bool drives = kPathSeparator == u'\\';
   if (drives && targetText.size() == 2 && targetText[1] == u':') targetText += u'\\';
   std::u16string normal = normalizeScanPath(targetText, BareDrive::Root);
   if (drives && !importPath.empty() && normal.size() == 3 && normal[1] == u':') {

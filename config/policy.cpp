@@ -1,3 +1,4 @@
+#include "engine/tree.h"
 #include "config/policy.h"
 #include "engine/scan_path.h"
 #include "engine/short_text.h"
@@ -60,7 +61,7 @@ bool isPathAllowed(const std::vector<std::u16string>& folders, std::u16string_vi
   if (folders.empty()) return true;
   std::u16string normal = normalizeScanPath(path, BareDrive::Root);
   std::u16string_view text = normal;
-  const char16_t separator = pathSeparator();
+  const char16_t separator = kPathSeparator;
   for (const std::u16string& folder : folders) {
     size_t n = folder.size();
     if (n == 0 || text.size() < n || !samePathText(text.substr(0, n), folder)) continue;

@@ -1,3 +1,4 @@
+#include "engine/tree.h"
 #include "config/settings.h"
 #include "engine/scan_path.h"
 #include "engine/short_text.h"
@@ -15,14 +16,14 @@ void dropCutSurrogate(std::u16string& text, uint32_t bufferUnits) {
 
 SettingsLocation locateSettings(std::u16string_view exeDirectory, std::u16string_view userDirectory) {
   SettingsLocation where;
-  std::u16string portable = std::u16string(exeDirectory) + pathSeparator() + std::u16string(kPortableSettingsName);
+  std::u16string portable = std::u16string(exeDirectory) + kPathSeparator + std::u16string(kPortableSettingsName);
   if (!exeDirectory.empty() && isExistingFile(portable)) {
     where.directory = exeDirectory;
     where.file = portable;
     where.portable = true;
   } else {
     where.directory = userDirectory;
-    where.file = std::u16string(userDirectory) + pathSeparator() + std::u16string(kUserSettingsName);
+    where.file = std::u16string(userDirectory) + kPathSeparator + std::u16string(kUserSettingsName);
   }
   return where;
 }

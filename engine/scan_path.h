@@ -21,9 +21,6 @@ std::u16string normalizeScanPath(std::u16string_view path, BareDrive bareDrive =
 // Whether the path names an existing folder (following links).
 bool isExistingFolder(std::u16string_view path);
 
-// The separator of paths on this system: `\` on Windows, `/` elsewhere.
-char16_t pathSeparator();
-
 // Whether two path texts name the same path: ignoring case on Windows
 // (ordinal, as the file system compares names), exactly on POSIX.
 bool samePathText(std::u16string_view a, std::u16string_view b);

@@ -48,4 +48,3 @@ bool isExistingFolder(std::u16string_view path) {
   return stat(utf8FromUtf16(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-char16_t pathSeparator() { return u'/'; }

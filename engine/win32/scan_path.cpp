@@ -27,4 +27,3 @@ bool isExistingFolder(std::u16string_view path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-char16_t pathSeparator() { return u'\\'; }

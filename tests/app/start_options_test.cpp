@@ -1,4 +1,5 @@
 // The normal start's command-line grammar, checked against real folders.
+#include "engine/tree.h"
 #include "app/start_options.h"
 #include "engine/scan_path.h"
 #include "engine/utf.h"
@@ -8,7 +9,7 @@
 #include <vector>
 
 namespace {
-const bool kWindows = pathSeparator() == u'\\';
+const bool kWindows = kPathSeparator == u'\\';
 
 // A UTF-8 test path as the program spells it: backslashes on Windows.
 std::u16string systemPath(const std::string& path) {

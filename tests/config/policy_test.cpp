@@ -1,11 +1,12 @@
 // Folder containment and the fast-scan state, on the paths of each system.
+#include "engine/tree.h"
 #include "config/policy.h"
 #include "engine/scan_path.h"
 #include "engine/utf.h"
 #include <gtest/gtest.h>
 
 TEST(PolicyPaths, ContainmentByWholeFolderNames) {
-  const bool windows = pathSeparator() == u'\\';
+  const bool windows = kPathSeparator == u'\\';
   const std::vector<std::u16string> folders =
       windows ? std::vector<std::u16string>{u"C:\\Data", u"E:\\"} : std::vector<std::u16string>{u"/srv/data", u"/"};
   const std::vector<std::u16string> data = windows ? std::vector<std::u16string>{u"C:\\Data"}

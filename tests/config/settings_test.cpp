@@ -1,4 +1,5 @@
 // The settings file, read and written as real ini files in a temporary folder.
+#include "engine/tree.h"
 #include "config/settings.h"
 #include "config/start_settings.h"
 #include "engine/scan_path.h"
@@ -11,7 +12,7 @@
 namespace {
 std::u16string systemPath(const std::string& path) {
   std::u16string text = utf16FromUtf8(path);
-  if (pathSeparator() == u'\\')
+  if (kPathSeparator == u'\\')
     for (char16_t& c : text)
       if (c == u'/') c = u'\\';
   return text;
@@ -62,7 +63,7 @@ TEST(SettingsLocation, PerUserWithoutAPortableFile) {
 
 TEST(SettingsLocation, UserFolderIsNamedForTheProgram) {
   std::u16string dir = userSettingsDirectory();
-  std::u16string tail = pathSeparator() == u'\\' ? u"\\Mossbloom" : u"/mossbloom";
+  std::u16string tail = kPathSeparator == u'\\' ? u"\\Mossbloom" : u"/mossbloom";
   ASSERT_GT(dir.size(), tail.size());
   EXPECT_EQ(dir.substr(dir.size() - tail.size()), tail);
   EXPECT_FALSE(executableDirectory().empty());
@@ -201,7 +202,7 @@ TEST(SettingsWrites, LongAndNonAsciiValues) {
   ASSERT_FALSE(read.empty());
   EXPECT_LE(read.size(), 511u);
   EXPECT_FALSE(read.back() >= 0xD800 && read.back() <= 0xDBFF);
-  if (pathSeparator() == u'/') {
+  if (kPathSeparator == u'/') {
     EXPECT_EQ(read, std::u16string(510, u'y'));  // Windows may store the file as ANSI
   }
   // A missing file and an empty location give the defaults.

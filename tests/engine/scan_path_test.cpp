@@ -1,4 +1,5 @@
 // Path normalisation and the short-text helpers behind settings and arguments.
+#include "engine/tree.h"
 #include "engine/scan_path.h"
 #include "engine/short_text.h"
 #include "engine/utf.h"
@@ -6,7 +7,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-const bool kWindows = pathSeparator() == u'\\';
+const bool kWindows = kPathSeparator == u'\\';
 }
 
 TEST(ScanPath, NormalisedTexts) {
@@ -50,7 +51,7 @@ TEST(ScanPath, OverlongAndBrokenTextsStayUsable) {
   while (deep.size() < 4000) deep += kWindows ? u"\\deeper" : u"deeper/";
   std::u16string normal = normalizeScanPath(deep + (kWindows ? u"\\\\" : u"/"), BareDrive::Root);
   EXPECT_GE(normal.size(), 3990u);
-  EXPECT_NE(normal.back(), pathSeparator());
+  EXPECT_NE(normal.back(), kPathSeparator);
   EXPECT_FALSE(isExistingFolder(normal));
   std::u16string broken = kWindows ? u"C:\\\xD800\\\xDC00x" : u"/\xD800/\xDC00x";
   EXPECT_FALSE(normalizeScanPath(broken, BareDrive::Root).empty());
