@@ -132,7 +132,7 @@ void buildTree(Tree& tree, const Plan& p, bool hint, bool hotNames = false) {
                                    kAttributeArchive | kAttributeHidden};
   const char16_t* name = p.nodeNames.data();
   // The walk knows a whole listing before it adds it: hint a few names ahead.
-  constexpr int64_t kAhead = 8;
+  constexpr int64_t kAhead = kNameHintDistance;
   const char16_t* ahead = name;
   for (int64_t i = 0; i < kAhead && hint; i++) ahead += p.nodes[i].nameLength;
   for (int64_t i = 0; i < kNodes; i++) {

@@ -138,8 +138,8 @@ void releaseNameSet(NameInternSet& set) {
   set.count = 0;
 }
 
-void prefetchName(const Tree& tree, const char16_t* name, size_t length) {
-  const NameInternSet& set = tree.names;
+void prefetchName(Tree& tree, const char16_t* name, size_t length) {
+  NameInternSet& set = tree.names;
   if (set.capacity == 0 || length == 0) return;
   if (length > kMaxNameLength) length = kMaxNameLength;
   char16_t all = 0;
@@ -148,8 +148,29 @@ void prefetchName(const Tree& tree, const char16_t* name, size_t length) {
     all |= name[i];
     hash = (hash ^ name[i]) * kFnvPrime;
   }
-  if (all >= 256) hash = hashUnits(name, length, kWideBasis);
-  __builtin_prefetch(set.arena.base + (hash & (set.capacity - 1)) * sizeof(InternEntry));
+  bool wide = all >= 256;
+  if (wide) hash = hashUnits(name, length, kWideBasis);
+  const InternEntry* table = entries(set);
+  uint64_t mask = set.capacity - 1;
+  __builtin_prefetch(table + (hash & mask));
+
+  // The slot of the name hinted kNameHintDepth calls ago has had time to arrive:
+  // its candidate entry tells where the text to compare lies.
+  NameHint& earlier = set.hints[set.nextHint];
+  if (earlier.length) {
+    uint16_t high = static_cast<uint16_t>(earlier.hash >> 16);
+    uint64_t slot = earlier.hash & mask;
+    for (int k = 0; k < 4; k++, slot = (slot + 1) & mask) {
+      const InternEntry& e = table[slot];
+      if (!(e.flags & kEntryUsed)) break;
+      if (e.hashHigh == high && e.length == earlier.length && e.flags == earlier.flags) {
+        __builtin_prefetch(tree.namePool.base + e.offset);
+        break;
+      }
+    }
+  }
+  earlier = {hash, static_cast<uint8_t>(length), static_cast<uint8_t>(kEntryUsed | (wide ? kEntryWide : 0))};
+  set.nextHint = (set.nextHint + 1) % kNameHintDepth;
 }
 
 StoredName internName(Tree& tree, const char16_t* name, size_t length) {

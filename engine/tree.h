@@ -91,10 +91,21 @@ struct ExtensionTable {
 };
 
 // --- Tree --------------------------------------------------------------------------
+// A name hinted by prefetchName whose stored text is fetched a few hints later,
+// once its slot has arrived.
+struct NameHint {
+  uint32_t hash = 0;
+  uint8_t length = 0;       // 0 = no hint
+  uint8_t flags = 0;
+};
+constexpr int kNameHintDepth = 8;
+
 struct NameInternSet {
   Arena arena;              // 8-byte entries: offset, hash high bits, length, flags
   uint64_t capacity = 0;    // entries; 0 = not built
   uint64_t count = 0;
+  NameHint hints[kNameHintDepth];
+  uint32_t nextHint = 0;
 };
 
 struct Tree {
@@ -151,9 +162,12 @@ void releaseTree(Tree& tree);
 int32_t addNode(Tree& tree, int32_t parent, const char16_t* name, size_t length,
                 int64_t size, int64_t onDisk, bool isFolder);
 // A hint for builders that know their next names (a listing, a batch of records):
-// starts fetching the intern slot of a name that addNode will be given soon, so
-// the memory waits of several names overlap. Calling it or not changes no result.
-void prefetchName(const Tree& tree, const char16_t* name, size_t length);
+// starts fetching the intern slot of a name that addNode will be given about
+// kNameHintDistance names later, and the stored text of the name hinted
+// kNameHintDepth calls before, so the memory waits of many names overlap.
+// Calling it or not changes no result.
+constexpr int kNameHintDistance = 2 * kNameHintDepth;
+void prefetchName(Tree& tree, const char16_t* name, size_t length);
 void setSize(Tree& tree, int32_t node, int64_t bytes);
 void setOnDisk(Tree& tree, int32_t node, int64_t bytes);
 void setTimeAndAttributes(Tree& tree, int32_t node, int64_t filetime, uint32_t attributes);

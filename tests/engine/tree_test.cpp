@@ -1,7 +1,9 @@
 // Building and reading nodes: sizes, on-disk sizes, times, attributes and names.
 #include "tests/engine/test_tree.h"
 #include <gtest/gtest.h>
+#include <cstring>
 #include <string>
+#include <vector>
 
 
 TEST(TreeNodes, EmptyTreeAfterInit) {
@@ -252,6 +254,34 @@ TEST(TreeNames, InternSetGrowsAndIsRebuiltAfterFinalize) {
   EXPECT_EQ(t.tree.node(again).nameOffset, offsets[1]);
   EXPECT_EQ(t.tree.namePoolUsed, used);
   EXPECT_EQ(t.tree.names.count, 120001u);
+}
+
+TEST(TreeNames, HintsChangeNoResult) {
+  // Hints for names added later, never added, wide, over-long, and across the set's
+  // doublings: the hinted tree must equal the plain one byte for byte.
+  std::vector<std::u16string> names;
+  for (int i = 0; i < 70000; i++) {
+    std::u16string name = i % 7 == 0 ? u"\u65E5" : u"f";
+    for (int v = i % 60000; v; v /= 10) name.push_back(char16_t(u'0' + v % 10));
+    if (i % 997 == 0) name.append(300, u'x');
+    names.push_back(name);
+  }
+  TestTree plain, hinted;
+  for (size_t i = 0; i < names.size(); i++) {
+    if (i + kNameHintDistance < names.size())
+      prefetchName(hinted.tree, names[i + kNameHintDistance].data(), names[i + kNameHintDistance].size());
+    if (i % 3 == 0) prefetchName(hinted.tree, u"never added", 11);
+    plain.add(-1, names[i]);
+    hinted.add(-1, names[i]);
+  }
+  ASSERT_EQ(plain.tree.nodeCount, hinted.tree.nodeCount);
+  ASSERT_EQ(plain.tree.namePoolUsed, hinted.tree.namePoolUsed);
+  EXPECT_EQ(plain.tree.names.count, hinted.tree.names.count);
+  for (int32_t i = 0; i < plain.tree.nodeCount; i++) {
+    EXPECT_EQ(plain.tree.node(i).nameOffset, hinted.tree.node(i).nameOffset) << i;
+    EXPECT_EQ(plain.tree.node(i).nameLength, hinted.tree.node(i).nameLength) << i;
+  }
+  EXPECT_EQ(memcmp(plain.tree.namePool.base, hinted.tree.namePool.base, plain.tree.namePoolUsed), 0);
 }
 
 TEST(TreeNames, CaseInsensitiveEquality) {
