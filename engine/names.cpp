@@ -4,7 +4,6 @@
 #include "engine/names.h"
 #include <atomic>
 #include <cstring>
-#include <vector>
 
 namespace {
 constexpr uint32_t kFnvPrime = 16777619;
@@ -72,19 +71,29 @@ uint32_t entryHash(const Tree& tree, const InternEntry& e) {
 }
 
 void growSet(const Tree& tree, NameInternSet& set) {
-  std::vector<InternEntry> old(entries(set), entries(set) + set.capacity);
-  uint64_t capacity = set.capacity * 2;
+  // The old entries wait in pages of their own, given back at once: the allocator
+  // would keep a heap block this large resident after the scan.
+  uint64_t oldCapacity = set.capacity;
+  uint64_t oldBytes = oldCapacity * sizeof(InternEntry);
+  Arena aside;
+  arenaReserve(aside, oldBytes);
+  arenaEnsure(aside, oldBytes);
+  memcpy(aside.base, set.arena.base, oldBytes);
+  const InternEntry* old = reinterpret_cast<const InternEntry*>(aside.base);
+
+  uint64_t capacity = oldCapacity * 2;
   arenaEnsure(set.arena, capacity * sizeof(InternEntry));
   memset(set.arena.base, 0, capacity * sizeof(InternEntry));
   set.capacity = capacity;
   // The names sit all over the pool: fetch a few entries ahead.
   constexpr size_t kAhead = 8;
-  for (size_t k = 0; k < old.size(); k++) {
-    if (k + kAhead < old.size() && (old[k + kAhead].flags & kEntryUsed))
+  for (size_t k = 0; k < oldCapacity; k++) {
+    if (k + kAhead < oldCapacity && (old[k + kAhead].flags & kEntryUsed))
       __builtin_prefetch(tree.namePool.base + old[k + kAhead].offset);
     const InternEntry& e = old[k];
     if (e.flags & kEntryUsed) placeEntry(set, e, entryHash(tree, e));
   }
+  arenaRelease(aside);
 }
 
 void afterInsert(const Tree& tree, NameInternSet& set) {
