@@ -1,9 +1,11 @@
-// The table read: record 0, the table's run lists and bitmap, the chunked read of all
-// records, then compaction, linking, the folder descent and the subtree counts.
+// The table read: the bitmap, the chunked read of all records (where they lie comes
+// from engine/mft_layout.cpp), then compaction, linking, the folder descent and the
+// subtree counts.
 //
-// Sections: helpers · record 0 · bitmap · table read · tree shaping · entry points
+// Sections: helpers · bitmap · table read · tree shaping · entry points
 #include "engine/mft_scan.h"
 #include "engine/mft_format.h"
+#include "engine/mft_layout.h"
 #include "engine/mft_record.h"
 #include "platform/arena.h"
 #include <algorithm>
@@ -15,22 +17,6 @@ constexpr uint32_t kChunkBytes = 4u << 20;
 constexpr int64_t kMaxRecords = (int64_t(1) << 30) - 2;
 
 // --- Helpers --------------------------------------------------------------------------
-// Byte offset of cluster `lcn` plus `extra`, or false when it cannot be addressed.
-bool clusterOffset(int64_t lcn, int64_t clusterBytes, uint64_t extra, uint64_t& offset) {
-  if (lcn < 0) return false;
-  uint64_t bytes;
-  if (__builtin_mul_overflow(uint64_t(lcn), uint64_t(clusterBytes), &bytes)) return false;
-  if (__builtin_add_overflow(bytes, extra, &offset) || offset > uint64_t(INT64_MAX)) return false;
-  return true;
-}
-
-// Run length in bytes, saturated.
-uint64_t runBytes(const DataRun& run, int64_t clusterBytes) {
-  uint64_t bytes;
-  if (__builtin_mul_overflow(uint64_t(run.clusters), uint64_t(clusterBytes), &bytes)) return UINT64_MAX;
-  return bytes;
-}
-
 struct ReadBuffer {
   Arena arena;
   ReadBuffer() {
@@ -44,60 +30,6 @@ struct ReadBuffer {
 bool fail(std::u16string& errorText, const char16_t* text) {
   errorText = text;
   return false;
-}
-
-// --- Record 0: where the table and its bitmap lie ---------------------------------------
-struct TableLayout {
-  std::vector<DataRun> dataRuns;
-  int64_t dataSize = -1;
-  bool hasBitmapRuns = false;
-  std::vector<DataRun> bitmapRuns;
-  int64_t bitmapSize = -1;
-  std::vector<uint8_t> residentBitmap;
-  bool hasResidentBitmap = false;
-};
-
-bool readTableLayout(MftVolumeReader& reader, uint8_t* buffer, TableLayout& layout, std::u16string& errorText) {
-  const NtfsVolumeData& v = reader.data;
-  uint32_t first = uint32_t(std::max(v.bytesPerCluster, v.bytesPerRecord));
-  uint64_t offset;
-  if (!clusterOffset(v.mftStartLcn, v.bytesPerCluster, 0, offset) ||
-      !reader.read(reader.context, offset, buffer, first)) {
-    return fail(errorText, u"cannot read $MFT");
-  }
-  uint32_t recordBytes = uint32_t(v.bytesPerRecord);
-  if (!applyUpdateSequence(buffer, recordBytes)) return fail(errorText, u"cannot read $MFT");
-  AttributeWalk walk;
-  if (!startAttributeWalk(walk, buffer, recordBytes)) return fail(errorText, u"cannot decode $MFT run list");
-  MftAttribute attribute;
-  bool haveData = false;
-  bool haveBitmap = false;
-  while (nextAttribute(walk, attribute)) {
-    if (attribute.nameLength != 0) continue;
-    if (attribute.type == kAttrData && !haveData && attribute.nonResident) {
-      NonResidentInfo info;
-      if (!nonResidentInfo(attribute, info) || info.startVcn != 0) continue;
-      decodeRunList(attribute, layout.dataRuns);
-      layout.dataSize = info.dataSize;
-      haveData = !layout.dataRuns.empty();
-    } else if (attribute.type == kAttrBitmap && !haveBitmap) {
-      if (attribute.nonResident) {
-        NonResidentInfo info;
-        if (!nonResidentInfo(attribute, info) || info.startVcn != 0) continue;
-        decodeRunList(attribute, layout.bitmapRuns);
-        layout.bitmapSize = info.dataSize;
-        layout.hasBitmapRuns = haveBitmap = true;
-      } else {
-        const uint8_t* value;
-        uint32_t length;
-        if (!residentValue(attribute, value, length)) continue;
-        layout.residentBitmap.assign(value, value + length);
-        layout.hasResidentBitmap = haveBitmap = true;
-      }
-    }
-  }
-  if (!haveData) return fail(errorText, u"cannot decode $MFT run list");
-  return true;
 }
 
 // --- Bitmap: which records are in use ---------------------------------------------------
@@ -290,7 +222,7 @@ bool mftScanVolume(Tree& tree, MftVolumeReader& reader, std::u16string_view fold
     // The read buffer goes before compaction: its 4 MiB are not needed there.
     ReadBuffer buffer;
     TableLayout layout;
-    if (!readTableLayout(reader, buffer.bytes(), layout, errorText)) return false;
+    if (!readTableLayout(reader, buffer.bytes(), kChunkBytes, layout, errorText)) return false;
 
     int64_t validLength = v.mftValidDataLength >= 0 ? v.mftValidDataLength : layout.dataSize;
     int64_t count = std::max<int64_t>(validLength, 0) / v.bytesPerRecord;

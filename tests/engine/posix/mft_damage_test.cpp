@@ -14,18 +14,6 @@
 
 namespace {
 
-struct MemoryImage {
-  std::vector<uint8_t> bytes;
-  uint64_t length = 0;   // readable bytes: less than bytes.size() for a truncated image
-};
-
-bool readMemory(void* context, uint64_t offset, void* buffer, uint32_t count) {
-  auto* image = static_cast<MemoryImage*>(context);
-  if (offset > image->length || image->length - offset < count) return false;
-  memcpy(buffer, image->bytes.data() + offset, count);
-  return true;
-}
-
 const std::set<std::u16string> kFixedTexts = {
     u"not a local drive path", u"administrator rights required", u"cannot open volume",
     u"not an NTFS volume", u"cannot read $MFT", u"cannot decode $MFT run list", u"cancelled",
@@ -44,7 +32,7 @@ Outcome scanMemory(MemoryImage& image, std::u16string_view folder = u"") {
   ScanProgress progress;
   MftVolumeReader reader;
   reader.context = &image;
-  reader.read = readMemory;
+  reader.read = readMemoryImage;
   reader.volumeBytes = image.length;
   if (image.length < 512 || !ntfsVolumeDataFromBootSector(image.bytes.data(), reader.data)) {
     outcome.error = u"not an NTFS volume";
@@ -225,7 +213,7 @@ TEST_F(MftDamage, GeometryThatCannotBeRead) {
     ScanProgress progress;
     MftVolumeReader reader;
     reader.context = &image;
-    reader.read = readMemory;
+    reader.read = readMemoryImage;
     reader.data = data;
     std::u16string error;
     EXPECT_FALSE(mftScanVolume(t.tree, reader, u"", u"image", progress, error));
