@@ -7,6 +7,7 @@
 #include "engine/mft_format.h"
 #include "engine/mft_layout.h"
 #include "engine/mft_record.h"
+#include "engine/names.h"
 #include "platform/arena.h"
 #include <algorithm>
 
@@ -126,14 +127,13 @@ bool readTable(MftVolumeReader& reader, uint8_t* buffer, const TableLayout& layo
 }
 
 // --- Tree shaping ---------------------------------------------------------------------------
-void linkNodes(Tree& tree, const std::vector<int32_t>& newIndexes, int32_t root) {
+void linkNodes(Tree& tree, const MftRecordMap& map, int32_t root) {
   TreeNode* nodes = tree.nodes();
-  int64_t recordCount = int64_t(newIndexes.size());
   for (int64_t n = 0; n < tree.nodeCount; n++) {
     int32_t raw = nodes[n].parent;
     nodes[n].parent = kNoNode;
-    if (n == root || raw < 0 || raw >= recordCount) continue;
-    int32_t parent = newIndexes[size_t(raw)];
+    if (n == root) continue;
+    int32_t parent = mftNodeOfRecord(map, raw);
     if (parent < 0 || parent == n || !(nodes[parent].flags & kNodeFolder)) continue;
     nodes[n].parent = parent;
     nodes[n].nextSibling = nodes[parent].firstChild;
@@ -181,8 +181,7 @@ void makeRoot(Tree& tree, int32_t root) {
 
 // Extra hard links and streams of the records whose node lies under the root. The
 // walk follows child lists from the root, which cannot loop whatever the parents say.
-void countLinksAndStreams(Tree& tree, const MftRecords& records, const std::vector<int32_t>& newIndexes,
-                          int32_t root) {
+void countLinksAndStreams(Tree& tree, const MftRecords& records, const MftRecordMap& map, int32_t root) {
   std::vector<uint64_t> inside(size_t(tree.nodeCount + 63) / 64, 0);
   std::vector<int32_t> stack{root};
   while (!stack.empty()) {
@@ -191,13 +190,15 @@ void countLinksAndStreams(Tree& tree, const MftRecords& records, const std::vect
     inside[size_t(n) / 64] |= uint64_t(1) << (n % 64);
     for (int32_t c = tree.node(n).firstChild; c != kNoNode; c = tree.node(c).nextSibling) stack.push_back(c);
   }
+  // Only records with several links or with streams are counted; the others add nothing.
   int64_t links = 0;
   int64_t streams = 0;
-  for (size_t r = 0; r < newIndexes.size(); r++) {
-    int32_t n = newIndexes[r];
+  for (const MftRecordCounts& c : records.counts) {
+    if (c.record == 0) continue;
+    int32_t n = mftNodeOfRecord(map, int64_t(c.record) - 1);
     if (n < 0 || !((inside[size_t(n) / 64] >> (n % 64)) & 1)) continue;
-    if (records.linkCounts[r] >= 2) links += records.linkCounts[r] - 1;
-    streams += records.streamCounts[r];
+    if (c.links >= 2) links += c.links - 1;
+    streams += c.streams;
   }
   tree.hardLinkCount = links;
   tree.streamCount = streams;
@@ -237,17 +238,19 @@ bool mftScanVolume(Tree& tree, MftVolumeReader& reader, std::u16string_view fold
     progress.done.store(0, std::memory_order_relaxed);
     if (!readTable(reader, buffer.bytes(), layout, bitmap, records, progress, errorText)) return false;
   }
-  const int64_t count = records.count;
+  // Every name is in: the intern set goes before compaction, which needs none (the
+  // next name added, if any, rebuilds it from the nodes).
+  releaseNameSet(tree.names);
 
-  std::vector<int32_t> newIndexes;
-  compactMftRecords(records, newIndexes);
-  int32_t root = count >= 6 ? newIndexes[5] : kNoNode;
+  MftRecordMap map;
+  compactMftRecords(records, map);
+  int32_t root = mftNodeOfRecord(map, 5);
   if (root < 0 || !(tree.node(root).flags & kNodeFolder)) return fail(errorText, u"root directory record missing");
-  linkNodes(tree, newIndexes, root);
+  linkNodes(tree, map, root);
   root = descend(tree, root, folder);
   if (root < 0) return fail(errorText, u"folder not found in MFT");
   makeRoot(tree, root);
-  countLinksAndStreams(tree, records, newIndexes, root);
+  countLinksAndStreams(tree, records, map, root);
   tree.rootIndex = root;
   tree.rootPath = std::u16string(rootPath);
   return true;
