@@ -111,6 +111,35 @@ TEST(MftRecord, BestRankedNameWinsAcrossBaseAndExtensionRecords) {
   }
 }
 
+// Counts live in the node until a record gets a second link or a stream, then in a
+// table that grows: thousands of such records, counted in both orders of base and
+// extension record, keep their exact counts; the records between them count 1 and 0.
+TEST(MftRecord, LinkAndStreamCountsOfManyRecords) {
+  const int64_t kRecords = 6000;
+  Decoder d(kRecords);
+  for (int64_t r = 16; r < kRecords; r += 2) {
+    RecordBuilder base;
+    base.fileName(5, u"a", 1);
+    int links = 1 + int(r % 3);            // 1, 2 or 3 names in all
+    int streams = int(r % 5 == 0);
+    RecordBuilder extension(1024, 1, uint64_t(r));
+    for (int k = 1; k < links; k++) extension.fileName(5, u"b", 0);
+    if (streams) base.resident(0x80, {1}, u"s");
+    if (r % 4 == 0) {
+      d.decode(extension, r + 1);
+      d.decode(base, r);
+    } else {
+      d.decode(base, r);
+      d.decode(extension, r + 1);
+    }
+  }
+  for (int64_t r = 16; r < kRecords; r += 2) {
+    ASSERT_EQ(mftLinkCount(d.records, r), 1 + int(r % 3)) << r;
+    ASSERT_EQ(mftStreamCount(d.records, r), int(r % 5 == 0)) << r;
+    ASSERT_EQ(mftLinkCount(d.records, r + 1), 0) << r + 1;
+  }
+}
+
 TEST(MftRecord, ExtensionRecordCarriesTheBaseRecordsData) {
   Decoder d;
   RecordBuilder base;
