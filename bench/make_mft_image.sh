@@ -2,7 +2,7 @@
 # Makes a fast-scan benchmark image once: an NTFS volume with FILES files (default
 # 500 000), filled through an ntfs-3g mount. Kept out of git.
 #   NAMES=distinct (default): folders of 1000, every file name different (report-000123.txt);
-#   NAMES=realistic: a nested tree of about 20 files and one subfolder per folder, with
+#   NAMES=realistic: a nested tree, about 20 files and 1.4 subfolders per folder, with
 #     names repeated the way drives repeat them: desktop.ini and index.js in many folders,
 #     numbered photos whose low numbers recur, a skewed vocabulary of other names.
 # Usage: bench/make_mft_image.sh [IMAGE] [FILES] [NAMES]
@@ -50,21 +50,23 @@ elif mode == "realistic":
     def skewed(n):
         return rnd.randrange(rnd.randrange(n) + 1)
 
-    queue = [os.path.join(root, "Data")]
-    os.makedirs(queue[0])
-    made, head = 0, 0
+    # Breadth first, at most eight folders deep; a new top folder when the queue runs dry.
+    queue, made, head, tops = [], 0, 0, 0
     while made < files:
-        parent = queue[min(head, len(queue) - 1)]
+        if head == len(queue):
+            queue.append((os.path.join(root, "Data", "volume-%02d" % tops), 1))
+            os.makedirs(queue[-1][0])
+            tops += 1
+        parent, depth = queue[head]
         head += 1
         taken = set()
-        subfolders = rnd.choice([0, 1, 1, 2]) + (2 if len(queue) - head < 4 else 0)
-        for k in range(subfolders):
+        for k in range(rnd.choice([0, 1, 1, 2, 3]) if depth < 8 else 0):
             name = rnd.choice(folders) if rnd.randrange(3) else vocabulary[skewed(20000)].rsplit(".", 1)[0]
             if name.lower() in taken:
                 continue
             taken.add(name.lower())
-            queue.append(os.path.join(parent, name))
-            os.mkdir(queue[-1])
+            queue.append((os.path.join(parent, name), depth + 1))
+            os.mkdir(queue[-1][0])
         run = rnd.randrange(2) == 0
         stem, ext, number = rnd.randrange(12), rnd.randrange(16), skewed(2000)
         for k in range(rnd.randrange(41)):
