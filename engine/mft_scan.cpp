@@ -179,24 +179,39 @@ void makeRoot(Tree& tree, int32_t root) {
   node.nextSibling = kNoNode;
 }
 
-// Extra hard links and streams of the records whose node lies under the root. The
-// walk follows child lists from the root, which cannot loop whatever the parents say.
+// Extra hard links and streams of the records whose node lies under the root. Only the
+// few records with counts are looked at: each climbs its parents until it meets the
+// root, a node already settled, or a node of its own climb (forged parents can loop);
+// every node climbed is settled on the way back, so no node is climbed twice.
 void countLinksAndStreams(Tree& tree, const MftRecords& records, const MftRecordMap& map, int32_t root) {
-  std::vector<uint64_t> inside(size_t(tree.nodeCount + 63) / 64, 0);
-  std::vector<int32_t> stack{root};
-  while (!stack.empty()) {
-    int32_t n = stack.back();
-    stack.pop_back();
-    inside[size_t(n) / 64] |= uint64_t(1) << (n % 64);
-    for (int32_t c = tree.node(n).firstChild; c != kNoNode; c = tree.node(c).nextSibling) stack.push_back(c);
-  }
-  // Only records with several links or with streams are counted; the others add nothing.
+  enum : uint8_t { kUnknown, kInside, kOutside, kClimbing };
+  std::vector<uint8_t> state(size_t(tree.nodeCount), kUnknown);
+  std::vector<int32_t> climb;
+  auto inside = [&](int32_t n) {
+    uint8_t result = kOutside;
+    climb.clear();
+    for (int32_t at = n;; at = tree.node(at).parent) {
+      if (at == root) {
+        result = kInside;
+        break;
+      }
+      if (at < 0 || state[size_t(at)] == kClimbing) break;
+      if (state[size_t(at)] != kUnknown) {
+        result = state[size_t(at)];
+        break;
+      }
+      state[size_t(at)] = kClimbing;
+      climb.push_back(at);
+    }
+    for (int32_t at : climb) state[size_t(at)] = result;
+    return result == kInside;
+  };
   int64_t links = 0;
   int64_t streams = 0;
   for (const MftRecordCounts& c : records.counts) {
     if (c.record == 0) continue;
     int32_t n = mftNodeOfRecord(map, int64_t(c.record) - 1);
-    if (n < 0 || !((inside[size_t(n) / 64] >> (n % 64)) & 1)) continue;
+    if (n < 0 || !inside(n)) continue;
     if (c.links >= 2) links += c.links - 1;
     streams += c.streams;
   }

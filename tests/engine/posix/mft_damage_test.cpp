@@ -24,6 +24,8 @@ struct Outcome {
   std::u16string error;
   int64_t files = 0;
   bool hasSmall = false;
+  int64_t hardLinks = 0;
+  int64_t streams = 0;
 };
 
 Outcome scanMemory(MemoryImage& image, std::u16string_view folder = u"") {
@@ -43,6 +45,8 @@ Outcome scanMemory(MemoryImage& image, std::u16string_view folder = u"") {
     finalizeTree(t.tree);
     outcome.files = t.tree.fileCount;
     outcome.hasSmall = findNodeByPath(t.tree, nativePath(u"image\\small.bin")) != kNoNode;
+    outcome.hardLinks = t.tree.hardLinkCount;
+    outcome.streams = t.tree.streamCount;
   }
   return outcome;
 }
@@ -58,6 +62,8 @@ class MftDamage : public ::testing::Test {
     if (mountNtfsReadOnly(ntfsFixture().image, ntfsFixture().mountPoint)) {
       struct stat st;
       if (stat((ntfsFixture().mountPoint + "/small.bin").c_str(), &st) == 0) smallRecord_ = int64_t(st.st_ino);
+      if (stat((ntfsFixture().mountPoint + "/Links").c_str(), &st) == 0) linksRecord_ = int64_t(st.st_ino);
+      if (stat((ntfsFixture().mountPoint + "/Streams").c_str(), &st) == 0) streamsRecord_ = int64_t(st.st_ino);
       unmountNtfs(ntfsFixture().mountPoint);
     }
     baseline_ = scanMemory(*pristine_);
@@ -90,6 +96,8 @@ class MftDamage : public ::testing::Test {
   static inline MemoryImage* pristine_ = nullptr;
   static inline NtfsVolumeData data_;
   static inline int64_t smallRecord_ = 0;
+  static inline int64_t linksRecord_ = 0;
+  static inline int64_t streamsRecord_ = 0;
   static inline Outcome baseline_;
 };
 
@@ -194,6 +202,28 @@ TEST_F(MftDamage, EachDamageGivesAFixedTextOrCostsOnlyItsRecords) {
       EXPECT_TRUE(kFixedTexts.count(outcome.error)) << utf8FromUtf16(outcome.error);
     }
   }
+}
+
+// Links and Streams made each other's parent: both fall out of the tree with their
+// files, and their extra links and streams are no longer counted; nothing hangs.
+TEST_F(MftDamage, FoldersInAParentLoopAreNotCounted) {
+  ASSERT_GT(linksRecord_, 15);
+  ASSERT_GT(streamsRecord_, 15);
+  MemoryImage image = *pristine_;
+  const std::pair<int64_t, int64_t> parents[] = {{linksRecord_, streamsRecord_}, {streamsRecord_, linksRecord_}};
+  for (auto [folder, parent] : parents) {
+    uint64_t name = attributeOffset(folder, kAttrFileName);
+    ASSERT_NE(name, 0u);
+    uint64_t value = name + readU16(image.bytes.data() + name + 20);
+    put64(image, value, parent | int64_t(1) << 48);
+  }
+  Outcome outcome = scanMemory(image);
+  ASSERT_TRUE(outcome.ok) << utf8FromUtf16(outcome.error);
+  // Links held the two extra links, Streams three streams; the system files keep theirs.
+  EXPECT_EQ(outcome.hardLinks, baseline_.hardLinks - 2);
+  EXPECT_EQ(outcome.streams, baseline_.streams - 3);
+  EXPECT_TRUE(outcome.hasSmall);
+  EXPECT_EQ(outcome.files, baseline_.files - 4) << "a.bin (also b.bin), inside.bin, one.txt, two.txt";
 }
 
 TEST_F(MftDamage, GeometryThatCannotBeRead) {
