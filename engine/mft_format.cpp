@@ -59,6 +59,7 @@ bool nonResidentInfo(const MftAttribute& attribute, NonResidentInfo& info) {
   if (!attribute.nonResident || attribute.length < 56) return false;
   const uint8_t* p = attribute.p;
   info.startVcn = readI64(p + 16);
+  info.lastVcn = readI64(p + 24);
   info.runListOffset = readU16(p + 32);
   info.allocatedSize = readI64(p + 40);
   info.dataSize = readI64(p + 48);

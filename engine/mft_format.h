@@ -9,6 +9,7 @@
 constexpr uint32_t kFileRecordSignature = 0x454C4946;   // "FILE"
 constexpr uint32_t kAttributeEnd = 0xFFFFFFFF;
 constexpr uint32_t kAttrStandardInformation = 0x10;
+constexpr uint32_t kAttrAttributeList = 0x20;
 constexpr uint32_t kAttrFileName = 0x30;
 constexpr uint32_t kAttrData = 0x80;
 constexpr uint32_t kAttrBitmap = 0xB0;
@@ -56,6 +57,7 @@ bool residentValue(const MftAttribute& attribute, const uint8_t*& value, uint32_
 // Non-resident fields; false when the attribute is too short to hold them.
 struct NonResidentInfo {
   int64_t startVcn = 0;
+  int64_t lastVcn = 0;
   uint16_t runListOffset = 0;
   int64_t allocatedSize = 0;
   int64_t dataSize = 0;
@@ -75,3 +77,19 @@ struct DataRun {
 // that would pass the end of the attribute, and at a malformed run (over-long fields,
 // a negative length, a start that overflows or goes below 0).
 void decodeRunList(const MftAttribute& attribute, std::vector<DataRun>& runs);
+
+// Byte offset of cluster `lcn` plus `extra`, or false when it cannot be addressed.
+inline bool clusterOffset(int64_t lcn, int64_t clusterBytes, uint64_t extra, uint64_t& offset) {
+  if (lcn < 0) return false;
+  uint64_t bytes;
+  if (__builtin_mul_overflow(uint64_t(lcn), uint64_t(clusterBytes), &bytes)) return false;
+  if (__builtin_add_overflow(bytes, extra, &offset) || offset > uint64_t(INT64_MAX)) return false;
+  return true;
+}
+
+// Run length in bytes, saturated.
+inline uint64_t runBytes(const DataRun& run, int64_t clusterBytes) {
+  uint64_t bytes;
+  if (__builtin_mul_overflow(uint64_t(run.clusters), uint64_t(clusterBytes), &bytes)) return UINT64_MAX;
+  return bytes;
+}

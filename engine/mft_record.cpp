@@ -5,11 +5,13 @@
 
 namespace {
 
+constexpr uint8_t kOneLink = 4;
+constexpr uint8_t kCounted = 8;
 constexpr uint8_t kExists = 16;
 constexpr int kRankShift = 5;
 constexpr uint8_t kRankMask = 3 << kRankShift;
-constexpr uint32_t kNoName = 0xFFFFFFFF;
 constexpr int64_t kBadClusterFile = 8;
+constexpr size_t kFirstCountSlots = 1024;
 
 int nameRank(uint8_t nameSpace) {
   switch (nameSpace) {
@@ -31,6 +33,49 @@ uint64_t onDiskSumOf(const TreeNode& node) {
 
 void countUp(uint8_t& counter) {
   if (counter < 255) counter++;
+}
+
+size_t countSlot(const std::vector<MftRecordCounts>& slots, int64_t r) {
+  size_t mask = slots.size() - 1;
+  size_t slot = size_t(uint64_t(r) * 0x9E3779B97F4A7C15ull >> 32) & mask;
+  while (slots[slot].record != 0 && slots[slot].record != uint32_t(r + 1)) slot = (slot + 1) & mask;
+  return slot;
+}
+
+// The counts of record r, made when missing with `links` and no streams.
+MftRecordCounts& countsOf(MftRecords& records, int64_t r, uint8_t links) {
+  std::vector<MftRecordCounts>& slots = records.counts;
+  if (size_t(records.countsUsed + 1) * 2 > slots.size()) {
+    std::vector<MftRecordCounts> old(std::max(slots.size() * 2, kFirstCountSlots));
+    old.swap(slots);
+    for (const MftRecordCounts& c : old) {
+      if (c.record != 0) slots[countSlot(slots, int64_t(c.record) - 1)] = c;
+    }
+  }
+  MftRecordCounts& c = slots[countSlot(slots, r)];
+  if (c.record == 0) {
+    c.record = uint32_t(r + 1);
+    c.links = links;
+    records.countsUsed++;
+  }
+  return c;
+}
+
+void countLink(MftRecords& records, TreeNode& node, int64_t r) {
+  if (node.flags & kCounted) {
+    countUp(countsOf(records, r, 0).links);
+  } else if (node.flags & kOneLink) {
+    countsOf(records, r, 2);
+    node.flags = (node.flags & ~kOneLink) | kCounted;
+  } else {
+    node.flags |= kOneLink;
+  }
+}
+
+void countStream(MftRecords& records, TreeNode& node, int64_t r) {
+  MftRecordCounts& c = countsOf(records, r, node.flags & kOneLink ? 1 : 0);
+  countUp(c.streams);
+  node.flags = (node.flags & ~kOneLink) | kCounted;
 }
 
 void giveNodeName(Tree& tree, int32_t node, const char16_t* name, size_t length) {
@@ -61,30 +106,33 @@ void prepareMftRecords(MftRecords& records, Tree& tree, int64_t count, int64_t c
   tree.onDiskExceptions.clear();
   tree.timeExceptions.clear();
   tree.attributeExceptions.clear();
-  records.linkCounts.assign(size_t(count), 0);
-  records.streamCounts.assign(size_t(count), 0);
+  records.counts.clear();
+  records.countsUsed = 0;
   reserveTree(tree);
+  // Freshly committed pages read as zero, the empty record; pages used before are
+  // given back first so that they do too.
+  arenaTrim(tree.nodeArena, 0);
+  arenaTrim(tree.timeArena, 0);
+  arenaTrim(tree.attributeArena, 0);
   arenaEnsure(tree.nodeArena, uint64_t(count) * sizeof(TreeNode));
   arenaEnsure(tree.timeArena, uint64_t(count) * sizeof(uint32_t));
   arenaEnsure(tree.attributeArena, uint64_t(count));
-  TreeNode* nodes = tree.nodes();
-  uint32_t* times = tree.modifiedTimes();
-  uint8_t* attributeIndexes = tree.attributeIndexes();
-  for (int64_t r = 0; r < count; r++) {
-    TreeNode& node = nodes[r];
-    node.size = 0;
-    node.nameLength = 0;
-    node.flags = 0;
-    node.parent = kNoNode;
-    node.firstChild = 0;
-    node.nextSibling = 0;
-    node.nameOffset = kNoName;
-    times[r] = kNoTime;
-    attributeIndexes[r] = 0;
-  }
   tree.nodeCount = count;
   tree.clusterSize = clusterBytes;
 }
+
+int mftLinkCount(const MftRecords& records, int64_t r) {
+  uint8_t flags = records.tree->node(int32_t(r)).flags;
+  if (flags & kCounted) return records.counts[countSlot(records.counts, r)].links;
+  return flags & kOneLink ? 1 : 0;
+}
+
+int mftStreamCount(const MftRecords& records, int64_t r) {
+  if (!(records.tree->node(int32_t(r)).flags & kCounted)) return 0;
+  return records.counts[countSlot(records.counts, r)].streams;
+}
+
+bool mftRecordNamed(const Tree& tree, int32_t r) { return (tree.node(r).flags & kRankMask) != 0; }
 
 void decodeMftRecord(MftRecords& records, uint8_t* record, uint32_t bytes, int64_t number) {
   if (!applyUpdateSequence(record, bytes)) return;
@@ -129,7 +177,7 @@ void decodeMftRecord(MftRecords& records, uint8_t* record, uint32_t bytes, int64
       if (value + 66 > bytes) continue;
       uint8_t length = record[value + 64];
       uint8_t nameSpace = record[value + 65];
-      if (nameSpace != 2) countUp(records.linkCounts[size_t(target)]);
+      if (nameSpace != 2) countLink(records, node, target);
       int rank = nameRank(nameSpace);
       if (rank > bestRank && value + 66 + 2ull * length <= bytes) {
         bestRank = rank;
@@ -142,7 +190,7 @@ void decodeMftRecord(MftRecords& records, uint8_t* record, uint32_t bytes, int64
       bool nonResidentUsable = nonResidentInfo(attribute, info);
       if (attribute.nameLength != 0) {
         if (!attribute.nonResident || (nonResidentUsable && info.startVcn == 0)) {
-          if (!attributeNameIs(attribute, "WofCompressedData")) countUp(records.streamCounts[size_t(target)]);
+          if (!attributeNameIs(attribute, "WofCompressedData")) countStream(records, node, target);
         }
         if (!attribute.nonResident) continue;
       } else if (!attribute.nonResident) {
@@ -184,23 +232,28 @@ void finishMftNames(MftRecords& records) {
   records.pendingUnits.clear();
 }
 
-void compactMftRecords(MftRecords& records, std::vector<int32_t>& newIndexes) {
+void compactMftRecords(MftRecords& records, MftRecordMap& map) {
   finishMftNames(records);
   Tree& tree = *records.tree;
   int64_t count = records.count;
   TreeNode* nodes = tree.nodes();
-  newIndexes.assign(size_t(count), kNoNode);
+  map.count = count;
+  map.kept.assign(size_t(count + 63) / 64, 0);
+  map.before.assign(map.kept.size(), 0);
   int32_t kept = 0;
   for (int64_t r = 0; r < count; r++) {
-    if ((nodes[r].flags & kExists) && nodes[r].nameOffset != kNoName) newIndexes[size_t(r)] = kept++;
+    if (r % 64 == 0) map.before[size_t(r / 64)] = kept;
+    if ((nodes[r].flags & kExists) && (nodes[r].flags & kRankMask)) {
+      map.kept[size_t(r / 64)] |= uint64_t(1) << (r % 64);
+      kept++;
+    }
   }
 
   // The side tables hold record numbers; the map is increasing, so they stay sorted.
   auto renumber = [&](auto& table, bool filesOnly) {
     size_t out = 0;
     for (auto entry : table) {
-      if (entry.node < 0 || entry.node >= count) continue;
-      int32_t mapped = newIndexes[size_t(entry.node)];
+      int32_t mapped = mftNodeOfRecord(map, entry.node);
       if (mapped < 0 || (filesOnly && (nodes[entry.node].flags & kNodeFolder))) continue;
       entry.node = mapped;
       table[out++] = entry;
@@ -215,9 +268,9 @@ void compactMftRecords(MftRecords& records, std::vector<int32_t>& newIndexes) {
   uint8_t* attributeIndexes = tree.attributeIndexes();
   tree.onDiskExceptions.clear();
   tree.nodeCount = kept;
+  int32_t n = 0;
   for (int64_t r = 0; r < count; r++) {
-    int32_t n = newIndexes[size_t(r)];
-    if (n < 0) continue;
+    if (!((map.kept[size_t(r / 64)] >> (r % 64)) & 1)) continue;
     TreeNode from = nodes[r];
     uint64_t onDisk = onDiskSumOf(from);
     bool isFolder = from.flags & kNodeFolder;
@@ -227,8 +280,10 @@ void compactMftRecords(MftRecords& records, std::vector<int32_t>& newIndexes) {
     if (isFolder) to.size = 0;
     to.firstChild = kNoNode;
     to.nextSibling = kNoNode;
-    times[n] = times[r];
+    // A record without $STANDARD_INFORMATION has no time: its time word is still 0.
+    times[n] = attributeIndexes[r] != 0 ? times[r] : kNoTime;
     attributeIndexes[n] = attributeIndexes[r];
     if (!isFolder) setOnDisk(tree, n, int64_t(std::min<uint64_t>(onDisk, uint64_t(INT64_MAX))));
+    n++;
   }
 }

@@ -1,10 +1,13 @@
-// The table read: record 0, the table's run lists and bitmap, the chunked read of all
-// records, then compaction, linking, the folder descent and the subtree counts.
+// The table read: the bitmap, the chunked read of all records (where they lie comes
+// from engine/mft_layout.cpp), then compaction, linking, the folder descent and the
+// subtree counts.
 //
-// Sections: helpers · record 0 · bitmap · table read · tree shaping · entry points
+// Sections: helpers · bitmap · table read · tree shaping · entry points
 #include "engine/mft_scan.h"
 #include "engine/mft_format.h"
+#include "engine/mft_layout.h"
 #include "engine/mft_record.h"
+#include "engine/names.h"
 #include "platform/arena.h"
 #include <algorithm>
 
@@ -15,22 +18,6 @@ constexpr uint32_t kChunkBytes = 4u << 20;
 constexpr int64_t kMaxRecords = (int64_t(1) << 30) - 2;
 
 // --- Helpers --------------------------------------------------------------------------
-// Byte offset of cluster `lcn` plus `extra`, or false when it cannot be addressed.
-bool clusterOffset(int64_t lcn, int64_t clusterBytes, uint64_t extra, uint64_t& offset) {
-  if (lcn < 0) return false;
-  uint64_t bytes;
-  if (__builtin_mul_overflow(uint64_t(lcn), uint64_t(clusterBytes), &bytes)) return false;
-  if (__builtin_add_overflow(bytes, extra, &offset) || offset > uint64_t(INT64_MAX)) return false;
-  return true;
-}
-
-// Run length in bytes, saturated.
-uint64_t runBytes(const DataRun& run, int64_t clusterBytes) {
-  uint64_t bytes;
-  if (__builtin_mul_overflow(uint64_t(run.clusters), uint64_t(clusterBytes), &bytes)) return UINT64_MAX;
-  return bytes;
-}
-
 struct ReadBuffer {
   Arena arena;
   ReadBuffer() {
@@ -44,60 +31,6 @@ struct ReadBuffer {
 bool fail(std::u16string& errorText, const char16_t* text) {
   errorText = text;
   return false;
-}
-
-// --- Record 0: where the table and its bitmap lie ---------------------------------------
-struct TableLayout {
-  std::vector<DataRun> dataRuns;
-  int64_t dataSize = -1;
-  bool hasBitmapRuns = false;
-  std::vector<DataRun> bitmapRuns;
-  int64_t bitmapSize = -1;
-  std::vector<uint8_t> residentBitmap;
-  bool hasResidentBitmap = false;
-};
-
-bool readTableLayout(MftVolumeReader& reader, uint8_t* buffer, TableLayout& layout, std::u16string& errorText) {
-  const NtfsVolumeData& v = reader.data;
-  uint32_t first = uint32_t(std::max(v.bytesPerCluster, v.bytesPerRecord));
-  uint64_t offset;
-  if (!clusterOffset(v.mftStartLcn, v.bytesPerCluster, 0, offset) ||
-      !reader.read(reader.context, offset, buffer, first)) {
-    return fail(errorText, u"cannot read $MFT");
-  }
-  uint32_t recordBytes = uint32_t(v.bytesPerRecord);
-  if (!applyUpdateSequence(buffer, recordBytes)) return fail(errorText, u"cannot read $MFT");
-  AttributeWalk walk;
-  if (!startAttributeWalk(walk, buffer, recordBytes)) return fail(errorText, u"cannot decode $MFT run list");
-  MftAttribute attribute;
-  bool haveData = false;
-  bool haveBitmap = false;
-  while (nextAttribute(walk, attribute)) {
-    if (attribute.nameLength != 0) continue;
-    if (attribute.type == kAttrData && !haveData && attribute.nonResident) {
-      NonResidentInfo info;
-      if (!nonResidentInfo(attribute, info) || info.startVcn != 0) continue;
-      decodeRunList(attribute, layout.dataRuns);
-      layout.dataSize = info.dataSize;
-      haveData = !layout.dataRuns.empty();
-    } else if (attribute.type == kAttrBitmap && !haveBitmap) {
-      if (attribute.nonResident) {
-        NonResidentInfo info;
-        if (!nonResidentInfo(attribute, info) || info.startVcn != 0) continue;
-        decodeRunList(attribute, layout.bitmapRuns);
-        layout.bitmapSize = info.dataSize;
-        layout.hasBitmapRuns = haveBitmap = true;
-      } else {
-        const uint8_t* value;
-        uint32_t length;
-        if (!residentValue(attribute, value, length)) continue;
-        layout.residentBitmap.assign(value, value + length);
-        layout.hasResidentBitmap = haveBitmap = true;
-      }
-    }
-  }
-  if (!haveData) return fail(errorText, u"cannot decode $MFT run list");
-  return true;
 }
 
 // --- Bitmap: which records are in use ---------------------------------------------------
@@ -194,14 +127,13 @@ bool readTable(MftVolumeReader& reader, uint8_t* buffer, const TableLayout& layo
 }
 
 // --- Tree shaping ---------------------------------------------------------------------------
-void linkNodes(Tree& tree, const std::vector<int32_t>& newIndexes, int32_t root) {
+void linkNodes(Tree& tree, const MftRecordMap& map, int32_t root) {
   TreeNode* nodes = tree.nodes();
-  int64_t recordCount = int64_t(newIndexes.size());
   for (int64_t n = 0; n < tree.nodeCount; n++) {
     int32_t raw = nodes[n].parent;
     nodes[n].parent = kNoNode;
-    if (n == root || raw < 0 || raw >= recordCount) continue;
-    int32_t parent = newIndexes[size_t(raw)];
+    if (n == root) continue;
+    int32_t parent = mftNodeOfRecord(map, raw);
     if (parent < 0 || parent == n || !(nodes[parent].flags & kNodeFolder)) continue;
     nodes[n].parent = parent;
     nodes[n].nextSibling = nodes[parent].firstChild;
@@ -247,25 +179,41 @@ void makeRoot(Tree& tree, int32_t root) {
   node.nextSibling = kNoNode;
 }
 
-// Extra hard links and streams of the records whose node lies under the root. The
-// walk follows child lists from the root, which cannot loop whatever the parents say.
-void countLinksAndStreams(Tree& tree, const MftRecords& records, const std::vector<int32_t>& newIndexes,
-                          int32_t root) {
-  std::vector<uint64_t> inside(size_t(tree.nodeCount + 63) / 64, 0);
-  std::vector<int32_t> stack{root};
-  while (!stack.empty()) {
-    int32_t n = stack.back();
-    stack.pop_back();
-    inside[size_t(n) / 64] |= uint64_t(1) << (n % 64);
-    for (int32_t c = tree.node(n).firstChild; c != kNoNode; c = tree.node(c).nextSibling) stack.push_back(c);
-  }
+// Extra hard links and streams of the records whose node lies under the root. Only the
+// few records with counts are looked at: each climbs its parents until it meets the
+// root, a node already settled, or a node of its own climb (forged parents can loop);
+// every node climbed is settled on the way back, so no node is climbed twice.
+void countLinksAndStreams(Tree& tree, const MftRecords& records, const MftRecordMap& map, int32_t root) {
+  enum : uint8_t { kUnknown, kInside, kOutside, kClimbing };
+  std::vector<uint8_t> state(size_t(tree.nodeCount), kUnknown);
+  std::vector<int32_t> climb;
+  auto inside = [&](int32_t n) {
+    uint8_t result = kOutside;
+    climb.clear();
+    for (int32_t at = n;; at = tree.node(at).parent) {
+      if (at == root) {
+        result = kInside;
+        break;
+      }
+      if (at < 0 || state[size_t(at)] == kClimbing) break;
+      if (state[size_t(at)] != kUnknown) {
+        result = state[size_t(at)];
+        break;
+      }
+      state[size_t(at)] = kClimbing;
+      climb.push_back(at);
+    }
+    for (int32_t at : climb) state[size_t(at)] = result;
+    return result == kInside;
+  };
   int64_t links = 0;
   int64_t streams = 0;
-  for (size_t r = 0; r < newIndexes.size(); r++) {
-    int32_t n = newIndexes[r];
-    if (n < 0 || !((inside[size_t(n) / 64] >> (n % 64)) & 1)) continue;
-    if (records.linkCounts[r] >= 2) links += records.linkCounts[r] - 1;
-    streams += records.streamCounts[r];
+  for (const MftRecordCounts& c : records.counts) {
+    if (c.record == 0) continue;
+    int32_t n = mftNodeOfRecord(map, int64_t(c.record) - 1);
+    if (n < 0 || !inside(n)) continue;
+    if (c.links >= 2) links += c.links - 1;
+    streams += c.streams;
   }
   tree.hardLinkCount = links;
   tree.streamCount = streams;
@@ -290,7 +238,7 @@ bool mftScanVolume(Tree& tree, MftVolumeReader& reader, std::u16string_view fold
     // The read buffer goes before compaction: its 4 MiB are not needed there.
     ReadBuffer buffer;
     TableLayout layout;
-    if (!readTableLayout(reader, buffer.bytes(), layout, errorText)) return false;
+    if (!readTableLayout(reader, buffer.bytes(), kChunkBytes, layout, errorText)) return false;
 
     int64_t validLength = v.mftValidDataLength >= 0 ? v.mftValidDataLength : layout.dataSize;
     int64_t count = std::max<int64_t>(validLength, 0) / v.bytesPerRecord;
@@ -305,17 +253,19 @@ bool mftScanVolume(Tree& tree, MftVolumeReader& reader, std::u16string_view fold
     progress.done.store(0, std::memory_order_relaxed);
     if (!readTable(reader, buffer.bytes(), layout, bitmap, records, progress, errorText)) return false;
   }
-  const int64_t count = records.count;
+  // Every name is in: the intern set goes before compaction, which needs none (the
+  // next name added, if any, rebuilds it from the nodes).
+  releaseNameSet(tree.names);
 
-  std::vector<int32_t> newIndexes;
-  compactMftRecords(records, newIndexes);
-  int32_t root = count >= 6 ? newIndexes[5] : kNoNode;
+  MftRecordMap map;
+  compactMftRecords(records, map);
+  int32_t root = mftNodeOfRecord(map, 5);
   if (root < 0 || !(tree.node(root).flags & kNodeFolder)) return fail(errorText, u"root directory record missing");
-  linkNodes(tree, newIndexes, root);
+  linkNodes(tree, map, root);
   root = descend(tree, root, folder);
   if (root < 0) return fail(errorText, u"folder not found in MFT");
   makeRoot(tree, root);
-  countLinksAndStreams(tree, records, newIndexes, root);
+  countLinksAndStreams(tree, records, map, root);
   tree.rootIndex = root;
   tree.rootPath = std::u16string(rootPath);
   return true;

@@ -20,7 +20,7 @@ struct Decoder {
     finishMftNames(records);
   }
   const TreeNode& node(int32_t r) const { return t.tree.node(r); }
-  bool named(int32_t r) const { return node(r).nameOffset != 0xFFFFFFFF; }
+  bool named(int32_t r) const { return mftRecordNamed(t.tree, r); }
 };
 
 TEST(MftRecord, StreamsAndBytesOnDisk) {
@@ -37,8 +37,8 @@ TEST(MftRecord, StreamsAndBytesOnDisk) {
   d.decode(file, 20);
   EXPECT_EQ(logicalSize(d.t.tree, 20), 100000);
   EXPECT_EQ(mftOnDiskSum(d.t.tree, 20), 40960u + 8192u);
-  EXPECT_EQ(d.records.streamCounts[20], 2);
-  EXPECT_EQ(d.records.linkCounts[20], 1);
+  EXPECT_EQ(mftStreamCount(d.records, 20), 2);
+  EXPECT_EQ(mftLinkCount(d.records, 20), 1);
   EXPECT_EQ(attributes(d.t.tree, 20), kAttributeNormal) << "attributes 0 read as normal";
   EXPECT_EQ(modifiedTime(d.t.tree, 20), kUnixEpochFiletime + 10000000ll * 1000);
 }
@@ -75,7 +75,7 @@ TEST(MftRecord, BadClusterFileHasNothingOnDisk) {
   bad.nonResident(0x80, int64_t(1) << 40, int64_t(1) << 40, u"$Bad", kAttrFlagSparse, int64_t(1) << 40);
   d.decode(bad, 8);
   EXPECT_EQ(mftOnDiskSum(d.t.tree, 8), 0u);
-  EXPECT_EQ(d.records.streamCounts[8], 1);
+  EXPECT_EQ(mftStreamCount(d.records, 8), 1);
 }
 
 TEST(MftRecord, BestRankedNameWinsAcrossBaseAndExtensionRecords) {
@@ -104,10 +104,39 @@ TEST(MftRecord, BestRankedNameWinsAcrossBaseAndExtensionRecords) {
     d.decode(base, 40);
     d.decode(extension, 41);
     EXPECT_EQ(nodeName(d.t.tree, 40), c.expected);
-    EXPECT_EQ(d.records.linkCounts[40], c.links);
+    EXPECT_EQ(mftLinkCount(d.records, 40), c.links);
     EXPECT_FALSE(d.named(41)) << "an extension record is no node of its own";
     EXPECT_EQ(attributes(d.t.tree, 40), 0x20u | kAttributeDirectory);
     EXPECT_EQ(modifiedTime(d.t.tree, 40), 0);
+  }
+}
+
+// Counts live in the node until a record gets a second link or a stream, then in a
+// table that grows: thousands of such records, counted in both orders of base and
+// extension record, keep their exact counts; the records between them count 1 and 0.
+TEST(MftRecord, LinkAndStreamCountsOfManyRecords) {
+  const int64_t kRecords = 6000;
+  Decoder d(kRecords);
+  for (int64_t r = 16; r < kRecords; r += 2) {
+    RecordBuilder base;
+    base.fileName(5, u"a", 1);
+    int links = 1 + int(r % 3);            // 1, 2 or 3 names in all
+    int streams = int(r % 5 == 0);
+    RecordBuilder extension(1024, 1, uint64_t(r));
+    for (int k = 1; k < links; k++) extension.fileName(5, u"b", 0);
+    if (streams) base.resident(0x80, {1}, u"s");
+    if (r % 4 == 0) {
+      d.decode(extension, r + 1);
+      d.decode(base, r);
+    } else {
+      d.decode(base, r);
+      d.decode(extension, r + 1);
+    }
+  }
+  for (int64_t r = 16; r < kRecords; r += 2) {
+    ASSERT_EQ(mftLinkCount(d.records, r), 1 + int(r % 3)) << r;
+    ASSERT_EQ(mftStreamCount(d.records, r), int(r % 5 == 0)) << r;
+    ASSERT_EQ(mftLinkCount(d.records, r + 1), 0) << r + 1;
   }
 }
 
@@ -146,7 +175,7 @@ TEST(MftRecord, UnusableRecordsAreSkipped) {
     decodeMftRecord(d.records, raw.data(), uint32_t(raw.size()), 9);
     finishMftNames(d.records);
     EXPECT_FALSE(d.named(9)) << c.what;
-    EXPECT_EQ(d.records.linkCounts[9], 0) << c.what;
+    EXPECT_EQ(mftLinkCount(d.records, 9), 0) << c.what;
   }
 }
 
@@ -166,9 +195,11 @@ TEST(MftRecord, CompactionKeepsNamedExistingRecordsInOrder) {
   RecordBuilder nameless;
   nameless.standardInformation(0, 0);
   d.decode(nameless, 10);
-  std::vector<int32_t> map;
+  MftRecordMap map;
   compactMftRecords(d.records, map);
-  EXPECT_EQ(map, (std::vector<int32_t>{-1, -1, -1, -1, -1, 0, -1, 1, -1, 2, -1, 3}));
+  std::vector<int32_t> nodeOfRecord;
+  for (int64_t r = 0; r < 13; r++) nodeOfRecord.push_back(mftNodeOfRecord(map, r));
+  EXPECT_EQ(nodeOfRecord, (std::vector<int32_t>{-1, -1, -1, -1, -1, 0, -1, 1, -1, 2, -1, 3, -1}));
   const Tree& tree = d.t.tree;
   ASSERT_EQ(tree.nodeCount, 4);
   EXPECT_EQ(nodeName(tree, 1), u"seven");

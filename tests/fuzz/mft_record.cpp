@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (startAttributeWalk(walk, copy.data(), kRecord)) {
       while (nextAttribute(walk, attribute)) decodeRunList(attribute, runs);
     }
-    std::vector<int32_t> map;
+    MftRecordMap map;
     compactMftRecords(records, map);
     releaseTree(tree);
   }

@@ -14,18 +14,6 @@
 
 namespace {
 
-struct MemoryImage {
-  std::vector<uint8_t> bytes;
-  uint64_t length = 0;   // readable bytes: less than bytes.size() for a truncated image
-};
-
-bool readMemory(void* context, uint64_t offset, void* buffer, uint32_t count) {
-  auto* image = static_cast<MemoryImage*>(context);
-  if (offset > image->length || image->length - offset < count) return false;
-  memcpy(buffer, image->bytes.data() + offset, count);
-  return true;
-}
-
 const std::set<std::u16string> kFixedTexts = {
     u"not a local drive path", u"administrator rights required", u"cannot open volume",
     u"not an NTFS volume", u"cannot read $MFT", u"cannot decode $MFT run list", u"cancelled",
@@ -36,6 +24,8 @@ struct Outcome {
   std::u16string error;
   int64_t files = 0;
   bool hasSmall = false;
+  int64_t hardLinks = 0;
+  int64_t streams = 0;
 };
 
 Outcome scanMemory(MemoryImage& image, std::u16string_view folder = u"") {
@@ -44,7 +34,7 @@ Outcome scanMemory(MemoryImage& image, std::u16string_view folder = u"") {
   ScanProgress progress;
   MftVolumeReader reader;
   reader.context = &image;
-  reader.read = readMemory;
+  reader.read = readMemoryImage;
   reader.volumeBytes = image.length;
   if (image.length < 512 || !ntfsVolumeDataFromBootSector(image.bytes.data(), reader.data)) {
     outcome.error = u"not an NTFS volume";
@@ -55,6 +45,8 @@ Outcome scanMemory(MemoryImage& image, std::u16string_view folder = u"") {
     finalizeTree(t.tree);
     outcome.files = t.tree.fileCount;
     outcome.hasSmall = findNodeByPath(t.tree, nativePath(u"image\\small.bin")) != kNoNode;
+    outcome.hardLinks = t.tree.hardLinkCount;
+    outcome.streams = t.tree.streamCount;
   }
   return outcome;
 }
@@ -70,6 +62,8 @@ class MftDamage : public ::testing::Test {
     if (mountNtfsReadOnly(ntfsFixture().image, ntfsFixture().mountPoint)) {
       struct stat st;
       if (stat((ntfsFixture().mountPoint + "/small.bin").c_str(), &st) == 0) smallRecord_ = int64_t(st.st_ino);
+      if (stat((ntfsFixture().mountPoint + "/Links").c_str(), &st) == 0) linksRecord_ = int64_t(st.st_ino);
+      if (stat((ntfsFixture().mountPoint + "/Streams").c_str(), &st) == 0) streamsRecord_ = int64_t(st.st_ino);
       unmountNtfs(ntfsFixture().mountPoint);
     }
     baseline_ = scanMemory(*pristine_);
@@ -102,6 +96,8 @@ class MftDamage : public ::testing::Test {
   static inline MemoryImage* pristine_ = nullptr;
   static inline NtfsVolumeData data_;
   static inline int64_t smallRecord_ = 0;
+  static inline int64_t linksRecord_ = 0;
+  static inline int64_t streamsRecord_ = 0;
   static inline Outcome baseline_;
 };
 
@@ -208,6 +204,28 @@ TEST_F(MftDamage, EachDamageGivesAFixedTextOrCostsOnlyItsRecords) {
   }
 }
 
+// Links and Streams made each other's parent: both fall out of the tree with their
+// files, and their extra links and streams are no longer counted; nothing hangs.
+TEST_F(MftDamage, FoldersInAParentLoopAreNotCounted) {
+  ASSERT_GT(linksRecord_, 15);
+  ASSERT_GT(streamsRecord_, 15);
+  MemoryImage image = *pristine_;
+  const std::pair<int64_t, int64_t> parents[] = {{linksRecord_, streamsRecord_}, {streamsRecord_, linksRecord_}};
+  for (auto [folder, parent] : parents) {
+    uint64_t name = attributeOffset(folder, kAttrFileName);
+    ASSERT_NE(name, 0u);
+    uint64_t value = name + readU16(image.bytes.data() + name + 20);
+    put64(image, value, parent | int64_t(1) << 48);
+  }
+  Outcome outcome = scanMemory(image);
+  ASSERT_TRUE(outcome.ok) << utf8FromUtf16(outcome.error);
+  // Links held the two extra links, Streams three streams; the system files keep theirs.
+  EXPECT_EQ(outcome.hardLinks, baseline_.hardLinks - 2);
+  EXPECT_EQ(outcome.streams, baseline_.streams - 3);
+  EXPECT_TRUE(outcome.hasSmall);
+  EXPECT_EQ(outcome.files, baseline_.files - 4) << "a.bin (also b.bin), inside.bin, one.txt, two.txt";
+}
+
 TEST_F(MftDamage, GeometryThatCannotBeRead) {
   const std::pair<NtfsVolumeData, const char*> cases[] = {
       {{4096, 3, -1, 4}, "record size not a power of two"},
@@ -225,7 +243,7 @@ TEST_F(MftDamage, GeometryThatCannotBeRead) {
     ScanProgress progress;
     MftVolumeReader reader;
     reader.context = &image;
-    reader.read = readMemory;
+    reader.read = readMemoryImage;
     reader.data = data;
     std::u16string error;
     EXPECT_FALSE(mftScanVolume(t.tree, reader, u"", u"image", progress, error));

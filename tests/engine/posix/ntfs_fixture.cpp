@@ -1,6 +1,7 @@
 #include "tests/engine/posix/ntfs_fixture.h"
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -73,4 +74,11 @@ void unmountNtfs(const std::string& mountPoint) {
 std::vector<uint8_t> readWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool readMemoryImage(void* context, uint64_t offset, void* buffer, uint32_t count) {
+  auto* image = static_cast<MemoryImage*>(context);
+  if (offset > image->length || image->length - offset < count) return false;
+  memcpy(buffer, image->bytes.data() + offset, count);
+  return true;
 }

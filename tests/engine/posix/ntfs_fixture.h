@@ -26,3 +26,11 @@ bool mountNtfsReadOnly(const std::string& image, const std::string& mountPoint);
 void unmountNtfs(const std::string& mountPoint);
 
 std::vector<uint8_t> readWholeFile(const std::string& path);
+
+// An image held in memory, damaged or rebuilt by a test, read through MftVolumeReader.
+struct MemoryImage {
+  std::vector<uint8_t> bytes;
+  uint64_t length = 0;   // readable bytes: less than bytes.size() for a truncated image
+};
+// The reader's `read` over a MemoryImage; honours a truncated length.
+bool readMemoryImage(void* context, uint64_t offset, void* buffer, uint32_t count);

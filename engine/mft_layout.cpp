@@ -1,0 +1,247 @@
+// Record 0, its attribute list and the extension records the list names.
+//
+// Sections: pieces · attribute list · record 0
+#include "engine/mft_layout.h"
+#include <algorithm>
+
+namespace {
+
+// Caps for what a list may make the scan read and keep. A real table needs one
+// extension record per couple of hundred fragments, so these leave ample room.
+constexpr size_t kMaxPieces = 8192;
+constexpr size_t kMaxRuns = size_t(1) << 20;
+constexpr size_t kMaxExtensionRecords = 4096;
+constexpr uint32_t kMaxListBytes = 256u << 10;
+constexpr uint32_t kListEntryMinimum = 26;
+
+bool fail(std::u16string& errorText, const char16_t* text) {
+  errorText = text;
+  return false;
+}
+
+bool isTablePiece(const MftAttribute& attribute) {
+  return attribute.nameLength == 0 && (attribute.type == kAttrData || attribute.type == kAttrBitmap);
+}
+
+// --- Attribute list ---------------------------------------------------------------------------
+// The list's bytes: a resident value, or read through its own run list up to the cap.
+// Empty when it cannot be read.
+void readAttributeList(MftVolumeReader& reader, uint8_t* buffer, uint32_t bufferBytes, const MftAttribute& attribute,
+                       std::vector<uint8_t>& list) {
+  list.clear();
+  if (!attribute.nonResident) {
+    const uint8_t* value;
+    uint32_t length;
+    if (residentValue(attribute, value, length)) list.assign(value, value + length);
+    return;
+  }
+  NonResidentInfo info;
+  if (!nonResidentInfo(attribute, info) || info.startVcn != 0 || info.dataSize <= 0) return;
+  std::vector<DataRun> runs;
+  decodeRunList(attribute, runs);
+  const int64_t clusterBytes = reader.data.bytesPerCluster;
+  uint64_t wanted = std::min<uint64_t>(uint64_t(info.dataSize), kMaxListBytes);
+  for (const DataRun& run : runs) {
+    if (list.size() >= wanted) break;
+    uint64_t length = std::min<uint64_t>(runBytes(run, clusterBytes), wanted - list.size());
+    if (run.start < 0) {
+      list.resize(list.size() + length, 0);
+      continue;
+    }
+    // Whole clusters: volumes only accept sector-sized reads.
+    uint64_t readBytes = (length + clusterBytes - 1) / clusterBytes * clusterBytes;
+    uint64_t offset;
+    if (readBytes > bufferBytes || !clusterOffset(run.start, clusterBytes, 0, offset) ||
+        !reader.read(reader.context, offset, buffer, uint32_t(readBytes))) {
+      list.clear();
+      return;
+    }
+    list.insert(list.end(), buffer, buffer + length);
+  }
+}
+
+// The extension records the list names for the table's unnamed $DATA and $BITMAP, in
+// order, each once. Record 0's own pieces were taken from record 0 itself.
+void listedRecords(const std::vector<uint8_t>& list, std::vector<int64_t>& records) {
+  records.clear();
+  const uint8_t* p = list.data();
+  const size_t bytes = list.size();
+  for (size_t at = 0; at + kListEntryMinimum <= bytes;) {
+    uint32_t type = readU32(p + at);
+    uint32_t length = readU16(p + at + 4);
+    if (length < kListEntryMinimum || length > bytes - at) break;
+    uint8_t nameLength = p[at + 6];
+    int64_t record = int64_t(readU64(p + at + 16) & 0xFFFFFFFFFFFFull);
+    if ((type == kAttrData || type == kAttrBitmap) && nameLength == 0 && record != 0) records.push_back(record);
+    at += length;
+  }
+  std::sort(records.begin(), records.end());
+  records.erase(std::unique(records.begin(), records.end()), records.end());
+  if (records.size() > kMaxExtensionRecords) records.resize(kMaxExtensionRecords);
+}
+
+// Byte offset of record `number` through the runs record 0 gives; false when those
+// runs do not hold the whole record.
+bool recordOffset(const std::vector<DataRun>& runs, int64_t number, int64_t clusterBytes, int64_t recordBytes,
+                  uint64_t& offset) {
+  uint64_t at;
+  if (__builtin_mul_overflow(uint64_t(number), uint64_t(recordBytes), &at)) return false;
+  for (const DataRun& run : runs) {
+    uint64_t length = runBytes(run, clusterBytes);
+    if (at < length) {
+      if (run.start < 0 || length - at < uint64_t(recordBytes)) return false;
+      return clusterOffset(run.start, clusterBytes, at, offset);
+    }
+    at -= length;
+  }
+  return false;
+}
+
+// Takes the table's pieces from extension record `number`; a record that is unreadable,
+// damaged, not in use or not an extension of record 0 gives nothing.
+bool takeExtensionRecord(MftVolumeReader& reader, uint8_t* buffer, const std::vector<DataRun>& record0Runs,
+                         int64_t number, AttributePieces& data, AttributePieces& bitmap) {
+  const uint32_t recordBytes = uint32_t(reader.data.bytesPerRecord);
+  uint64_t offset;
+  if (!recordOffset(record0Runs, number, reader.data.bytesPerCluster, recordBytes, offset) ||
+      !reader.read(reader.context, offset, buffer, recordBytes) || !applyUpdateSequence(buffer, recordBytes) ||
+      recordBytes < 40 || !(readU16(buffer + 22) & kRecordInUse) || (readU64(buffer + 32) & 0xFFFFFFFFFFFFull) != 0) {
+    return false;
+  }
+  AttributeWalk walk;
+  if (!startAttributeWalk(walk, buffer, recordBytes)) return false;
+  MftAttribute attribute;
+  bool took = false;
+  while (nextAttribute(walk, attribute)) {
+    if (!isTablePiece(attribute) || !attribute.nonResident) continue;
+    addAttributePiece(attribute.type == kAttrData ? data : bitmap, attribute);
+    took = true;
+  }
+  return took;
+}
+
+}  // namespace
+
+// --- Pieces ------------------------------------------------------------------------------------
+void addAttributePiece(AttributePieces& pieces, const MftAttribute& attribute) {
+  NonResidentInfo info;
+  if (pieces.list.size() >= kMaxPieces || !nonResidentInfo(attribute, info)) return;
+  std::vector<DataRun> runs;
+  decodeRunList(attribute, runs);
+  if (runs.empty() || pieces.runs.size() + runs.size() > kMaxRuns) return;
+  AttributePiece piece;
+  piece.startVcn = info.startVcn;
+  piece.lastVcn = info.lastVcn;
+  piece.firstRun = uint32_t(pieces.runs.size());
+  piece.runCount = uint32_t(runs.size());
+  piece.order = uint32_t(pieces.list.size());
+  pieces.list.push_back(piece);
+  pieces.runs.insert(pieces.runs.end(), runs.begin(), runs.end());
+}
+
+bool joinAttributePieces(AttributePieces& pieces, std::vector<DataRun>& runs) {
+  std::sort(pieces.list.begin(), pieces.list.end(), [](const AttributePiece& a, const AttributePiece& b) {
+    return a.startVcn != b.startVcn ? a.startVcn < b.startVcn : a.order < b.order;
+  });
+  runs.clear();
+  bool whole = true;
+  int64_t reached = 0;
+  for (const AttributePiece& piece : pieces.list) {
+    // A duplicate or an overlap: the clusters already have a place.
+    if (piece.startVcn < reached) {
+      whole = false;
+      continue;
+    }
+    if (piece.startVcn > reached) {
+      runs.push_back({-1, piece.startVcn - reached});
+      whole = false;
+    }
+    reached = piece.startVcn;
+    int64_t left = piece.lastVcn >= piece.startVcn ? piece.lastVcn - piece.startVcn + 1 : INT64_MAX;
+    for (uint32_t i = 0; i < piece.runCount && left > 0; i++) {
+      DataRun run = pieces.runs[piece.firstRun + i];
+      run.clusters = std::min(run.clusters, left);
+      if (run.clusters <= 0) continue;
+      int64_t next;
+      if (__builtin_add_overflow(reached, run.clusters, &next)) return false;
+      runs.push_back(run);
+      left -= run.clusters;
+      reached = next;
+    }
+  }
+  return whole;
+}
+
+// --- Record 0 ------------------------------------------------------------------------------------
+bool readTableLayout(MftVolumeReader& reader, uint8_t* buffer, uint32_t bufferBytes, TableLayout& layout,
+                     std::u16string& errorText) {
+  const NtfsVolumeData& v = reader.data;
+  uint32_t first = uint32_t(std::max(v.bytesPerCluster, v.bytesPerRecord));
+  uint64_t offset;
+  if (first > bufferBytes || !clusterOffset(v.mftStartLcn, v.bytesPerCluster, 0, offset) ||
+      !reader.read(reader.context, offset, buffer, first)) {
+    return fail(errorText, u"cannot read $MFT");
+  }
+  uint32_t recordBytes = uint32_t(v.bytesPerRecord);
+  if (!applyUpdateSequence(buffer, recordBytes)) return fail(errorText, u"cannot read $MFT");
+  AttributeWalk walk;
+  if (!startAttributeWalk(walk, buffer, recordBytes)) return fail(errorText, u"cannot decode $MFT run list");
+
+  AttributePieces data, bitmap;
+  std::vector<uint8_t> list;
+  bool haveList = false;
+  bool haveFirstPiece = false;
+  MftAttribute attribute;
+  while (nextAttribute(walk, attribute)) {
+    if (attribute.nameLength != 0) continue;
+    if (attribute.type == kAttrAttributeList && !haveList) {
+      // Copied out: the buffer is about to hold the extension records.
+      readAttributeList(reader, buffer + first, bufferBytes - first, attribute, list);
+      haveList = true;
+    } else if (attribute.type == kAttrData && attribute.nonResident) {
+      NonResidentInfo info;
+      if (!nonResidentInfo(attribute, info)) continue;
+      size_t before = data.list.size();
+      addAttributePiece(data, attribute);
+      if (info.startVcn == 0 && !haveFirstPiece && data.list.size() > before) {
+        layout.dataSize = info.dataSize;
+        haveFirstPiece = true;
+      }
+    } else if (attribute.type == kAttrBitmap && !layout.hasResidentBitmap) {
+      if (attribute.nonResident) {
+        NonResidentInfo info;
+        if (!nonResidentInfo(attribute, info)) continue;
+        if (info.startVcn == 0 && layout.bitmapSize < 0) layout.bitmapSize = info.dataSize;
+        addAttributePiece(bitmap, attribute);
+      } else if (bitmap.list.empty()) {
+        const uint8_t* value;
+        uint32_t length;
+        if (!residentValue(attribute, value, length)) continue;
+        layout.residentBitmap.assign(value, value + length);
+        layout.hasResidentBitmap = true;
+      }
+    }
+  }
+  // The table's first piece lives in record 0: without it nothing else can be found.
+  if (!haveFirstPiece) return fail(errorText, u"cannot decode $MFT run list");
+  joinAttributePieces(data, layout.dataRuns);
+
+  if (!list.empty()) {
+    std::vector<int64_t> records;
+    listedRecords(list, records);
+    // Extension records are found through record 0's runs only: those are the clusters
+    // known before any extension record is read, so no record can lead to itself.
+    const std::vector<DataRun> record0Runs = layout.dataRuns;
+    for (int64_t number : records) {
+      if (takeExtensionRecord(reader, buffer, record0Runs, number, data, bitmap)) layout.extensionRecords++;
+    }
+    joinAttributePieces(data, layout.dataRuns);
+  }
+  // A bitmap with a piece missing would call the records there unused: no bitmap then,
+  // and every record counts as in use.
+  if (!layout.hasResidentBitmap && layout.bitmapSize >= 0) {
+    layout.hasBitmapRuns = joinAttributePieces(bitmap, layout.bitmapRuns);
+    if (!layout.hasBitmapRuns) layout.bitmapRuns.clear();
+  }
+  return true;
+}
