@@ -220,7 +220,7 @@ void decodeMftRecord(MftRecords& records, uint8_t* record, uint32_t bytes, int64
 }
 
 void finishMftNames(MftRecords& records) {
-  constexpr size_t kAhead = 8;
+  constexpr size_t kAhead = kNameHintDistance;
   Tree& tree = *records.tree;
   const std::vector<PendingName>& names = records.pendingNames;
   const char16_t* units = records.pendingUnits.data();
