@@ -1,6 +1,7 @@
 // The directory walk plus finalize on a real folder tree.
 //   bench_walk --once PATH      one walk + finalize, prints the counts (for hyperfine
-//                               and /usr/bin/time beside du and gdu, scripts/bench-walk.sh)
+//                               and /usr/bin/time beside du and gdu, scripts/bench-walk.sh);
+//                               with MB_WALK_PHASES set, the time of each phase on stderr
 //   bench_walk [benchmark flags] with MB_WALK_ROOT=PATH: Google Benchmark loop
 #include "engine/tree.h"
 #include "engine/utf.h"
@@ -15,7 +16,15 @@
 namespace {
 struct WalkResult {
   int64_t files = 0, folders = 0, bytes = 0;
+  double walkMs = 0, finalizeMs = 0, releaseMs = 0;
 };
+
+double millisecondsSince(double& start) {
+  double now = nowMs();
+  double ms = now - start;
+  start = now;
+  return ms;
+}
 
 WalkResult walkOnce(const std::u16string& root) {
   WalkResult result;
@@ -24,10 +33,16 @@ WalkResult walkOnce(const std::u16string& root) {
     Tree tree;
     initTree(tree);
     ScanProgress progress;
+    double clock = nowMs();
     walkScan(tree, root, progress);
+    result.walkMs = millisecondsSince(clock);
     finalizeTree(tree);
-    result = {tree.fileCount, tree.folderCount, logicalSize(tree, tree.rootIndex)};
+    result.finalizeMs = millisecondsSince(clock);
+    result.files = tree.fileCount;
+    result.folders = tree.folderCount;
+    result.bytes = logicalSize(tree, tree.rootIndex);
     releaseTree(tree);
+    result.releaseMs = millisecondsSince(clock);
     return 0;
   });
   if (joinThread(thread) == kExitOutOfMemory) {
@@ -58,6 +73,8 @@ int main(int argc, char** argv) {
     WalkResult r = walkOnce(utf16FromUtf8(argv[2]));
     printf("%lld files, %lld folders, %lld bytes\n", static_cast<long long>(r.files),
            static_cast<long long>(r.folders), static_cast<long long>(r.bytes));
+    if (getenv("MB_WALK_PHASES"))
+      fprintf(stderr, "walk %.1f ms, finalize %.1f ms, release %.1f ms\n", r.walkMs, r.finalizeMs, r.releaseMs);
     return 0;
   }
   benchmark::Initialize(&argc, argv);

@@ -5,12 +5,13 @@
 
 void runListingWorker(WalkState& state) {
   std::unique_ptr<uint64_t[]> buffer(new uint64_t[kListingBufferBytes / 8]());
+  prepareListingThread();
   lockMutex(state.lock);
   for (;;) {
     while (state.taken == state.handedOut && !state.stop) waitCondition(state.workAvailable, state.lock);
     if (state.stop) break;
-    WalkSlot& slot = state.slots[state.taken % state.ringSize];
-    state.taken++;
+    int64_t folder = state.taken++;
+    WalkSlot& slot = state.slots[folder % state.ringSize];
     unlockMutex(state.lock);
 
     slot.entries.clear();
@@ -20,7 +21,7 @@ void runListingWorker(WalkState& state) {
 
     lockMutex(state.lock);
     slot.done = 1;
-    wakeOne(state.slotDone);
+    if (folder == state.awaited) wakeOne(state.slotDone);
   }
   unlockMutex(state.lock);
 }

@@ -74,6 +74,12 @@ struct ListingContext {
 // Appends the form of a full path that the listing opens (`\\?\` on Windows).
 void appendListingPath(std::u16string& out, std::u16string_view fullPath);
 
+// Called once on each thread that will run listFolder for the rest of its life (the
+// walk's listing workers), before its first listing. Natively it gives the thread a
+// working folder of its own, so entries are examined relative to it instead of through
+// a descriptor shared by every thread of the process (see docs/walk.md).
+void prepareListingThread();
+
 // Lists the folder at `path` (a listing path ending with a separator; it may be
 // extended in place while listing and is restored) into `entries`, using `buffer`
 // (kListingBufferBytes, 8-byte aligned) as scratch. Returns 0 when the folder was

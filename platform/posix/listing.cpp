@@ -9,6 +9,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/statvfs.h>
@@ -152,6 +153,12 @@ void appendListingPath(std::u16string& out, std::u16string_view fullPath) { out 
 
 // --- Listing ----------------------------------------------------------------------------
 namespace {
+// A listing thread with a working folder of its own (unshare(CLONE_FS)) moves into each
+// folder and examines entries relative to it: a lookup from the working folder takes no
+// reference on anything, while one from a descriptor takes and drops a reference on the
+// open file for every entry once the process has several threads.
+thread_local bool tPrivateWorkingFolder = false;
+
 struct LinuxDirent64 {
   uint64_t d_ino;
   int64_t d_off;
@@ -161,6 +168,8 @@ struct LinuxDirent64 {
 };
 }  // namespace
 
+void prepareListingThread() { tPrivateWorkingFolder = unshare(CLONE_FS) == 0; }
+
 int32_t listFolder(ListingContext& context, std::u16string& path, void* buffer,
                    std::vector<uint64_t>& entries) {
   if (int32_t fault = listingFault(path, ListingStep::Open, 0)) return fault;
@@ -168,6 +177,8 @@ int32_t listFolder(ListingContext& context, std::u16string& path, void* buffer,
   fileNameFromUtf16(path, path8);
   int fd = open(path8.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return errno;
+  int from = fd;
+  if (tPrivateWorkingFolder && fchdir(fd) == 0) from = AT_FDCWD;
 
   // Linux names are at most 255 bytes, but some file systems give more (UTF-16 names
   // of 255 units can take 765 bytes); the coordinator cuts every name to 255 units.
@@ -186,7 +197,7 @@ int32_t listFolder(ListingContext& context, std::u16string& path, void* buffer,
           utf16FromFileName(reinterpret_cast<const unsigned char*>(n8), length8 < 1024 ? length8 : 1024, name));
 
       struct stat st;
-      if (fstatat(fd, n8, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (fstatat(from, n8, &st, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno == ENOENT) continue;   // removed while we listed
         // Not searchable: the name is all we know.
         uint32_t a = d->d_type == DT_DIR ? kDirectory : kNormal;
@@ -201,7 +212,7 @@ int32_t listFolder(ListingContext& context, std::u16string& path, void* buffer,
         if (st.st_dev != context.device) a |= kReparsePoint;
       } else if (S_ISLNK(st.st_mode)) {
         struct stat target;
-        if (fstatat(fd, n8, &target, 0) == 0 && S_ISDIR(target.st_mode)) a |= kDirectory;
+        if (fstatat(from, n8, &target, 0) == 0 && S_ISDIR(target.st_mode)) a |= kDirectory;
         onDisk = static_cast<int64_t>(st.st_blocks) * 512;
       } else {
         size = st.st_size;

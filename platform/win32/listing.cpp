@@ -34,6 +34,8 @@ void appendListingPath(std::u16string& out, std::u16string_view fullPath) {
   }
 }
 
+void prepareListingThread() {}
+
 // --- Volume facts ------------------------------------------------------------------------------
 VolumeFacts readVolumeFacts(std::u16string_view rootPath) {
   VolumeFacts facts;

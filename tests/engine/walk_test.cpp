@@ -1,11 +1,15 @@
-// The directory walk on real folder trees: contents, big folders, determinism,
-// unreadable folders, partial listings, stop-and-continue, and out of memory.
+// The directory walk on real folder trees: contents, big folders, determinism (also when
+// folders finish listing out of order), unreadable folders, partial listings,
+// stop-and-continue, and out of memory.
 #include "tests/engine/walk_fixture.h"
 #include "platform/listing.h"
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <mutex>
 #include <set>
+#include <thread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -79,6 +83,29 @@ void buildBranchyTree(const std::string& root) {
       }
 }
 
+// Every node at the same index with the same name, links and size.
+void expectSameNodes(const Tree& first, const Tree& second) {
+  ASSERT_EQ(first.nodeCount, second.nodeCount);
+  for (int32_t i = 0; i < first.nodeCount; i++) {
+    const TreeNode& a = first.node(i);
+    const TreeNode& b = second.node(i);
+    ASSERT_EQ(nodeName(first, i), nodeName(second, i)) << i;
+    ASSERT_EQ(a.parent, b.parent) << i;
+    ASSERT_EQ(a.firstChild, b.firstChild) << i;
+    ASSERT_EQ(a.nextSibling, b.nextSibling) << i;
+    ASSERT_EQ(logicalSize(first, i), logicalSize(second, i)) << i;
+  }
+}
+
+// Holds up the listing of about a third of the folders (chosen by their path), so that
+// folders handed out later are listed first.
+int32_t delayingHook(std::u16string_view path, ListingStep step, int) {
+  if (step != ListingStep::Open) return 0;
+  size_t h = std::hash<std::u16string_view>{}(path);
+  if (h % 3 == 0) std::this_thread::sleep_for(std::chrono::microseconds(200 + h % 1500));
+  return 0;
+}
+
 std::u16string longName(int i) {
   std::string s = "a-rather-long-file-name-to-fill-the-listing-buffer-quickly-with-entries-";
   s += std::to_string(i);
@@ -136,23 +163,25 @@ TEST(Walk, SameTreeTwiceGivesIdenticalNodeOrder) {
   TempDir dir;
   buildBranchyTree(dir.path);
   WalkedTree first(dir.path), second(dir.path);
-  ASSERT_EQ(first.tree.nodeCount, second.tree.nodeCount);
   ASSERT_GT(first.tree.nodeCount, 900);
-  for (int32_t i = 0; i < first.tree.nodeCount; i++) {
-    const TreeNode& a = first.tree.node(i);
-    const TreeNode& b = second.tree.node(i);
-    ASSERT_EQ(nodeName(first.tree, i), nodeName(second.tree, i)) << i;
-    ASSERT_EQ(a.parent, b.parent) << i;
-    ASSERT_EQ(a.firstChild, b.firstChild) << i;
-    ASSERT_EQ(a.nextSibling, b.nextSibling) << i;
-    ASSERT_EQ(logicalSize(first.tree, i), logicalSize(second.tree, i)) << i;
-  }
+  expectSameNodes(first.tree, second.tree);
   // Breadth-first: every node's parent was created before it, and depth never falls.
   auto depth = [&](int32_t n) { int d = 0; for (; n != kNoNode; n = first.tree.node(n).parent) d++; return d; };
   for (int32_t i = 1; i < first.tree.nodeCount; i++) {
     EXPECT_LT(first.tree.node(i).parent, i);
     EXPECT_LE(depth(i - 1), depth(i)) << i;
   }
+}
+
+TEST(Walk, ListingsFinishingOutOfOrderGiveTheSameTree) {
+  TempDir dir;
+  buildBranchyTree(dir.path);
+  WalkedTree plain(dir.path);
+  setListingFaultHook(delayingHook);
+  WalkedTree delayed(dir.path);
+  setListingFaultHook(nullptr);
+  ASSERT_GT(plain.tree.nodeCount, 900);
+  expectSameNodes(plain.tree, delayed.tree);
 }
 
 TEST(Walk, UnreadableFolderIsRecordedAndTheWalkGoesOn) {
