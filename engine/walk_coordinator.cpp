@@ -61,7 +61,7 @@ void takeOver(WalkState& state, Tree& tree, int32_t folder, WalkSlot& slot,
     prefetchName(tree, reinterpret_cast<const char16_t*>(ahead + kEntryHeaderWords), length);
     ahead += kEntryHeaderWords + entryNameWords(length);
   };
-  for (int k = 0; k < 4 && ahead < end; k++) prefetchNext();
+  for (int k = 0; k < kNameHintDistance && ahead < end; k++) prefetchNext();
   while (w < end) {
     if (ahead < end) prefetchNext();
     uint32_t length = static_cast<uint32_t>(w[4] >> 32);
