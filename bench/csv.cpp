@@ -2,6 +2,7 @@
 // per second and the memory each adds on top of the tree (sampled while it runs).
 //
 //   bench_csv --benchmark_min_time=1 [--benchmark_filter=Export]
+//   bench_csv --benchmark_filter=Import   (whole import, one thread, parse and build shares)
 //   MB_BENCH_CSV=/tmp/export.csv bench_csv && python3 bench/peers/csv_peers.py /tmp/export.csv
 #include "engine/csv.h"
 #include "engine/csv_import_rows.h"
@@ -230,6 +231,50 @@ void ImportParseOnly(benchmark::State& state) {
   state.counters["rows/s"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsRate);
 }
 BENCHMARK(ImportParseOnly)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The building thread's share alone, from records parsed beforehand: adding the
+// nodes and converting their times; with argument 1 finalizing as well, which runs
+// after both threads. An idle machine's wall time is about the larger of this
+// (argument 0) and ImportParseOnly/0, plus finalizing.
+void ImportBuildOnly(benchmark::State& state) {
+  std::u16string path;
+  importFile(path);
+  std::ifstream file(benchFile(), std::ios::binary);
+  std::string data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const auto* p = reinterpret_cast<const uint8_t*>(data.data());
+  CsvHeader header;
+  CsvRow first;
+  readCsvHeader(p, data.size(), header, first);
+  CsvNodeReader reader;
+  startCsvNodes(reader, p, data.size(), header, 0);
+  std::vector<CsvNodeRecord> records;
+  std::vector<size_t> nameStarts;
+  std::u16string names;
+  CsvNodeRecord record;
+  while (nextCsvNode(reader, record)) {
+    nameStarts.push_back(names.size());
+    names.append(record.name, record.nameLength);
+    records.push_back(record);
+  }
+  for (size_t i = 0; i < records.size(); i++) records[i].name = names.data() + nameStarts[i];
+  for (auto _ : state) {
+    Tree tree;
+    initTree(tree);
+    tree.rootIndex = addNode(tree, kNoNode, header.rootPath.data(), header.rootPath.size(), 0, 0, true);
+    CsvTimeReader times;
+    for (const CsvNodeRecord& r : records) {
+      int32_t node = addNode(tree, r.parent, r.name, r.nameLength, r.size, r.onDisk, r.folder);
+      setTimeAndAttributes(tree, node, csvTimeOfField(times, r.modified, r.modifiedLength), r.attributes);
+    }
+    if (state.range(0)) finalizeTree(tree);
+    state.PauseTiming();
+    releaseTree(tree);
+    state.ResumeTiming();
+  }
+  state.counters["rows/s"] =
+      benchmark::Counter(static_cast<double>(records.size() * state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(ImportBuildOnly)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -115,8 +115,16 @@ namespace {
 // 64 bits stops at the largest one.
 int64_t fieldNumber(const uint8_t* p, size_t length) {
   uint64_t value = 0;
+  // Eighteen digits cannot overflow: no check until then.
+  size_t quick = length < 18 ? length : 18;
+  size_t i = 0;
+  for (; i < quick; i++) {
+    uint32_t digit = static_cast<uint32_t>(p[i]) - '0';
+    if (digit > 9) return static_cast<int64_t>(value);
+    value = value * 10 + digit;
+  }
   constexpr uint64_t kMax = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
-  for (size_t i = 0; i < length && p[i] >= '0' && p[i] <= '9'; i++) {
+  for (; i < length && p[i] >= '0' && p[i] <= '9'; i++) {
     uint64_t digit = p[i] - '0';
     if (value > (kMax - digit) / 10) return static_cast<int64_t>(kMax);
     value = value * 10 + digit;

@@ -103,6 +103,14 @@ TEST(CsvImportThreads, BatchesOfEverySizeBuildTheOneThreadTree) {
          t.pop_back();
          return t;
        }()},
+      {"400 folders deep, 100 000-unit paths", [] {
+         std::string t = kHeader + "\n\"/m/\",0,0,,0\n", prefix = "/m/";
+         for (int i = 0; i < 400; i++) {
+           prefix += std::string(249, char('a' + i % 26)) + "/";
+           t += "\"" + prefix + "\",0,0,,16\n\"" + prefix + "f" + std::to_string(i) + "\",1,0,,32\n";
+         }
+         return t;
+       }()},
       {"no row after the root", kHeader + "\n\"/m/\",0,0,,0\n"},
       {"only skipped rows", kHeader + "\n\"/m/\",0,0,,0\n\"/x/a\",1,0,,0\ngarbage\n\"/m/b/c\",1,0,,0\n"},
   };
