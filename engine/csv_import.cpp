@@ -1,10 +1,13 @@
 // CSV import: lenient UTF-8 lines, the header, rows, year-first times, and the
 // tree built from rows in export order (each row's parent is a folder row before it).
 //
-// Threading: importCsv runs on one engine thread and alone writes the tree;
-// importCsvFile starts that thread and waits for it.
+// Threading: importCsv runs on one engine thread; for files of 1 MiB of rows and more
+// it hands rows to a parsing thread and the tree to a building thread
+// (csv_import_threads.cpp), and only one thread ever writes the tree. importCsvFile
+// starts the engine thread and waits for it.
 //
-// Sections: lines and UTF-8 · rows · times · header · import · file entry
+// Sections: lines and UTF-8 · rows · times · header · import (node reader, one
+//           thread) · file entry
 #include "engine/csv.h"
 #include "engine/csv_import_rows.h"
 #include "engine/csv_system.h"
