@@ -3,6 +3,7 @@
 //
 //   bench_csv --benchmark_min_time=1 [--benchmark_filter=Export]
 //   bench_csv --benchmark_filter=Import   (whole import, one thread, parse and build shares)
+//   MB_BENCH_CSV_INPUT=export.csv bench_csv --benchmark_filter=Import   (any export instead)
 //   MB_BENCH_CSV=/tmp/export.csv bench_csv && python3 bench/peers/csv_peers.py /tmp/export.csv
 #include "engine/csv.h"
 #include "engine/csv_import_rows.h"
@@ -150,11 +151,22 @@ void BuildTreeOnly(benchmark::State& state) {
 }
 BENCHMARK(BuildTreeOnly)->Unit(benchmark::kMillisecond);
 
-// The export of the synthetic tree, written once; its size in bytes.
+// The file the import benchmarks read: MB_BENCH_CSV_INPUT names an existing export
+// (a real tree's); otherwise the export of the synthetic tree, written once.
+std::string importPath() {
+  const char* input = getenv("MB_BENCH_CSV_INPUT");
+  return input ? input : benchFile();
+}
+
 int64_t importFile(std::u16string& path) {
   static int64_t bytes = -1;
-  path = utf16FromUtf8(benchFile());
+  path = utf16FromUtf8(importPath());
   if (bytes >= 0) return bytes;
+  if (getenv("MB_BENCH_CSV_INPUT")) {
+    std::ifstream file(importPath(), std::ios::binary | std::ios::ate);
+    bytes = static_cast<int64_t>(file.tellg());
+    return bytes;
+  }
   ScanProgress progress;
   std::u16string error;
   exportCsvWithVolume(syntheticTree(), path, CsvVolume{u"Bench", u"ext4", 1ll << 40, 1ll << 39}, progress, error);
@@ -206,7 +218,7 @@ BENCHMARK(ImportOneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 void ImportParseOnly(benchmark::State& state) {
   std::u16string path;
   int64_t bytes = importFile(path);
-  std::ifstream file(benchFile(), std::ios::binary);
+  std::ifstream file(importPath(), std::ios::binary);
   std::string data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   const auto* p = reinterpret_cast<const uint8_t*>(data.data());
   int64_t rows = 0, processed = 0;
@@ -216,14 +228,16 @@ void ImportParseOnly(benchmark::State& state) {
     readCsvHeader(p, data.size(), header, first);
     CsvNodeReader reader;
     startCsvNodes(reader, p, data.size(), header, 0);
-    CsvNodeRecord record;
+    CsvNodeBatch batch;
     CsvTimeReader times;
     int64_t sum = 0;
-    while (nextCsvNode(reader, record)) {
-      sum += record.size + record.nameLength;
-      rows++;
-      if (state.range(0)) sum += csvTimeOfField(times, record.modified, record.modifiedLength);
-    }
+    do {
+      fillCsvNodeBatch(reader, batch, kCsvRowsPerBatch);
+      rows += static_cast<int64_t>(batch.count);
+      for (size_t i = 0; state.range(0) && i < batch.count; i++) {
+        sum += csvTimeOfField(times, batch.records[i].modified, batch.records[i].modifiedLength);
+      }
+    } while (!batch.last);
     benchmark::DoNotOptimize(sum);
     processed += bytes;
   }
@@ -239,7 +253,7 @@ BENCHMARK(ImportParseOnly)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 void ImportBuildOnly(benchmark::State& state) {
   std::u16string path;
   importFile(path);
-  std::ifstream file(benchFile(), std::ios::binary);
+  std::ifstream file(importPath(), std::ios::binary);
   std::string data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   const auto* p = reinterpret_cast<const uint8_t*>(data.data());
   CsvHeader header;
@@ -247,32 +261,28 @@ void ImportBuildOnly(benchmark::State& state) {
   readCsvHeader(p, data.size(), header, first);
   CsvNodeReader reader;
   startCsvNodes(reader, p, data.size(), header, 0);
-  std::vector<CsvNodeRecord> records;
-  std::vector<size_t> nameStarts;
-  std::u16string names;
-  CsvNodeRecord record;
-  while (nextCsvNode(reader, record)) {
-    nameStarts.push_back(names.size());
-    names.append(record.name, record.nameLength);
-    records.push_back(record);
-  }
-  for (size_t i = 0; i < records.size(); i++) records[i].name = names.data() + nameStarts[i];
+  std::vector<CsvNodeBatch> batches;
+  int64_t rows = 0;
+  do {
+    batches.emplace_back();
+    fillCsvNodeBatch(reader, batches.back(), kCsvRowsPerBatch);
+    rows += static_cast<int64_t>(batches.back().count);
+  } while (!batches.back().last);
   for (auto _ : state) {
     Tree tree;
     initTree(tree);
     tree.rootIndex = addNode(tree, kNoNode, header.rootPath.data(), header.rootPath.size(), 0, 0, true);
     CsvTimeReader times;
-    for (const CsvNodeRecord& r : records) {
-      int32_t node = addNode(tree, r.parent, r.name, r.nameLength, r.size, r.onDisk, r.folder);
-      setTimeAndAttributes(tree, node, csvTimeOfField(times, r.modified, r.modifiedLength), r.attributes);
-    }
+    ScanProgress progress;
+    int64_t added = 1;
+    for (const CsvNodeBatch& batch : batches) addCsvNodeBatch(tree, times, batch, progress, added);
     if (state.range(0)) finalizeTree(tree);
     state.PauseTiming();
     releaseTree(tree);
     state.ResumeTiming();
   }
   state.counters["rows/s"] =
-      benchmark::Counter(static_cast<double>(records.size() * state.iterations()), benchmark::Counter::kIsRate);
+      benchmark::Counter(static_cast<double>(rows * state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(ImportBuildOnly)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 

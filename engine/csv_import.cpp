@@ -500,6 +500,51 @@ bool nextCsvNode(CsvNodeReader& reader, CsvNodeRecord& record) {
   return false;
 }
 
+void fillCsvNodeBatch(CsvNodeReader& reader, CsvNodeBatch& batch, size_t rows, CsvTimeReader* times) {
+  // Sized once: names are at most kMaxNameLength units, so a batch closes before one
+  // could overflow and the vectors never move (records point into them).
+  const size_t nameRoom = rows * 32;
+  if (batch.records.size() < rows) batch.records.resize(rows);
+  if (batch.names.size() < nameRoom + kMaxNameLength) batch.names.resize(nameRoom + kMaxNameLength);
+  size_t count = 0, units = 0;
+  batch.last = false;
+  while (count < rows && units < nameRoom) {
+    CsvNodeRecord& record = batch.records[count];
+    if (!nextCsvNode(reader, record)) {
+      batch.last = true;
+      break;
+    }
+    char16_t* name = batch.names.data() + units;
+    std::copy(record.name, record.name + record.nameLength, name);
+    record.name = name;
+    units += record.nameLength;
+    if (times) record.filetime = csvTimeOfField(*times, record.modified, record.modifiedLength);
+    count++;
+  }
+  batch.count = count;
+  batch.timesKnown = times != nullptr;
+}
+
+bool addCsvNodeBatch(Tree& tree, CsvTimeReader& times, const CsvNodeBatch& batch, ScanProgress& progress,
+                     int64_t& added) {
+  const CsvNodeRecord* records = batch.records.data();
+  const size_t count = batch.count;
+  // Every name is hinted once, in order, kNameHintDistance names before it is added
+  // (the first ones of a batch late, when the batch arrives).
+  const size_t distance = kNameHintDistance;
+  for (size_t i = 0; i < count && i < distance; i++) prefetchName(tree, records[i].name, records[i].nameLength);
+  for (size_t i = 0; i < count; i++) {
+    if (i + distance < count) prefetchName(tree, records[i + distance].name, records[i + distance].nameLength);
+    const CsvNodeRecord& r = records[i];
+    int32_t node = addNode(tree, r.parent, r.name, r.nameLength, r.size, r.onDisk, r.folder);
+    int64_t filetime = batch.timesKnown ? r.filetime : csvTimeOfField(times, r.modified, r.modifiedLength);
+    setTimeAndAttributes(tree, node, filetime, r.attributes);
+    progress.done.store(++added, std::memory_order_relaxed);
+    if (progress.cancel.load(std::memory_order_relaxed)) return false;
+  }
+  return true;
+}
+
 bool importCsv(Tree& tree, const uint8_t* bytes, size_t length, ScanProgress& progress) {
   CsvHeader header;
   CsvRow row;
@@ -519,15 +564,11 @@ bool importCsv(Tree& tree, const uint8_t* bytes, size_t length, ScanProgress& pr
   }
   int64_t added = 1;
   CsvTimeReader times;
-  CsvNodeRecord record;
-  while (nextCsvNode(reader, record)) {
-    int32_t node = addNode(tree, record.parent, record.name, record.nameLength, record.size, record.onDisk,
-                           record.folder);
-    setTimeAndAttributes(tree, node, csvTimeOfField(times, record.modified, record.modifiedLength),
-                         record.attributes);
-    progress.done.store(++added, std::memory_order_relaxed);
-    if (progress.cancel.load(std::memory_order_relaxed)) return false;
-  }
+  CsvNodeBatch batch;
+  do {
+    fillCsvNodeBatch(reader, batch, kCsvRowsPerBatchOneThread);
+    if (!addCsvNodeBatch(tree, times, batch, progress, added)) return false;
+  } while (!batch.last);
   return true;
 }
 

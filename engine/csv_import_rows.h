@@ -4,7 +4,7 @@
 //
 // Threading: a CsvNodeReader belongs to one thread; it never touches the Tree.
 //
-// Sections: node records · times · reader · two threads
+// Sections: node records · times · reader · batches · two threads
 #pragma once
 #include "engine/csv.h"
 #include <cstddef>
@@ -19,7 +19,8 @@
 struct CsvNodeRecord {
   int64_t size = 0;          // files: cut so that the sum stays within 64 bits
   int64_t onDisk = 0;
-  const uint8_t* modified = nullptr;   // the Modified bytes, read by the building thread
+  const uint8_t* modified = nullptr;   // the Modified bytes
+  int64_t filetime = 0;                // their time, when the batch has timesKnown
   int32_t parent = kNoNode;
   uint32_t attributes = 0;
   const char16_t* name = nullptr;   // valid until the next row is read
@@ -68,6 +69,23 @@ void startCsvNodes(CsvNodeReader& reader, const uint8_t* bytes, size_t length, c
 // Reads rows up to the next one that adds a node. False at the end of the data.
 bool nextCsvNode(CsvNodeReader& reader, CsvNodeRecord& record);
 
+// --- Batches ---------------------------------------------------------------------------------
+// Records read ahead, so the builder can hint names to the name set before adding them.
+struct CsvNodeBatch {
+  std::vector<CsvNodeRecord> records;   // names point into `names`
+  std::vector<char16_t> names;
+  size_t count = 0;
+  bool last = false;                    // the data ends after these records
+  bool timesKnown = false;              // the filler converted the Modified texts
+};
+// Fills `batch` with up to `rows` records, their names copied into it; with `times`
+// it converts the Modified texts as well.
+void fillCsvNodeBatch(CsvNodeReader& reader, CsvNodeBatch& batch, size_t rows, CsvTimeReader* times = nullptr);
+// Adds the batch's nodes in order, with times and attributes; progress.done counts
+// them on from `added`. False, after the node that saw it, when progress.cancel is set.
+bool addCsvNodeBatch(Tree& tree, CsvTimeReader& times, const CsvNodeBatch& batch, ScanProgress& progress,
+                     int64_t& added);
+
 // --- Two threads ---------------------------------------------------------------------------
 // Rows read on a parsing thread while the calling thread's helper builds the tree
 // from them in file order; the same nodes as reading and building on one thread.
@@ -78,4 +96,5 @@ bool importCsvOnTwoThreads(Tree& tree, CsvNodeReader& reader, ScanProgress& prog
 // both figures to run small files through the two-thread path; 0 restores them.
 constexpr size_t kCsvTwoThreadBytes = size_t{1} << 20;
 constexpr size_t kCsvRowsPerBatch = 4096;
+constexpr size_t kCsvRowsPerBatchOneThread = 256;   // stays in the first-level caches
 void setCsvImportTuningForTesting(size_t twoThreadBytes, size_t rowsPerBatch);

@@ -20,13 +20,6 @@ namespace {
 // Four batches: the parser may run up to three ahead while the builder works on one.
 constexpr int kBatches = 4;
 
-struct Batch {
-  std::vector<CsvNodeRecord> records;   // names point into `names`
-  std::vector<char16_t> names;
-  size_t count = 0;
-  bool last = false;
-};
-
 struct Pipe {
   Mutex lock;
   ConditionVariable produced;   // a batch is ready, or the parser died
@@ -35,7 +28,7 @@ struct Pipe {
   uint64_t consumedCount = 0;
   uint8_t stop = 0;
   uint8_t parserOutOfMemory = 0;
-  Batch batches[kBatches];
+  CsvNodeBatch batches[kBatches];
   size_t rowsPerBatch = 0;
   CsvNodeReader* reader = nullptr;
   Tree* tree = nullptr;
@@ -44,42 +37,30 @@ struct Pipe {
 };
 
 // --- Parser ---------------------------------------------------------------------------------
+// Converting the Modified texts goes to whichever thread has time for it: the
+// parser takes it on while the builder is two batches or more behind. Both threads
+// convert to the same values, so the tree does not depend on who did.
+constexpr uint64_t kBuilderBehind = 2;
+
 void runParser(Pipe& pipe) {
   CsvNodeReader& reader = *pipe.reader;
-  const size_t nameRoom = pipe.rowsPerBatch * 32;
+  CsvTimeReader times;
   for (uint64_t k = 0;; k++) {
+    uint64_t ahead = 0;
     {
       MutexHold hold(pipe.lock);
       while (k - pipe.consumedCount >= kBatches && !pipe.stop) waitCondition(pipe.consumed, pipe.lock);
       if (pipe.stop) return;
+      ahead = k - pipe.consumedCount;
     }
-    Batch& batch = pipe.batches[k % kBatches];
-    // Sized once: names are at most kMaxNameLength units, so a batch closes before
-    // one could overflow and the vectors never move (records point into them).
-    if (batch.records.size() < pipe.rowsPerBatch) batch.records.resize(pipe.rowsPerBatch);
-    if (batch.names.size() < nameRoom + kMaxNameLength) batch.names.resize(nameRoom + kMaxNameLength);
-    size_t count = 0, units = 0;
-    bool more = true;
-    while (count < pipe.rowsPerBatch && units < nameRoom) {
-      CsvNodeRecord& record = batch.records[count];
-      if (!nextCsvNode(reader, record)) {
-        more = false;
-        break;
-      }
-      char16_t* name = batch.names.data() + units;
-      std::copy(record.name, record.name + record.nameLength, name);
-      record.name = name;
-      units += record.nameLength;
-      count++;
-    }
-    batch.count = count;
-    batch.last = !more;
+    CsvNodeBatch& batch = pipe.batches[k % kBatches];
+    fillCsvNodeBatch(reader, batch, pipe.rowsPerBatch, ahead >= kBuilderBehind ? &times : nullptr);
     {
       MutexHold hold(pipe.lock);
       pipe.producedCount = k + 1;
       wakeOne(pipe.produced);
     }
-    if (!more) return;
+    if (batch.last) return;
   }
 }
 
@@ -103,9 +84,6 @@ struct ParserSupervisor {
 };
 
 // --- Builder ----------------------------------------------------------------------------------
-// The names a few records ahead start loading their intern slots while this one is added.
-constexpr size_t kPrefetchAhead = 8;
-
 bool runBuilder(Pipe& pipe) {
   Tree& tree = *pipe.tree;
   ScanProgress& progress = *pipe.progress;
@@ -119,19 +97,8 @@ bool runBuilder(Pipe& pipe) {
       parserDied = pipe.producedCount <= k;
     }
     if (parserDied) failOutOfMemory();
-    Batch& batch = pipe.batches[k % kBatches];
-    const CsvNodeRecord* records = batch.records.data();
-    size_t count = batch.count;
-    for (size_t i = 0; i < count; i++) {
-      if (i + kPrefetchAhead < count) {
-        prefetchName(tree, records[i + kPrefetchAhead].name, records[i + kPrefetchAhead].nameLength);
-      }
-      const CsvNodeRecord& r = records[i];
-      int32_t node = addNode(tree, r.parent, r.name, r.nameLength, r.size, r.onDisk, r.folder);
-      setTimeAndAttributes(tree, node, csvTimeOfField(times, r.modified, r.modifiedLength), r.attributes);
-      progress.done.store(++added, std::memory_order_relaxed);
-      if (progress.cancel.load(std::memory_order_relaxed)) return false;
-    }
+    const CsvNodeBatch& batch = pipe.batches[k % kBatches];
+    if (!addCsvNodeBatch(tree, times, batch, progress, added)) return false;
     bool last = batch.last;
     {
       MutexHold hold(pipe.lock);
