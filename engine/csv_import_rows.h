@@ -20,12 +20,12 @@ struct CsvNodeRecord {
   int64_t size = 0;          // files: cut so that the sum stays within 64 bits
   int64_t onDisk = 0;
   const uint8_t* modified = nullptr;   // the Modified bytes
+  size_t modifiedLength = 0;
   int64_t filetime = 0;                // their time, when the batch has timesKnown
+  const char16_t* name = nullptr;      // valid until the next row is read
   int32_t parent = kNoNode;
   uint32_t attributes = 0;
-  const char16_t* name = nullptr;   // valid until the next row is read
-  uint32_t nameLength = 0;          // at most kMaxNameLength: addNode keeps no more
-  size_t modifiedLength = 0;
+  uint32_t nameLength = 0;             // at most kMaxNameLength: addNode keeps no more
   bool folder = false;
 };
 
