@@ -2,7 +2,8 @@
 // name, sizes, time, attributes), shared by the one-thread import and the two-thread
 // one, where it runs on the parsing thread while the importing thread builds the tree.
 //
-// Threading: a CsvNodeReader belongs to one thread; it never touches the Tree.
+// Threading: a CsvNodeReader, a CsvTimeReader and a batch being filled or added each
+// belong to one thread at a time; only addCsvNodeBatch touches the Tree.
 //
 // Sections: node records · times · reader · batches · two threads
 #pragma once
