@@ -2,8 +2,11 @@
 // per second and the memory each adds on top of the tree (sampled while it runs).
 //
 //   bench_csv --benchmark_min_time=1 [--benchmark_filter=Export]
+//   bench_csv --benchmark_filter=Import   (whole import, one thread, parse and build shares)
+//   MB_BENCH_CSV_INPUT=export.csv bench_csv --benchmark_filter=Import   (any export instead)
 //   MB_BENCH_CSV=/tmp/export.csv bench_csv && python3 bench/peers/csv_peers.py /tmp/export.csv
 #include "engine/csv.h"
+#include "engine/csv_import_rows.h"
 #include "engine/tree.h"
 #include "engine/utf.h"
 #include "platform/platform.h"
@@ -12,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <thread>
@@ -147,16 +151,35 @@ void BuildTreeOnly(benchmark::State& state) {
 }
 BENCHMARK(BuildTreeOnly)->Unit(benchmark::kMillisecond);
 
-void Import(benchmark::State& state) {
-  Tree& source = syntheticTree();
-  std::u16string path = utf16FromUtf8(benchFile());
-  {
-    ScanProgress progress;
-    std::u16string error;
-    exportCsvWithVolume(source, path, CsvVolume{u"Bench", u"ext4", 1ll << 40, 1ll << 39}, progress, error);
+// The file the import benchmarks read: MB_BENCH_CSV_INPUT names an existing export
+// (a real tree's); otherwise the export of the synthetic tree, written once.
+std::string importPath() {
+  const char* input = getenv("MB_BENCH_CSV_INPUT");
+  return input ? input : benchFile();
+}
+
+int64_t importFile(std::u16string& path) {
+  static int64_t bytes = -1;
+  path = utf16FromUtf8(importPath());
+  if (bytes >= 0) return bytes;
+  if (getenv("MB_BENCH_CSV_INPUT")) {
+    std::ifstream file(importPath(), std::ios::binary | std::ios::ate);
+    bytes = static_cast<int64_t>(file.tellg());
+    return bytes;
   }
+  ScanProgress progress;
+  std::u16string error;
+  exportCsvWithVolume(syntheticTree(), path, CsvVolume{u"Bench", u"ext4", 1ll << 40, 1ll << 39}, progress, error);
   std::ifstream file(benchFile(), std::ios::binary | std::ios::ate);
-  int64_t bytes = static_cast<int64_t>(file.tellg());
+  bytes = static_cast<int64_t>(file.tellg());
+  return bytes;
+}
+
+// The whole import as the window runs it: map, parse and build (on two threads for
+// a file this size), finalize. MB/s is the wall-clock rate.
+void importRuns(benchmark::State& state) {
+  std::u16string path;
+  int64_t bytes = importFile(path);
   int64_t rows = 0, processed = 0;
   double extra = 0, cpu = 0;
   for (auto _ : state) {
@@ -173,12 +196,95 @@ void Import(benchmark::State& state) {
     releaseTree(tree);
   }
   state.SetBytesProcessed(processed);
+  state.counters["MB/s"] = benchmark::Counter(static_cast<double>(processed) / 1e6, benchmark::Counter::kIsRate);
   state.counters["rows/s"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsRate);
   state.counters["rows/cpu-s"] = rows / cpu;
   state.counters["MB/cpu-s"] = processed / 1e6 / cpu;
   state.counters["peakMiB"] = extra;   // tree built plus the mapped file's resident pages
 }
+
+void Import(benchmark::State& state) { importRuns(state); }
 BENCHMARK(Import)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same on one thread (the path files under 1 MiB take).
+void ImportOneThread(benchmark::State& state) {
+  setCsvImportTuningForTesting(SIZE_MAX, 0);
+  importRuns(state);
+  setCsvImportTuningForTesting(0, 0);
+}
+BENCHMARK(ImportOneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The parsing thread's share alone: rows to node records and their times, no tree.
+void ImportParseOnly(benchmark::State& state) {
+  std::u16string path;
+  int64_t bytes = importFile(path);
+  std::ifstream file(importPath(), std::ios::binary);
+  std::string data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const auto* p = reinterpret_cast<const uint8_t*>(data.data());
+  int64_t rows = 0, processed = 0;
+  for (auto _ : state) {
+    CsvHeader header;
+    CsvRow first;
+    readCsvHeader(p, data.size(), header, first);
+    CsvNodeReader reader;
+    startCsvNodes(reader, p, data.size(), header, 0);
+    CsvNodeBatch batch;
+    CsvTimeReader times;
+    int64_t sum = 0;
+    do {
+      fillCsvNodeBatch(reader, batch, kCsvRowsPerBatch);
+      rows += static_cast<int64_t>(batch.count);
+      for (size_t i = 0; state.range(0) && i < batch.count; i++) {
+        sum += csvTimeOfField(times, batch.records[i].modified, batch.records[i].modifiedLength);
+      }
+    } while (!batch.last);
+    benchmark::DoNotOptimize(sum);
+    processed += bytes;
+  }
+  state.SetBytesProcessed(processed);
+  state.counters["rows/s"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsRate);
+}
+BENCHMARK(ImportParseOnly)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The building thread's share alone, from records parsed beforehand: adding the
+// nodes and converting their times; with argument 1 finalizing as well, which runs
+// after both threads. An idle machine's wall time is about the larger of this
+// (argument 0) and ImportParseOnly/0, plus finalizing.
+void ImportBuildOnly(benchmark::State& state) {
+  std::u16string path;
+  importFile(path);
+  std::ifstream file(importPath(), std::ios::binary);
+  std::string data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const auto* p = reinterpret_cast<const uint8_t*>(data.data());
+  CsvHeader header;
+  CsvRow first;
+  readCsvHeader(p, data.size(), header, first);
+  CsvNodeReader reader;
+  startCsvNodes(reader, p, data.size(), header, 0);
+  std::vector<CsvNodeBatch> batches;
+  int64_t rows = 0;
+  do {
+    batches.emplace_back();
+    fillCsvNodeBatch(reader, batches.back(), kCsvRowsPerBatch);
+    rows += static_cast<int64_t>(batches.back().count);
+  } while (!batches.back().last);
+  for (auto _ : state) {
+    Tree tree;
+    initTree(tree);
+    tree.rootIndex = addNode(tree, kNoNode, header.rootPath.data(), header.rootPath.size(), 0, 0, true);
+    CsvTimeReader times;
+    ScanProgress progress;
+    int64_t added = 1;
+    for (const CsvNodeBatch& batch : batches) addCsvNodeBatch(tree, times, batch, progress, added);
+    if (state.range(0)) finalizeTree(tree);
+    state.PauseTiming();
+    releaseTree(tree);
+    state.ResumeTiming();
+  }
+  state.counters["rows/s"] =
+      benchmark::Counter(static_cast<double>(rows * state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(ImportBuildOnly)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

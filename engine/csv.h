@@ -2,7 +2,8 @@
 // order mark, one quoted path and ten numeric/text columns per row).
 //
 // Threading: exportCsv and importCsvFile each run their body on an engine thread
-// and wait for it; only the ScanProgress is shared (lock-free) with other threads.
+// and wait for it (a large import parses on one more thread while another builds
+// the tree); only the ScanProgress is shared (lock-free) with other threads.
 //
 // Sections: volume facts · export · rows and header · import
 #pragma once
@@ -82,7 +83,9 @@ bool readCsvHeader(const uint8_t* bytes, size_t length, CsvHeader& header, CsvRo
 
 // --- Import ---------------------------------------------------------------------------------
 // Builds `tree` (freshly initialised) from the bytes of a CSV file. progress.done counts
-// nodes; progress.cancel stops with failure. The tree is not finalized.
+// nodes; progress.cancel stops with failure. The tree is not finalized. From 1 MiB of
+// rows on, rows are parsed on a second thread: the same tree, built faster. Out of
+// memory ends the calling thread as addNode would.
 bool importCsv(Tree& tree, const uint8_t* bytes, size_t length, ScanProgress& progress);
 
 struct CsvImportResult {

@@ -1,11 +1,15 @@
 // CSV import: lenient UTF-8 lines, the header, rows, year-first times, and the
 // tree built from rows in export order (each row's parent is a folder row before it).
 //
-// Threading: importCsv runs on one engine thread and alone writes the tree;
-// importCsvFile starts that thread and waits for it.
+// Threading: importCsv runs on one engine thread; for files of 1 MiB of rows and more
+// it hands rows to a parsing thread and the tree to a building thread
+// (csv_import_threads.cpp), and only one thread ever writes the tree. importCsvFile
+// starts the engine thread and waits for it.
 //
-// Sections: lines and UTF-8 · rows · times · header · import · file entry
+// Sections: lines and UTF-8 · rows · times · header · import (node reader, one
+//           thread) · file entry
 #include "engine/csv.h"
+#include "engine/csv_import_rows.h"
 #include "engine/csv_system.h"
 #include "platform/platform.h"
 #include <algorithm>
@@ -45,31 +49,39 @@ bool startsWith(const uint8_t* line, size_t length, std::string_view text) {
 
 }  // namespace
 
-void decodeUtf8(const uint8_t* bytes, size_t length, std::u16string& out) {
-  size_t i = 0;
+namespace {
+
+// Writes the units of lenient UTF-8 to `out`, which has room for length + 1 units
+// (a four-byte lead at the very end gives two units). Returns the units written.
+size_t decodeUtf8Units(const uint8_t* bytes, size_t length, char16_t* out) {
+  size_t i = 0, o = 0;
   auto at = [&](size_t k) -> uint32_t { return k < length ? bytes[k] : 0; };
   while (i < length) {
     uint32_t lead = bytes[i];
     if (lead < 0x80) {
-      // Runs of ASCII are the common case: copy them without the switch below.
-      size_t end = i + 1;
-      while (end < length && bytes[end] < 0x80) end++;
-      size_t start = out.size();
-      out.resize(start + (end - i));
-      for (size_t k = i; k < end; k++) out[start + k - i] = bytes[k];
-      i = end;
+      // Runs of ASCII are the common case: eight bytes at a time while none has its
+      // high bit, which the compiler widens in vector registers.
+      while (i + 8 <= length) {
+        uint64_t word;
+        std::memcpy(&word, bytes + i, 8);
+        if (word & 0x8080808080808080ull) break;
+        for (int k = 0; k < 8; k++) out[o + k] = bytes[i + k];
+        i += 8;
+        o += 8;
+      }
+      while (i < length && bytes[i] < 0x80) out[o++] = bytes[i++];
     } else if (lead >= 0xC0 && lead <= 0xDF) {
       if (i + 1 < length) {
-        out.push_back(static_cast<char16_t>(((lead * 64) & 0x7FF) | (bytes[i + 1] & 0x3F)));
+        out[o++] = static_cast<char16_t>(((lead * 64) & 0x7FF) | (bytes[i + 1] & 0x3F));
       } else {
-        out.push_back(static_cast<char16_t>((lead & 0x1F) * 64));
+        out[o++] = static_cast<char16_t>((lead & 0x1F) * 64);
       }
       i += 2;
     } else if (lead >= 0xE0 && lead <= 0xEF) {
       uint32_t unit = (lead * 4096) & 0xFFFF;
       if (i + 1 < length) unit |= (at(i + 1) & 0x3F) * 64;
       if (i + 2 < length) unit |= at(i + 2) & 0x3F;
-      out.push_back(static_cast<char16_t>(unit));
+      out[o++] = static_cast<char16_t>(unit);
       i += 3;
     } else if (lead >= 0xF0 && lead <= 0xF7) {
       uint32_t value = (lead & 0x07) << 18;
@@ -77,17 +89,26 @@ void decodeUtf8(const uint8_t* bytes, size_t length, std::u16string& out) {
       if (i + 2 < length) value |= (at(i + 2) & 0x3F) << 6;
       if (i + 3 < length) value |= at(i + 3) & 0x3F;
       if (value < 0x10000) {
-        out.push_back(static_cast<char16_t>(value));
+        out[o++] = static_cast<char16_t>(value);
       } else {
-        out.push_back(static_cast<char16_t>(value / 1024 + 0xD7C0));
-        out.push_back(static_cast<char16_t>((value & 0x3FF) | 0xDC00));
+        out[o++] = static_cast<char16_t>(value / 1024 + 0xD7C0);
+        out[o++] = static_cast<char16_t>((value & 0x3FF) | 0xDC00);
       }
       i += 4;
     } else {
-      out.push_back(u'\uFFFD');
+      out[o++] = u'\uFFFD';
       i += 1;
     }
   }
+  return o;
+}
+
+}  // namespace
+
+void decodeUtf8(const uint8_t* bytes, size_t length, std::u16string& out) {
+  size_t start = out.size();
+  out.resize(start + length + 1);
+  out.resize(start + decodeUtf8Units(bytes, length, out.data() + start));
 }
 
 // --- Rows ---------------------------------------------------------------------------------------
@@ -97,8 +118,16 @@ namespace {
 // 64 bits stops at the largest one.
 int64_t fieldNumber(const uint8_t* p, size_t length) {
   uint64_t value = 0;
+  // Eighteen digits cannot overflow: no check until then.
+  size_t quick = length < 18 ? length : 18;
+  size_t i = 0;
+  for (; i < quick; i++) {
+    uint32_t digit = static_cast<uint32_t>(p[i]) - '0';
+    if (digit > 9) return static_cast<int64_t>(value);
+    value = value * 10 + digit;
+  }
   constexpr uint64_t kMax = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
-  for (size_t i = 0; i < length && p[i] >= '0' && p[i] <= '9'; i++) {
+  for (; i < length && p[i] >= '0' && p[i] <= '9'; i++) {
     uint64_t digit = p[i] - '0';
     if (value > (kMax - digit) / 10) return static_cast<int64_t>(kMax);
     value = value * 10 + digit;
@@ -106,9 +135,41 @@ int64_t fieldNumber(const uint8_t* p, size_t length) {
   return static_cast<int64_t>(value);
 }
 
-}  // namespace
+// A row split in place: the path is line[1..close), Modified stays undecoded.
+struct CsvRowFields {
+  size_t close = 0;
+  int64_t size = 0;
+  int64_t allocated = 0;
+  int64_t attributes = 0;
+  int64_t capacity = 0;
+  int64_t freeBytes = 0;
+  const uint8_t* modified = nullptr;
+  size_t modifiedLength = 0;
+  int fields = 0;
+};
 
-bool parseCsvRow(const uint8_t* line, size_t length, CsvRow& row) {
+// The first comma in [p, end). Words of eight bytes may be read up to `readable`
+// (at least `end`): the bytes after the line are still in the data.
+const uint8_t* nextComma(const uint8_t* p, const uint8_t* end, const uint8_t* readable) {
+  while (readable - p >= 8) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    uint64_t x = word ^ 0x2C2C2C2C2C2C2C2Cull;
+    // The lowest flagged byte is the first comma (a borrow only flags bytes above one).
+    uint64_t flags = (x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull;
+    if (flags) {
+      const uint8_t* comma = p + (__builtin_ctzll(flags) >> 3);
+      return comma < end ? comma : end;
+    }
+    p += 8;
+    if (p >= end) return end;
+  }
+  while (p < end && *p != ',') p++;
+  return p;
+}
+
+// False when the line has no quoted path followed by something.
+bool splitCsvRow(const uint8_t* line, size_t length, const uint8_t* readable, CsvRowFields& row) {
   if (length < 2 || line[0] != '"') return false;
   size_t close = 1;
   for (;;) {
@@ -123,49 +184,101 @@ bool parseCsvRow(const uint8_t* line, size_t length, CsvRow& row) {
     break;
   }
   if (close + 1 >= length) return false;
-  row.path.clear();
-  decodeUtf8(line + 1, close - 1, row.path);
-  row.size = row.allocated = row.attributes = row.capacity = row.freeBytes = 0;
-  row.modified.clear();
+  row.close = close;
 
-  int fields = 0;
   const uint8_t* end = line + length;
-  const uint8_t* p = static_cast<const uint8_t*>(std::memchr(line + close + 1, ',', length - close - 1));
-  while (p && fields < 8) {
+  const uint8_t* p = nextComma(line + close + 1, end, readable);
+  while (p < end && row.fields < 8) {
     const uint8_t* start = p + 1;
-    const uint8_t* next = start < end ? static_cast<const uint8_t*>(std::memchr(start, ',', end - start)) : nullptr;
-    const uint8_t* stop = next ? next : end;
+    const uint8_t* stop = nextComma(start, end, readable);
     size_t n = static_cast<size_t>(stop - start);
-    switch (fields) {
+    switch (row.fields) {
       case 0: row.size = fieldNumber(start, n); break;
       case 1: row.allocated = fieldNumber(start, n); break;
-      case 2: decodeUtf8(start, n, row.modified); break;
+      case 2: row.modified = start; row.modifiedLength = n; break;
       case 3: row.attributes = fieldNumber(start, n); break;
       case 6: row.capacity = fieldNumber(start, n); break;
       case 7: row.freeBytes = fieldNumber(start, n); break;
       default: break;
     }
-    fields++;
-    p = next;
+    row.fields++;
+    p = stop;
   }
-  return fields > 3;
+  return true;
+}
+
+}  // namespace
+
+bool parseCsvRow(const uint8_t* line, size_t length, CsvRow& row) {
+  CsvRowFields fields;
+  if (!splitCsvRow(line, length, line + length, fields)) return false;
+  row.path.clear();
+  decodeUtf8(line + 1, fields.close - 1, row.path);
+  row.size = fields.size;
+  row.allocated = fields.allocated;
+  row.attributes = fields.attributes;
+  row.capacity = fields.capacity;
+  row.freeBytes = fields.freeBytes;
+  row.modified.clear();
+  if (fields.modified) decodeUtf8(fields.modified, fields.modifiedLength, row.modified);
+  return fields.fields > 3;
 }
 
 // --- Times --------------------------------------------------------------------------------------
-int64_t parseCsvTime(std::u16string_view text) {
-  uint32_t numbers[6] = {};
+// Calendar days met during one import. A day whose last second lies exactly 86 399 s
+// after its midnight has one offset throughout (zones change at most once a day), so
+// its times need no call to the system. Eight bytes a day keep the table (twelve
+// years of days) within the second-level cache.
+struct CsvDayCache {
+  static constexpr int32_t kOffsetChanges = INT32_MIN;
+  struct Day {
+    int32_t key = -1;         // year * 512 + month * 32 + day
+    int32_t offset = 0;       // local minus UTC seconds, or kOffsetChanges: ask for every time
+  };
+  Day days[8192];
+};
+
+namespace {
+
+// Up to six numbers: digits accumulate, a non-digit after a digit moves to the next.
+template <typename Unit>
+void timeNumbers(const Unit* text, size_t length, uint32_t numbers[6]) {
   int index = 0;
   bool inNumber = false;
-  for (char16_t c : text) {
-    if (c >= u'0' && c <= u'9') {
+  for (size_t i = 0; i < length; i++) {
+    uint32_t c = text[i];
+    if (c >= '0' && c <= '9') {
       // Saturate: an absurd number is rejected below instead of wrapping into a valid one.
-      numbers[index] = std::min<uint32_t>(numbers[index] * 10 + (c - u'0'), 100000000);
+      numbers[index] = std::min<uint32_t>(numbers[index] * 10 + (c - '0'), 100000000);
       inNumber = true;
     } else if (inNumber) {
       inNumber = false;
       if (++index == 6) break;
     }
   }
+}
+
+// The export's own "yyyy/MM/dd HH:mm:ss" (any non-digit between the numbers): the
+// same six numbers timeNumbers finds, without a branch per byte.
+bool exportedTimeNumbers(const uint8_t* p, size_t length, uint32_t numbers[6]) {
+  if (length != 19) return false;
+  auto digit = [&](int i) { return static_cast<uint32_t>(p[i] - '0'); };
+  for (int i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18}) {
+    if (digit(i) > 9) return false;
+  }
+  for (int i : {4, 7, 10, 13, 16}) {
+    if (digit(i) <= 9) return false;
+  }
+  numbers[0] = digit(0) * 1000 + digit(1) * 100 + digit(2) * 10 + digit(3);
+  numbers[1] = digit(5) * 10 + digit(6);
+  numbers[2] = digit(8) * 10 + digit(9);
+  numbers[3] = digit(11) * 10 + digit(12);
+  numbers[4] = digit(14) * 10 + digit(15);
+  numbers[5] = digit(17) * 10 + digit(18);
+  return true;
+}
+
+int64_t filetimeOfNumbers(const uint32_t numbers[6], CsvDayCache* cache) {
   uint32_t year = numbers[0], month = numbers[1], day = numbers[2];
   uint32_t hour = numbers[3], minute = numbers[4], second = numbers[5];
   if (year <= 1600 || year > 30827) return 0;
@@ -173,8 +286,40 @@ int64_t parseCsvTime(std::u16string_view text) {
   static const uint8_t kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
   if (day > kDays[month - 1] || (month == 2 && day == 29 && !leap)) return 0;
-  return filetimeFromLocal(static_cast<int>(year), static_cast<int>(month), static_cast<int>(day),
-                           static_cast<int>(hour), static_cast<int>(minute), static_cast<int>(second));
+  int y = static_cast<int>(year), mo = static_cast<int>(month), d = static_cast<int>(day);
+  int h = static_cast<int>(hour), mi = static_cast<int>(minute), s = static_cast<int>(second);
+  if (cache) {
+    int32_t key = y * 512 + mo * 32 + d;
+    // Days since 1970-01-01 (proleptic Gregorian); the year is above 1600.
+    int yy = y - (mo <= 2);
+    int era = yy / 400, yoe = yy - era * 400;
+    int doy = (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    int64_t days = int64_t{era} * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
+    CsvDayCache::Day& entry = cache->days[static_cast<uint64_t>(days) % 8192];
+    if (entry.key != key) {
+      constexpr int64_t kTicks = 10000000;
+      int64_t first = filetimeFromLocal(y, mo, d, 0, 0, 0);
+      int64_t last = filetimeFromLocal(y, mo, d, 23, 59, 59);
+      entry.key = key;
+      entry.offset = CsvDayCache::kOffsetChanges;
+      if (first != 0 && last != 0 && last - first == 86399 * kTicks && (first - kUnixEpochFiletime) % kTicks == 0) {
+        int64_t offset = days * 86400 - (first - kUnixEpochFiletime) / kTicks;
+        if (offset > -86400 * 2 && offset < 86400 * 2) entry.offset = static_cast<int32_t>(offset);
+      }
+    }
+    if (entry.offset != CsvDayCache::kOffsetChanges) {
+      return (days * 86400 + h * 3600 + mi * 60 + s - entry.offset) * 10000000 + kUnixEpochFiletime;
+    }
+  }
+  return filetimeFromLocal(y, mo, d, h, mi, s);
+}
+
+}  // namespace
+
+int64_t parseCsvTime(std::u16string_view text) {
+  uint32_t numbers[6] = {};
+  timeNumbers(text.data(), text.size(), numbers);
+  return filetimeOfNumbers(numbers, nullptr);
 }
 
 // --- Header --------------------------------------------------------------------------------------
@@ -237,81 +382,193 @@ bool readCsvHeader(const uint8_t* bytes, size_t length, CsvHeader& header, CsvRo
 }
 
 // --- Import -------------------------------------------------------------------------------------
+namespace {
+size_t gTwoThreadBytes = kCsvTwoThreadBytes;
+size_t gRowsPerBatch = kCsvRowsPerBatch;
+}  // namespace
+
+void setCsvImportTuningForTesting(size_t twoThreadBytes, size_t rowsPerBatch) {
+  gTwoThreadBytes = twoThreadBytes ? twoThreadBytes : kCsvTwoThreadBytes;
+  gRowsPerBatch = rowsPerBatch ? rowsPerBatch : kCsvRowsPerBatch;
+}
+
+CsvTimeReader::CsvTimeReader() : days(std::make_unique<CsvDayCache>()) {}
+CsvTimeReader::~CsvTimeReader() = default;
+
+void startCsvNodes(CsvNodeReader& reader, const uint8_t* bytes, size_t length, const CsvHeader& header,
+                   int32_t root) {
+  reader.data = bytes;
+  reader.length = length;
+  reader.position = header.bodyOffset;
+  reader.separator = csvSeparatorFor(header.rootPath);
+  reader.prefix = header.rootPath;
+  if (reader.prefix.empty() || reader.prefix.back() != reader.separator) reader.prefix.push_back(reader.separator);
+  reader.stack.assign(1, CsvNodeReader::Level{root, reader.prefix.size()});
+  reader.path.resize(1024);
+  // Sizes beyond what 64 bits can sum are cut, so no folder total can overflow.
+  reader.sizeBudget = std::numeric_limits<int64_t>::max();
+  reader.onDiskBudget = std::numeric_limits<int64_t>::max();
+  reader.nextNode = root + 1;
+}
+
+int64_t csvTimeOfField(CsvTimeReader& times, const uint8_t* bytes, size_t length) {
+  uint32_t numbers[6] = {};
+  uint8_t all = 0;
+  for (size_t i = 0; i < length; i++) all |= bytes[i];
+  if (all >= 0x80) {
+    // A lenient multi-byte sequence may swallow a digit: read the decoded text.
+    times.text.clear();
+    decodeUtf8(bytes, length, times.text);
+    timeNumbers(times.text.data(), times.text.size(), numbers);
+  } else if (!exportedTimeNumbers(bytes, length, numbers)) {
+    timeNumbers(bytes, length, numbers);
+  }
+  return filetimeOfNumbers(numbers, times.days.get());
+}
+
+bool nextCsvNode(CsvNodeReader& reader, CsvNodeRecord& record) {
+  const char16_t separator = reader.separator;
+  std::u16string& prefix = reader.prefix;
+  auto& stack = reader.stack;
+  while (reader.position < reader.length) {
+    const uint8_t* line = reader.data + reader.position;
+    size_t rest = reader.length - reader.position;
+    const void* lf = std::memchr(line, '\n', rest);
+    size_t n = lf ? static_cast<size_t>(static_cast<const uint8_t*>(lf) - line) : rest;
+    reader.position += lf ? n + 1 : n;
+    if (lf && n > 0 && line[n - 1] == '\r') n--;
+
+    CsvRowFields row;
+    if (!splitCsvRow(line, n, reader.data + reader.length, row) || row.fields <= 3) continue;
+    size_t pathBytes = row.close - 1;
+    if (reader.path.size() < pathBytes + 1) reader.path.resize(std::max(pathBytes + 1, reader.path.size() * 2));
+    const char16_t* path = reader.path.data();
+    size_t pathLength = decodeUtf8Units(line + 1, pathBytes, reader.path.data());
+
+    // Every prefix on the stack starts the one above it, so one comparison with the
+    // top tells how far to pop: to the deepest prefix the path extends. Most rows
+    // extend the top itself.
+    size_t topLength = prefix.size();
+    if (!(pathLength > topLength && std::memcmp(path, prefix.data(), topLength * sizeof(char16_t)) == 0)) {
+      size_t common = 0;
+      size_t limit = std::min(pathLength, topLength);
+      while (common < limit && path[common] == prefix[common]) common++;
+      while (stack.size() > 1 && !(stack.back().prefixLength <= common && pathLength > stack.back().prefixLength)) {
+        stack.pop_back();
+      }
+      size_t prefixLength = stack.back().prefixLength;
+      prefix.resize(prefixLength);
+      if (!(prefixLength <= common && pathLength > prefixLength)) continue;
+    }
+
+    size_t prefixLength = prefix.size();
+    const char16_t* name = path + prefixLength;
+    size_t nameLength = pathLength - prefixLength;
+    bool folder = name[nameLength - 1] == separator;
+    if (folder) {
+      nameLength--;
+    } else if (name[nameLength - 1] == u'.' &&
+               std::find(name, name + nameLength, u'.') == name + nameLength - 1) {
+      nameLength--;
+    }
+    if (nameLength == 0 || std::find(name, name + nameLength, separator) != name + nameLength) continue;
+
+    record.parent = stack.back().folder;
+    record.folder = folder;
+    record.name = name;
+    // addNode keeps no more than this; the name set never sees the rest.
+    record.nameLength = static_cast<uint32_t>(std::min<size_t>(nameLength, kMaxNameLength));
+    if (folder) {
+      record.size = record.onDisk = 0;
+    } else {
+      record.size = std::min(row.size, reader.sizeBudget);
+      record.onDisk = std::min(row.allocated, reader.onDiskBudget);
+      reader.sizeBudget -= record.size;
+      reader.onDiskBudget -= record.onDisk;
+    }
+    record.modified = row.modified;
+    record.modifiedLength = row.modifiedLength;
+    record.attributes = static_cast<uint32_t>(row.attributes);
+    if (folder) {
+      prefix.append(name, nameLength);
+      prefix.push_back(separator);
+      stack.push_back({reader.nextNode, prefix.size()});
+    }
+    reader.nextNode++;
+    return true;
+  }
+  return false;
+}
+
+void fillCsvNodeBatch(CsvNodeReader& reader, CsvNodeBatch& batch, size_t rows, CsvTimeReader* times) {
+  // Sized once: names are at most kMaxNameLength units, so a batch closes before one
+  // could overflow and the vectors never move (records point into them).
+  const size_t nameRoom = rows * 32;
+  if (batch.records.size() < rows) batch.records.resize(rows);
+  if (batch.names.size() < nameRoom + kMaxNameLength) batch.names.resize(nameRoom + kMaxNameLength);
+  size_t count = 0, units = 0;
+  batch.last = false;
+  while (count < rows && units < nameRoom) {
+    CsvNodeRecord& record = batch.records[count];
+    if (!nextCsvNode(reader, record)) {
+      batch.last = true;
+      break;
+    }
+    char16_t* name = batch.names.data() + units;
+    std::copy(record.name, record.name + record.nameLength, name);
+    record.name = name;
+    units += record.nameLength;
+    if (times) record.filetime = csvTimeOfField(*times, record.modified, record.modifiedLength);
+    count++;
+  }
+  batch.count = count;
+  batch.timesKnown = times != nullptr;
+}
+
+bool addCsvNodeBatch(Tree& tree, CsvTimeReader& times, const CsvNodeBatch& batch, ScanProgress& progress,
+                     int64_t& added) {
+  const CsvNodeRecord* records = batch.records.data();
+  const size_t count = batch.count;
+  // Every name is hinted once, in order, kNameHintDistance names before it is added
+  // (the first ones of a batch late, when the batch arrives).
+  const size_t distance = kNameHintDistance;
+  for (size_t i = 0; i < count && i < distance; i++) prefetchName(tree, records[i].name, records[i].nameLength);
+  for (size_t i = 0; i < count; i++) {
+    if (i + distance < count) prefetchName(tree, records[i + distance].name, records[i + distance].nameLength);
+    const CsvNodeRecord& r = records[i];
+    int32_t node = addNode(tree, r.parent, r.name, r.nameLength, r.size, r.onDisk, r.folder);
+    int64_t filetime = batch.timesKnown ? r.filetime : csvTimeOfField(times, r.modified, r.modifiedLength);
+    setTimeAndAttributes(tree, node, filetime, r.attributes);
+    progress.done.store(++added, std::memory_order_relaxed);
+    if (progress.cancel.load(std::memory_order_relaxed)) return false;
+  }
+  return true;
+}
+
 bool importCsv(Tree& tree, const uint8_t* bytes, size_t length, ScanProgress& progress) {
   CsvHeader header;
   CsvRow row;
   if (!readCsvHeader(bytes, length, header, row)) return false;
   prepareLocalTime();
 
-  char16_t separator = csvSeparatorFor(header.rootPath);
   tree.rootPath = header.rootPath;
   int32_t root = addNode(tree, kNoNode, header.rootPath.data(), header.rootPath.size(), 0, 0, true);
   tree.rootIndex = root;
   setTimeAndAttributes(tree, root, parseCsvTime(row.modified), 0);
-  int64_t added = 1;
-  progress.done.store(added, std::memory_order_relaxed);
+  progress.done.store(1, std::memory_order_relaxed);
 
-  struct Level {
-    int32_t folder;
-    size_t prefixLength;
-  };
-  std::u16string prefix = header.rootPath;
-  if (prefix.empty() || prefix.back() != separator) prefix.push_back(separator);
-  std::vector<Level> stack{{root, prefix.size()}};
-
-  // Sizes beyond what 64 bits can sum are cut, so no folder total can overflow.
-  int64_t sizeBudget = std::numeric_limits<int64_t>::max();
-  int64_t onDiskBudget = std::numeric_limits<int64_t>::max();
-
-  LineReader lines{bytes, length, header.bodyOffset};
-  while (!lines.atEnd()) {
-    const uint8_t* line;
-    size_t n;
-    lines.next(line, n);
-    if (!parseCsvRow(line, n, row)) continue;
-    const std::u16string& path = row.path;
-
-    // Every prefix on the stack starts the one above it, so one comparison with the
-    // top tells how far to pop: to the deepest prefix the path extends.
-    size_t common = 0;
-    size_t limit = std::min(path.size(), prefix.size());
-    while (common < limit && path[common] == prefix[common]) common++;
-    while (stack.size() > 1 && !(stack.back().prefixLength <= common && path.size() > stack.back().prefixLength)) {
-      stack.pop_back();
-    }
-    size_t prefixLength = stack.back().prefixLength;
-    prefix.resize(prefixLength);
-    if (!(prefixLength <= common && path.size() > prefixLength)) continue;
-
-    std::u16string_view name(path.data() + prefixLength, path.size() - prefixLength);
-    bool folder = name.back() == separator;
-    if (folder) {
-      name.remove_suffix(1);
-    } else if (name.back() == u'.' && name.find(u'.') == name.size() - 1) {
-      name.remove_suffix(1);
-    }
-    if (name.empty() || name.find(separator) != std::u16string_view::npos) continue;
-
-    int32_t parent = stack.back().folder;
-    int32_t node;
-    if (folder) {
-      node = addNode(tree, parent, name.data(), name.size(), 0, 0, true);
-    } else {
-      int64_t size = std::min(row.size, sizeBudget);
-      int64_t onDisk = std::min(row.allocated, onDiskBudget);
-      sizeBudget -= size;
-      onDiskBudget -= onDisk;
-      node = addNode(tree, parent, name.data(), name.size(), size, onDisk, false);
-    }
-    setTimeAndAttributes(tree, node, parseCsvTime(row.modified), static_cast<uint32_t>(row.attributes));
-    if (folder) {
-      prefix.append(name);
-      prefix.push_back(separator);
-      stack.push_back({node, prefix.size()});
-    }
-    progress.done.store(++added, std::memory_order_relaxed);
-    if (progress.cancel.load(std::memory_order_relaxed)) return false;
+  CsvNodeReader reader;
+  startCsvNodes(reader, bytes, length, header, root);
+  if (length - header.bodyOffset >= gTwoThreadBytes) {
+    return importCsvOnTwoThreads(tree, reader, progress, gRowsPerBatch);
   }
+  int64_t added = 1;
+  CsvTimeReader times;
+  CsvNodeBatch batch;
+  do {
+    fillCsvNodeBatch(reader, batch, kCsvRowsPerBatchOneThread);
+    if (!addCsvNodeBatch(tree, times, batch, progress, added)) return false;
+  } while (!batch.last);
   return true;
 }
 

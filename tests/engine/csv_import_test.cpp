@@ -175,6 +175,9 @@ TEST(CsvImport, ColumnsAndFieldsAreTolerated) {
       {"\"/r/f.txt\",5x,-7,,+32,0,0", true, 5, 0, 0},                       // digits only, signs give 0
       {"\"/r/f.txt\",,,,", true, 0, 0, 0},
       {"\"/r/f.txt\",5,4096,,4294967329", true, 5, 4096, 33},               // lower 32 bits
+      {"\"/r/f.txt\",999999999999999999,9223372036854775807,,9223372036854775808", true,
+       999999999999999999, INT64_MAX, 0xFFFFFFFF},                             // 18 and 19 digits, one past the top
+      {"\"/r/f.txt\",0000000000000000000000012,12345678901234567890123,,", true, 12, INT64_MAX, 0},
       {"\"/r/f.txt\"", false, 0, 0, 0},
       {"\"/r/f.txt", false, 0, 0, 0},
       {"/r/f.txt,5,4096,,32", false, 0, 0, 0},
