@@ -107,41 +107,28 @@ void runCoordinator(WalkState& state, Tree& tree, std::vector<int32_t>& queue,
       slot.done = 0;
       i++;
     }
-    // Sleep until the next folder (with a well filled ring: the next few) is listed.
-    int64_t first = base + static_cast<int64_t>(r);
-    int64_t inFlight = i - first;
-    int64_t batch = 2 * inFlight >= state.ringSize && inFlight >= kTakeOverBatch ? kTakeOverBatch : 1;
-    int64_t ready = 0;
+    WalkSlot& slot = state.slots[(base + static_cast<int64_t>(r)) % state.ringSize];
     lockMutex(state.lock);
     if (i != state.handedOut) {
       state.handedOut = i;
       wakeAll(state.workAvailable);
     }
-    for (;;) {
-      while (ready < batch && state.slots[(first + ready) % state.ringSize].done) ready++;
-      if (ready == batch || state.outOfMemory) break;
-      state.awaited = first + ready;
-      waitCondition(state.slotDone, state.lock);
-    }
-    state.awaited = -1;
+    while (!slot.done && !state.outOfMemory) waitCondition(state.slotDone, state.lock);
     bool outOfMemory = state.outOfMemory;
     unlockMutex(state.lock);
     if (outOfMemory) failOutOfMemory();
 
-    for (int64_t k = 0; k < ready; k++) {
-      WalkSlot& slot = state.slots[(base + static_cast<int64_t>(r)) % state.ringSize];
-      takeOver(state, tree, queue[r], slot, queue, nodeCounter);
-      progress.done.store(nodeCounter, std::memory_order_relaxed);
-      if (progress.cancel.load(std::memory_order_relaxed)) {
-        for (size_t p = r + 1; p < queue.size(); p++) tree.node(queue[p]).flags |= kNodePending;
-        return;
-      }
-      r++;
-      if (r > 4095 && 2 * r >= queue.size()) {
-        queue.erase(queue.begin(), queue.begin() + static_cast<ptrdiff_t>(r));
-        base += static_cast<int64_t>(r);
-        r = 0;
-      }
+    takeOver(state, tree, queue[r], slot, queue, nodeCounter);
+    progress.done.store(nodeCounter, std::memory_order_relaxed);
+    if (progress.cancel.load(std::memory_order_relaxed)) {
+      for (size_t p = r + 1; p < queue.size(); p++) tree.node(queue[p]).flags |= kNodePending;
+      return;
+    }
+    r++;
+    if (r > 4095 && 2 * r >= queue.size()) {
+      queue.erase(queue.begin(), queue.begin() + static_cast<ptrdiff_t>(r));
+      base += static_cast<int64_t>(r);
+      r = 0;
     }
   }
 }

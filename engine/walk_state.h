@@ -15,9 +15,6 @@ constexpr int kWalkSlots = 256;
 constexpr int kSlotsPerWorker = 16;
 // An entry buffer that grew beyond this is given back after its folder was taken over.
 constexpr size_t kKeptEntryWords = 32768;
-// With the ring at least half full, the coordinator sleeps until this many folders in a
-// row are listed and takes them over together: fewer sleeps and wake-ups per folder.
-constexpr int64_t kTakeOverBatch = 8;
 
 struct WalkSlot {
   std::u16string path;              // listing path of the folder, ending with a separator
@@ -37,9 +34,6 @@ struct WalkState {
   int64_t handedOut = 0;            // absolute folder counts since the walk began
   int64_t taken = 0;
   int64_t ringSize = 1;
-  // Absolute number of the folder the coordinator sleeps for, -1 when it is awake: only
-  // the worker that finishes that folder wakes it.
-  int64_t awaited = -1;
   uint8_t stop = 0;
   uint8_t outOfMemory = 0;
 };

@@ -21,7 +21,7 @@ void runListingWorker(WalkState& state) {
 
     lockMutex(state.lock);
     slot.done = 1;
-    if (folder == state.awaited) wakeOne(state.slotDone);
+    wakeOne(state.slotDone);
   }
   unlockMutex(state.lock);
 }
