@@ -9,6 +9,7 @@
 #include "engine/csv_system.h"
 #include "engine/utf.h"
 #include "platform/platform.h"
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
@@ -370,18 +371,34 @@ int64_t filetimeFromLocal(int year, int month, int day, int hour, int minute, in
   // Away from a change of offset the local time maps to exactly one UTC time.
   const LocalDay& d = localDay(local);
   if (d.constant) return (local - d.offset) * 10000000 + kUnixEpochFiletime;
-  struct tm fields = {};
-  fields.tm_year = year - 1900;
-  fields.tm_mon = month - 1;
-  fields.tm_mday = day;
-  fields.tm_hour = hour;
-  fields.tm_min = minute;
-  fields.tm_sec = second;
-  fields.tm_isdst = -1;
-  errno = 0;
-  time_t t = mktime(&fields);
-  if (t == static_cast<time_t>(-1) && errno != 0) return 0;
-  return static_cast<int64_t>(t) * 10000000 + kUnixEpochFiletime;
+  // Near a change it may name two instants (the repeated hour) or none (the skipped
+  // one). mktime would pick by a guess it shares between all threads, so the answer
+  // would depend on what any thread converted before: take the earlier instant, and
+  // in a gap read the time with the offset in force before it.
+  int64_t localDayNumber = floorDiv(local, 86400);
+  int64_t offsets[6];
+  int count = 0;
+  for (int64_t u = localDayNumber - 1; u <= localDayNumber + 1; u++) {
+    const DayOffsets* o = dayOffsets(u * 86400);
+    if (!o) return 0;
+    for (int64_t offset : {o->startOffset, o->endOffset}) {
+      bool known = false;
+      for (int k = 0; k < count; k++) known |= offsets[k] == offset;
+      if (!known) offsets[count++] = offset;
+    }
+  }
+  int64_t best = INT64_MAX, earliest = INT64_MAX;
+  for (int k = 0; k < count; k++) {
+    int64_t candidate = local - offsets[k], actual;
+    earliest = std::min(earliest, candidate);
+    if (utcOffsetAt(candidate, actual) && actual == offsets[k]) best = std::min(best, candidate);
+  }
+  if (best == INT64_MAX) {
+    int64_t before;
+    if (!utcOffsetAt(earliest, before)) return 0;
+    best = local - before;
+  }
+  return best * 10000000 + kUnixEpochFiletime;
 }
 
 // --- Name order ----------------------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include "tests/support/temp_dir.h"
 #include <random>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace csvtest;
 
@@ -209,6 +210,21 @@ TEST(CsvImport, TimesAreYearFirstLocalTimes) {
   EXPECT_EQ(parseCsvTime(u"2024/10/27 00:30:00"), utcFiletime(2024, 10, 26, 22, 30, 0));
   EXPECT_EQ(parseCsvTime(u"2024/10/27 03:30:00"), utcFiletime(2024, 10, 27, 2, 30, 0));
   EXPECT_EQ(parseCsvTime(u"2024/10/28 00:00:00"), utcFiletime(2024, 10, 27, 23, 0, 0));
+  // The repeated hour names two instants and the skipped hour none: always the earlier
+  // instant, and the skipped time read with the winter offset, whatever was converted
+  // before (the order of these lines is part of the test) and on whichever thread.
+  auto ambiguousAndSkipped = [] {
+    EXPECT_EQ(parseCsvTime(u"2024/10/27 02:30:00"), utcFiletime(2024, 10, 27, 0, 30, 0));
+    EXPECT_EQ(parseCsvTime(u"2024/10/27 03:30:00"), utcFiletime(2024, 10, 27, 2, 30, 0));
+    EXPECT_EQ(parseCsvTime(u"2024/10/27 02:30:00"), utcFiletime(2024, 10, 27, 0, 30, 0));
+    EXPECT_EQ(parseCsvTime(u"2024/03/31 02:30:00"), utcFiletime(2024, 3, 31, 1, 30, 0));
+    EXPECT_EQ(parseCsvTime(u"2024/10/27 01:30:00"), utcFiletime(2024, 10, 26, 23, 30, 0));
+    EXPECT_EQ(parseCsvTime(u"2024/10/27 02:00:00"), utcFiletime(2024, 10, 27, 0, 0, 0));
+    EXPECT_EQ(parseCsvTime(u"2024/10/27 02:59:59"), utcFiletime(2024, 10, 27, 0, 59, 59));
+  };
+  ambiguousAndSkipped();
+  std::thread other(ambiguousAndSkipped);
+  other.join();
 #endif
   struct Case {
     const char16_t* text;
