@@ -68,13 +68,7 @@ struct ParserSupervisor {
   Pipe* pipe;
   uint32_t operator()() const {
     Pipe* p = pipe;
-    Thread parser = startClosureThread(kEngineThreadStackBytes, [p]() -> uint32_t {
-      markWorkerThread();
-      runParser(*p);
-      return 0;
-    });
-    uint32_t code = parser.handle ? joinThread(parser) : kExitOutOfMemory;
-    if (code == kExitOutOfMemory) {
+    if (startEngineThread([p] { runParser(*p); }) == kExitOutOfMemory) {
       MutexHold hold(p->lock);
       p->parserOutOfMemory = 1;
       wakeAll(p->produced);
@@ -125,12 +119,7 @@ bool importCsvOnTwoThreads(Tree& tree, CsvNodeReader& reader, ScanProgress& prog
   Thread supervisor = startClosureThread(0, ParserSupervisor{pipe});
   uint32_t code = kExitOutOfMemory;
   if (supervisor.handle) {
-    Thread builder = startClosureThread(kEngineThreadStackBytes, [pipe]() -> uint32_t {
-      markWorkerThread();
-      pipe->builderOk = runBuilder(*pipe);
-      return 0;
-    });
-    code = builder.handle ? joinThread(builder) : kExitOutOfMemory;
+    code = startEngineThread([pipe] { pipe->builderOk = runBuilder(*pipe); });
     // A stop, a failed builder or one that could not start leaves the parser waiting
     // for a free batch: it must be gone before the reader and the file go away.
     {

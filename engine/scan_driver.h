@@ -56,19 +56,6 @@ Thread startContinueThread(ContinueRequest* request);
 Tree* takePendingTree(ScanHandOver& handOver);
 void freeTree(Tree* tree);   // releaseTree + delete; null is fine
 
-// Runs `body` on a new thread with an 8 MiB stack, marked for the out-of-memory
-// rule, waits and returns its exit code; a thread that cannot start counts as out of memory.
-template <typename Body>
-uint32_t startEngineThread(Body&& body) {
-  Thread thread = startClosureThread(kEngineThreadStackBytes, [&body]() -> uint32_t {
-    markWorkerThread();
-    body();
-    return 0;
-  });
-  if (!thread.handle) return kExitOutOfMemory;
-  return joinThread(thread);
-}
-
 // The fast scan of this platform: the volume behind a drive path on Windows, an
 // NTFS image (optionally "image::/folder") natively.
 bool fastScan(Tree& tree, std::u16string_view path, ScanProgress& progress, std::u16string& errorText);

@@ -32,13 +32,7 @@ struct Supervisor {
   WalkState* state;
   uint32_t operator()() const {
     WalkState* s = state;
-    Thread worker = startClosureThread(kEngineThreadStackBytes, [s]() -> uint32_t {
-      markWorkerThread();
-      runListingWorker(*s);
-      return 0;
-    });
-    uint32_t code = worker.handle ? joinThread(worker) : kExitOutOfMemory;
-    if (code == kExitOutOfMemory) {
+    if (startEngineThread([s] { runListingWorker(*s); }) == kExitOutOfMemory) {
       MutexHold hold(s->lock);
       s->outOfMemory = 1;
       wakeAll(s->slotDone);
@@ -69,14 +63,7 @@ void runWalkPool(WalkState* state, Tree& tree, std::vector<int32_t>& queue,
     if (!supervisors[started].handle) break;
   }
   uint32_t code = kExitOutOfMemory;
-  if (started == n) {
-    Thread coordinator = startClosureThread(kEngineThreadStackBytes, [&]() -> uint32_t {
-      markWorkerThread();
-      runCoordinator(*state, tree, queue, nodeCounter, progress);
-      return 0;
-    });
-    code = coordinator.handle ? joinThread(coordinator) : kExitOutOfMemory;
-  }
+  if (started == n) code = startEngineThread([&] { runCoordinator(*state, tree, queue, nodeCounter, progress); });
   // Even when a thread could not be started, the ones running are stopped and joined
   // before the state goes away.
   stopWorkers(state, supervisors, started);

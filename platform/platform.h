@@ -58,6 +58,19 @@ Thread startClosureThread(uint64_t stackBytes, Closure&& closure) {
   return thread;
 }
 
+// Runs `body` on a new thread with the engine stack, marked for the out-of-memory
+// rule, waits and returns its exit code; a thread that cannot start counts as out of memory.
+template <typename Body>
+uint32_t startEngineThread(Body&& body) {
+  Thread thread = startClosureThread(kEngineThreadStackBytes, [&body]() -> uint32_t {
+    markWorkerThread();
+    body();
+    return 0;
+  });
+  if (!thread.handle) return kExitOutOfMemory;
+  return joinThread(thread);
+}
+
 // --- Clocks and memory figures -----------------------------------------------
 double nowMs();               // monotonic milliseconds
 double processUptimeMs();     // milliseconds since this process was created
