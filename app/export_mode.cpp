@@ -5,6 +5,8 @@
 #include "engine/format.h"
 #include "engine/scan_driver.h"
 #include "engine/scan_path.h"
+#include "engine/short_text.h"
+#include "platform/listing.h"
 #include "platform/platform.h"
 
 namespace {
@@ -27,6 +29,62 @@ ExportOptions parseExportOptions(std::span<const std::u16string> args) {
   }
   return options;
 }
+
+// Natively the command line also reads an export back and writes the imported tree
+// out again; the Windows program opens CSV files in its window instead.
+#if defined(_WIN32)
+constexpr bool kExportReadsCsv = false;
+#else
+constexpr bool kExportReadsCsv = true;
+#endif
+
+bool isCsvFile(std::u16string_view path) {
+  if (path.size() < 4 || !equalIgnoringCase(path.substr(path.size() - 4), u".csv")) return false;
+  int64_t filetime = 0;
+  uint32_t attributes = 0;
+  return readPathFacts(path, filetime, attributes) && !(attributes & kAttributeDirectory);
+}
+
+// Writes the finished tree and prints the one line; `source` names what built it.
+int writeAndReport(Tree& tree, const ExportOptions& options, const char16_t* source, double sourceStart) {
+  double exportStart = nowMs();
+  ScanProgress exportProgress;
+  std::u16string errorText;
+  bool written = exportCsv(tree, options.csvPath, exportProgress, errorText);
+  double exportEnd = nowMs();
+  releaseTree(tree);
+  if (!written) {
+    writeConsole(u"Export failed: " + errorText + u"\r\n");
+    return 1;
+  }
+  int64_t rows = exportProgress.total.load();
+  writeConsole(u"Exported " + formatCount(rows) + (rows == 1 ? u" row to " : u" rows to ") + options.csvPath +
+               u" (" + source + u" " + formatDuration(exportStart - sourceStart) + u", export " +
+               formatDuration(exportEnd - exportStart) + u")\r\n");
+  return 0;
+}
+
+int reexportCsv(const ExportOptions& options) {
+  double importStart = nowMs();
+  Tree tree;
+  initTree(tree);
+  ScanProgress progress;
+  CsvImportResult imported = importCsvFile(tree, options.folder, progress);
+  if (imported.outOfMemory) {
+    releaseTree(tree);
+    writeConsole(u"Not enough memory to import " + options.folder + u".\r\n");
+    return 1;
+  }
+  if (!imported.ok) {
+    releaseTree(tree);
+    std::u16string reason = imported.errorText.empty()
+                                ? u"no column header line starting with \"File Name,\" or no first row"
+                                : imported.errorText;
+    writeConsole(u"Import of " + options.folder + u" failed: " + reason + u"\r\n");
+    return 1;
+  }
+  return writeAndReport(tree, options, u"import", importStart);
+}
 }  // namespace
 
 int runExportMode(std::span<const std::u16string> args, const AppState& state) {
@@ -35,6 +93,7 @@ int runExportMode(std::span<const std::u16string> args, const AppState& state) {
     writeConsole(u"Usage: mossbloom --export <folder or drive> <file.csv> [--mft]\r\n");
     return 1;
   }
+  if (kExportReadsCsv && isCsvFile(options.folder)) return reexportCsv(options);
   std::u16string folder = normalizeScanPath(options.folder, BareDrive::Root);
   if (!isPathAllowed(state.policies.allowedPaths, folder)) {
     writeConsole(u"Managed by your organization: scanning " + folder + u" is not allowed.\r\n");
@@ -55,19 +114,5 @@ int runExportMode(std::span<const std::u16string> args, const AppState& state) {
     return 1;
   }
 
-  double exportStart = nowMs();
-  ScanProgress exportProgress;
-  std::u16string errorText;
-  bool written = exportCsv(tree, options.csvPath, exportProgress, errorText);
-  double exportEnd = nowMs();
-  releaseTree(tree);
-  if (!written) {
-    writeConsole(u"Export failed: " + errorText + u"\r\n");
-    return 1;
-  }
-  int64_t rows = exportProgress.total.load();
-  writeConsole(u"Exported " + formatCount(rows) + (rows == 1 ? u" row to " : u" rows to ") + options.csvPath +
-               u" (scan " + formatDuration(exportStart - scanStart) + u", export " +
-               formatDuration(exportEnd - exportStart) + u")\r\n");
-  return 0;
+  return writeAndReport(tree, options, u"scan", scanStart);
 }

@@ -582,13 +582,10 @@ CsvImportResult importCsvFile(Tree& tree, std::u16string_view path, ScanProgress
     return result;
   }
   bool ok = false;
-  Thread thread = startClosureThread(kEngineThreadStackBytes, [&]() -> uint32_t {
-    markWorkerThread();
+  uint32_t exitCode = startEngineThread([&] {
     ok = importCsv(tree, file.data, file.size, progress);
     if (ok) finalizeTree(tree);
-    return 0;
   });
-  uint32_t exitCode = thread.handle ? joinThread(thread) : kExitOutOfMemory;
   unmapCsvFile(file);
   result.outOfMemory = exitCode == kExitOutOfMemory;
   result.ok = ok && !result.outOfMemory;

@@ -1,4 +1,5 @@
 #include "engine/scan_driver.h"
+#include "engine/csv.h"
 #include "engine/extensions.h"
 #include "engine/walk.h"
 
@@ -14,14 +15,20 @@ Tree* newTree() {
   return tree;
 }
 
+// `finalized`: the body finalized the tree itself, so aggregating only builds the
+// extension table.
 void deliver(ScanHandOver& handOver, Tree* tree, bool outOfMemory, double scanStart, ScanMethod method,
-             std::u16string statusText, uint32_t generation) {
+             std::u16string statusText, uint32_t generation, bool finalized = false) {
   double scanEnd = nowMs();
   if (outOfMemory) {
     freeTree(tree);
     tree = nullptr;
   } else if (tree) {
-    if (startEngineThread([tree] { aggregateTree(*tree); }) == kExitOutOfMemory) {
+    auto aggregate = [tree, finalized] {
+      if (finalized) buildExtensionTable(*tree);
+      else aggregateTree(*tree);
+    };
+    if (startEngineThread(aggregate) == kExitOutOfMemory) {
       freeTree(tree);
       tree = nullptr;
       outOfMemory = true;
@@ -95,6 +102,19 @@ void runContinueThread(ContinueRequest* request) {
   delete request;
 }
 
+void runImportThread(ImportRequest* request) {
+  ScanHandOver& handOver = *request->handOver;
+  Tree* tree = newTree();
+  double start = nowMs();
+  CsvImportResult result = importCsvFile(*tree, request->csvPath, handOver.progress);
+  if (!result.ok && !result.outOfMemory) {
+    freeTree(tree);
+    tree = nullptr;
+  }
+  deliver(handOver, tree, result.outOfMemory, start, ScanMethod::Walk, u"", request->generation, true);
+  delete request;
+}
+
 Thread startScanThread(ScanRequest* request) {
   return startClosureThread(0, [request]() -> uint32_t {
     runScanThread(request);
@@ -105,6 +125,13 @@ Thread startScanThread(ScanRequest* request) {
 Thread startContinueThread(ContinueRequest* request) {
   return startClosureThread(0, [request]() -> uint32_t {
     runContinueThread(request);
+    return 0;
+  });
+}
+
+Thread startImportThread(ImportRequest* request) {
+  return startClosureThread(0, [request]() -> uint32_t {
+    runImportThread(request);
     return 0;
   });
 }

@@ -44,13 +44,23 @@ struct ContinueRequest {
   ScanHandOver* handOver = nullptr;
 };
 
-// Thread bodies; each takes ownership of its request and frees it.
+struct ImportRequest {
+  std::u16string csvPath;
+  uint32_t generation = 0;
+  ScanHandOver* handOver = nullptr;
+};
+
+// Thread bodies; each takes ownership of its request and frees it. An import is
+// delivered exactly like a scan (method Walk, no status text); a file that cannot be
+// read or holds no export delivers no tree.
 void runScanThread(ScanRequest* request);
 void runContinueThread(ContinueRequest* request);
+void runImportThread(ImportRequest* request);
 
-// Starts the scan or continue thread (default stack); join it with joinThread.
+// Starts the scan, continue or import thread (default stack); join it with joinThread.
 Thread startScanThread(ScanRequest* request);
 Thread startContinueThread(ContinueRequest* request);
+Thread startImportThread(ImportRequest* request);
 
 // The receiver's side: takes the pending tree (null when there is none).
 Tree* takePendingTree(ScanHandOver& handOver);

@@ -1,6 +1,7 @@
 // The scan driver on real folders: fallback from the fast scan, cancelling,
 // out of memory, superseded results and continuing a stopped walk.
 #include "engine/scan_driver.h"
+#include "engine/csv.h"
 #include "engine/utf.h"
 #include "tests/support/temp_dir.h"
 #include <gtest/gtest.h>
@@ -74,6 +75,46 @@ TEST(ScanDriver, WalkDeliversAnAggregatedTree) {
   EXPECT_GE(scan.handOver.scanMs, 0.0);
   EXPECT_GE(scan.handOver.aggregateMs, 0.0);
   freeTree(tree);
+}
+
+TEST(ScanDriver, ImportDeliversLikeAScanAndAFailedOneDeliversNoTree) {
+  Fixture fixture;
+  Scan scan;
+  scan.run(fixture.root, false, 1);
+  Tree* scanned = takePendingTree(scan.handOver);
+  ASSERT_NE(scanned, nullptr);
+  std::u16string csv = scanPathOf(fixture.dir.path + "/import-driver.csv");   // after the scan: not in it
+  ScanProgress exportProgress;
+  std::u16string error;
+  ASSERT_TRUE(exportCsv(*scanned, csv, exportProgress, error)) << utf8FromUtf16(error);
+
+  struct Case {
+    std::u16string path;
+    bool delivers;
+  };
+  const Case cases[] = {{csv, true}, {csv + u"-missing", false}, {fixture.root + kPathSeparator + u"top.bin", false}};
+  uint32_t generation = 10;
+  for (const Case& c : cases) {
+    scan.handOver.outOfMemory = true;   // the import must set every field itself
+    Thread thread = startImportThread(new ImportRequest{c.path, ++generation, &scan.handOver});
+    ASSERT_NE(thread.handle, nullptr);
+    joinThread(thread);
+    EXPECT_EQ(scan.receiver.generations.back(), generation);
+    EXPECT_FALSE(scan.handOver.outOfMemory);
+    EXPECT_EQ(scan.handOver.scanMethod, ScanMethod::Walk);
+    EXPECT_TRUE(scan.handOver.statusText.empty());
+    Tree* imported = takePendingTree(scan.handOver);
+    ASSERT_EQ(imported != nullptr, c.delivers) << utf8FromUtf16(c.path);
+    if (!imported) continue;
+    EXPECT_EQ(imported->fileCount, scanned->fileCount);
+    EXPECT_EQ(imported->folderCount, scanned->folderCount);
+    EXPECT_EQ(logicalSize(*imported, imported->rootIndex), logicalSize(*scanned, scanned->rootIndex));
+    ASSERT_FALSE(imported->extensions.entries.empty());   // aggregated like a scan
+    EXPECT_EQ(imported->extensions.entries[0].extension, u"txt");
+    EXPECT_EQ(imported->extensions.entries[0].fileCount, scanned->extensions.entries[0].fileCount);
+    freeTree(imported);
+  }
+  freeTree(scanned);
 }
 
 TEST(ScanDriver, FastScanOfAPlainFolderFallsBackToTheWalkWithANotice) {

@@ -1,0 +1,84 @@
+#!/usr/bin/env python3
+"""The native command line reads an export back: `--export <file.csv> <out.csv>`
+imports the file and writes the imported tree out again. A real tree's export comes
+back identical (but for the drive's free space, read at each export); files written
+without a title line import too; a file that is no export fails with exit 1 and
+writes nothing."""
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+BIN = os.environ["MB_BIN"]
+DURATION = r"(?:\d+(?:\.\d+)? (?:ms|s)|\d+ min \d+ s|\d+ h \d+ min)"
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+
+
+def run(args):
+    result = subprocess.run([BIN] + args, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=300)
+    return result.returncode, result.stdout.decode("utf-8")
+
+
+def lines_without_free_space(path):
+    with open(path, "rb") as f:
+        lines = f.read().decode("utf-8").split("\n")
+    # The first data row ends with the drive's capacity, free, used and reserved bytes.
+    lines[2] = ",".join(lines[2].split(",")[:-3])
+    return lines
+
+
+def main():
+    with tempfile.TemporaryDirectory() as work:
+        tree = os.path.join(work, "tree")
+        for name, size in [("a.txt", 10), ("sub/b.jpg", 2000), ("sub/deeper/c", 70000), ("sub/d\u00e9j\u00e0 \U0001F600.md", 5),
+                           ("name.", 1), ("x.tar.gz", 300)]:
+            path = os.path.join(tree, name)
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, "wb") as f:
+                f.write(b"x" * size)
+        os.makedirs(os.path.join(tree, "empty"))
+        first, second = os.path.join(work, "first.csv"), os.path.join(work, "second.CSV")
+        code, out = run(["--export", tree, first])
+        check(code == 0, f"export of the tree: exit {code}, {out!r}")
+        code, out = run(["--export", first, second])
+        pattern = re.escape(f"Exported 10 rows to {second} (import ") + DURATION + re.escape(", export ") + DURATION + r"\)\n"
+        check(code == 0 and re.fullmatch(pattern, out) is not None, f"re-export: exit {code}, line {out!r}")
+        if os.path.exists(second):
+            check(lines_without_free_space(first) == lines_without_free_space(second),
+                  "the re-exported file differs from the export it was read from")
+        else:
+            failures.append("re-export wrote no file")
+
+        # Another program's file: the column header on line 1, CRLF endings, no title.
+        other = os.path.join(work, "other.csv")
+        with open(other, "wb") as f:
+            f.write(b"File Name,Size,Allocated,Modified,Attributes,Files,Folders\r\n"
+                    b"\"/data/\",30,8192,2024/03/05 14:07:09,16,2,1\r\n"
+                    b"\"/data/a.bin\",10,4096,2024/03/05 14:07:09,32,0,0\r\n"
+                    b"\"/data/b.bin\",20,4096,,32,0,0\r\n")
+        third = os.path.join(work, "third.csv")
+        code, out = run(["--export", other, third])
+        check(code == 0 and out.startswith("Exported 3 rows to "), f"headerless file: exit {code}, {out!r}")
+
+        # No export at all: exit 1, one line naming the file, nothing written.
+        bad = os.path.join(work, "bad.csv")
+        with open(bad, "wb") as f:
+            f.write(b"just some text\nnot a header\n")
+        refused = os.path.join(work, "refused.csv")
+        code, out = run(["--export", bad, refused])
+        check(code == 1 and out.startswith(f"Import of {bad} failed: ") and out.endswith("\n"),
+              f"not an export: exit {code}, {out!r}")
+        check(not os.path.exists(refused), "a failed import still wrote a CSV")
+    for failure in failures:
+        print("FAIL:", failure)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
