@@ -159,10 +159,7 @@ class MftAttributeList : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (!ntfsFixture().ready) return;
-    pristine_ = new MemoryImage;
-    pristine_->bytes = readWholeFile(ntfsFixture().image);
-    pristine_->length = pristine_->bytes.size();
-    ntfsVolumeDataFromBootSector(pristine_->bytes.data(), data_);
+    pristine_ = loadFixtureImage(data_);
     clusterBytes_ = data_.bytesPerCluster;
     recordBytes_ = data_.bytesPerRecord;
 

@@ -55,10 +55,7 @@ class MftDamage : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (!ntfsFixture().ready) return;
-    pristine_ = new MemoryImage;
-    pristine_->bytes = readWholeFile(ntfsFixture().image);
-    pristine_->length = pristine_->bytes.size();
-    ntfsVolumeDataFromBootSector(pristine_->bytes.data(), data_);
+    pristine_ = loadFixtureImage(data_);
     if (mountNtfsReadOnly(ntfsFixture().image, ntfsFixture().mountPoint)) {
       struct stat st;
       if (stat((ntfsFixture().mountPoint + "/small.bin").c_str(), &st) == 0) smallRecord_ = int64_t(st.st_ino);

@@ -76,6 +76,14 @@ std::vector<uint8_t> readWholeFile(const std::string& path) {
   return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+MemoryImage* loadFixtureImage(NtfsVolumeData& data) {
+  MemoryImage* image = new MemoryImage;
+  image->bytes = readWholeFile(ntfsFixture().image);
+  image->length = image->bytes.size();
+  ntfsVolumeDataFromBootSector(image->bytes.data(), data);
+  return image;
+}
+
 bool readMemoryImage(void* context, uint64_t offset, void* buffer, uint32_t count) {
   auto* image = static_cast<MemoryImage*>(context);
   if (offset > image->length || image->length - offset < count) return false;

@@ -1,6 +1,7 @@
 // The NTFS image the fast-scan tests read: made once per test program with mkntfs and
 // filled through an ntfs-3g mount (tests/fixtures/make_ntfs_image.sh).
 #pragma once
+#include "engine/mft_scan.h"
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -34,3 +35,6 @@ struct MemoryImage {
 };
 // The reader's `read` over a MemoryImage; honours a truncated length.
 bool readMemoryImage(void* context, uint64_t offset, void* buffer, uint32_t count);
+// The fixture image read into memory (owned by the caller), with its volume data
+// from the boot sector.
+MemoryImage* loadFixtureImage(NtfsVolumeData& data);
