@@ -13,6 +13,9 @@ constexpr size_t kMaxRuns = size_t(1) << 20;
 constexpr size_t kMaxExtensionRecords = 4096;
 constexpr uint32_t kMaxListBytes = 256u << 10;
 constexpr uint32_t kListEntryMinimum = 26;
+// Extension records that only other extension records' pieces map are chased this many
+// rounds deep; each round costs a pass over the runs, so a hostile chain stays cheap.
+constexpr int kMaxChaseRounds = 64;
 
 bool fail(std::u16string& errorText, const char16_t* text) {
   errorText = text;
@@ -80,31 +83,43 @@ void listedRecords(const std::vector<uint8_t>& list, std::vector<int64_t>& recor
   if (records.size() > kMaxExtensionRecords) records.resize(kMaxExtensionRecords);
 }
 
-// Byte offset of record `number` through the runs record 0 gives; false when those
-// runs do not hold the whole record.
-bool recordOffset(const std::vector<DataRun>& runs, int64_t number, int64_t clusterBytes, int64_t recordBytes,
+// The table's clusters known so far, with where each run ends in bytes of the table,
+// so a record is found by a binary search even when the pieces hold a million runs.
+struct KnownTable {
+  std::vector<DataRun> runs;
+  std::vector<uint64_t> ends;   // saturated at UINT64_MAX
+};
+
+void knowTable(const std::vector<DataRun>& runs, int64_t clusterBytes, KnownTable& known) {
+  known.runs = runs;
+  known.ends.clear();
+  uint64_t end = 0;
+  for (const DataRun& run : runs) {
+    if (__builtin_add_overflow(end, runBytes(run, clusterBytes), &end)) end = UINT64_MAX;
+    known.ends.push_back(end);
+  }
+}
+
+// Byte offset of record `number` on the volume; false when the known runs do not hold
+// the whole record.
+bool recordOffset(const KnownTable& known, int64_t number, int64_t clusterBytes, int64_t recordBytes,
                   uint64_t& offset) {
   uint64_t at;
   if (__builtin_mul_overflow(uint64_t(number), uint64_t(recordBytes), &at)) return false;
-  for (const DataRun& run : runs) {
-    uint64_t length = runBytes(run, clusterBytes);
-    if (at < length) {
-      if (run.start < 0 || length - at < uint64_t(recordBytes)) return false;
-      return clusterOffset(run.start, clusterBytes, at, offset);
-    }
-    at -= length;
-  }
-  return false;
+  size_t i = size_t(std::upper_bound(known.ends.begin(), known.ends.end(), at) - known.ends.begin());
+  if (i == known.runs.size()) return false;
+  uint64_t runStart = i ? known.ends[i - 1] : 0;
+  const DataRun& run = known.runs[i];
+  if (run.start < 0 || known.ends[i] - at < uint64_t(recordBytes)) return false;
+  return clusterOffset(run.start, clusterBytes, at - runStart, offset);
 }
 
-// Takes the table's pieces from extension record `number`; a record that is unreadable,
-// damaged, not in use or not an extension of record 0 gives nothing.
-bool takeExtensionRecord(MftVolumeReader& reader, uint8_t* buffer, const std::vector<DataRun>& record0Runs,
-                         int64_t number, AttributePieces& data, AttributePieces& bitmap) {
+// Takes the table's pieces from the extension record at `offset`; a record that is
+// unreadable, damaged, not in use or not an extension of record 0 gives nothing.
+bool takeExtensionRecord(MftVolumeReader& reader, uint8_t* buffer, uint64_t offset, AttributePieces& data,
+                         AttributePieces& bitmap) {
   const uint32_t recordBytes = uint32_t(reader.data.bytesPerRecord);
-  uint64_t offset;
-  if (!recordOffset(record0Runs, number, reader.data.bytesPerCluster, recordBytes, offset) ||
-      !reader.read(reader.context, offset, buffer, recordBytes) || !applyUpdateSequence(buffer, recordBytes) ||
+  if (!reader.read(reader.context, offset, buffer, recordBytes) || !applyUpdateSequence(buffer, recordBytes) ||
       recordBytes < 40 || !(readU16(buffer + 22) & kRecordInUse) || (readU64(buffer + 32) & 0xFFFFFFFFFFFFull) != 0) {
     return false;
   }
@@ -229,13 +244,26 @@ bool readTableLayout(MftVolumeReader& reader, uint8_t* buffer, uint32_t bufferBy
   if (!list.empty()) {
     std::vector<int64_t> records;
     listedRecords(list, records);
-    // Extension records are found through record 0's runs only: those are the clusters
-    // known before any extension record is read, so no record can lead to itself.
-    const std::vector<DataRun> record0Runs = layout.dataRuns;
-    for (int64_t number : records) {
-      if (takeExtensionRecord(reader, buffer, record0Runs, number, data, bitmap)) layout.extensionRecords++;
+    // Each round reads the records that the clusters known so far map: record 0's
+    // first, then those the pieces of the previous round added. A record is read once,
+    // and only through clusters known before it, so no record can lead to itself.
+    std::vector<bool> read(records.size(), false);
+    KnownTable known;
+    for (int round = 0; round < kMaxChaseRounds; round++) {
+      knowTable(layout.dataRuns, v.bytesPerCluster, known);
+      bool took = false;
+      for (size_t i = 0; i < records.size(); i++) {
+        uint64_t at;
+        if (read[i] || !recordOffset(known, records[i], v.bytesPerCluster, recordBytes, at)) continue;
+        read[i] = true;
+        if (takeExtensionRecord(reader, buffer, at, data, bitmap)) {
+          layout.extensionRecords++;
+          took = true;
+        }
+      }
+      if (!took) break;
+      joinAttributePieces(data, layout.dataRuns);
     }
-    joinAttributePieces(data, layout.dataRuns);
   }
   // A bitmap with a piece missing would call the records there unused: no bitmap then,
   // and every record counts as in use.

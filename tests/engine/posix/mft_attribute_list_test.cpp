@@ -153,6 +153,8 @@ struct Recipe {
   std::function<void(std::vector<uint8_t>& list)> list;
   std::function<void(std::vector<uint8_t>& record, int64_t number)> extension;
   std::function<void(MemoryImage&)> after;
+  int64_t recordOfC = kRecordOfC;   // where the pieces' extension records are put
+  int64_t recordOfB = kRecordOfB;
 };
 
 class MftAttributeList : public ::testing::Test {
@@ -249,6 +251,13 @@ class MftAttributeList : public ::testing::Test {
     for (int64_t vcn = from; vcn < to; vcn++) memset(image.bytes.data() + clusterAt(lcnOfVcn_[size_t(vcn)]), 0, size_t(clusterBytes_));
     return scanMemory(image);
   }
+  // The unfragmented image with one record wiped out: the one an extension record replaces.
+  static Outcome referenceWithout(int64_t record) {
+    MemoryImage image = *pristine_;
+    memset(image.bytes.data() + recordOffset(record), 0, size_t(recordBytes_));
+    return scanMemory(image);
+  }
+  static int64_t firstRecordOf(int64_t vcn) { return vcn * clusterBytes_ / recordBytes_; }
 
   // The fragmented image: pieces A = [0, B) in place, B = [B, C) and C = [C, n) moved.
   static MemoryImage fragmented(const Recipe& recipe = {}) {
@@ -265,9 +274,18 @@ class MftAttributeList : public ::testing::Test {
       return run;
     };
     const int64_t middle = (splitB_ + splitC_) / 2;
-    DataRun c = move(splitC_, n);
-    DataRun b2 = move(middle, splitC_);
-    DataRun b1 = move(splitB_, middle);
+    std::vector<int64_t> lcnNow = lcnOfVcn_;
+    auto moved = [&](int64_t from, int64_t to) {
+      for (int64_t vcn = from; vcn < to; vcn++) lcnNow[size_t(vcn)] = nextFree + (vcn - from);
+      return move(from, to);
+    };
+    DataRun c = moved(splitC_, n);
+    DataRun b2 = moved(middle, splitC_);
+    DataRun b1 = moved(splitB_, middle);
+    auto offsetNow = [&](int64_t r) {
+      int64_t byte = r * recordBytes_;
+      return clusterAt(lcnNow[size_t(byte / clusterBytes_)]) + uint64_t(byte % clusterBytes_);
+    };
     const int64_t listCluster = nextFree;
     for (int64_t vcn = splitB_; vcn < n; vcn++) memset(image.bytes.data() + clusterAt(lcnOfVcn_[size_t(vcn)]), 0, size_t(clusterBytes_));
 
@@ -282,12 +300,14 @@ class MftAttributeList : public ::testing::Test {
 
     // The extension records, then record 0 naming them.
     uint64_t referenceOf[2];
-    const int64_t numbers[2] = {kRecordOfC, kRecordOfB};
+    const int64_t numbers[2] = {recipe.recordOfC, recipe.recordOfB};
     const std::vector<DataRun> runsOf[2] = {{c}, {b1, b2}};
     const int64_t startOf[2] = {splitC_, splitB_};
     const int64_t endOf[2] = {n, splitC_};
     for (int i = 0; i < 2; i++) {
-      std::vector<uint8_t> record = recordAt(image, numbers[i]);
+      std::vector<uint8_t> record(image.bytes.begin() + offsetNow(numbers[i]),
+                                  image.bytes.begin() + offsetNow(numbers[i]) + recordBytes_);
+      EXPECT_TRUE(applyUpdateSequence(record.data(), uint32_t(record.size())));
       uint16_t sequence = readU16(&record[16]);
       referenceOf[i] = uint64_t(numbers[i]) | uint64_t(sequence) << 48;
       put16(record, 22, kRecordInUse);
@@ -299,7 +319,7 @@ class MftAttributeList : public ::testing::Test {
       put32(record, 24, uint32_t(first + data.size() + 8));
       put16(record, 40, 1);
       if (recipe.extension) recipe.extension(record, numbers[i]);
-      writeRecord(image, recordOffset(numbers[i]), record);
+      writeRecord(image, offsetNow(numbers[i]), record);
     }
 
     std::vector<uint8_t> record0 = recordAt(image, 0);
@@ -393,6 +413,37 @@ TEST_F(MftAttributeList, EveryFileOfAFragmentedTableIsFound) {
     EXPECT_EQ(clusters, int64_t(lcnOfVcn_.size()));
     EXPECT_EQ(outcome.files, references_[Everything].files);
     EXPECT_TRUE(outcome.sizes == references_[Everything].sizes);
+  }
+}
+
+// Extension records may sit anywhere in the table, also in a piece that only another
+// extension record maps: those are read once that record has mapped them.
+TEST_F(MftAttributeList, ExtensionRecordsInLaterPiecesAreChased) {
+  const int64_t inB = firstRecordOf(splitB_) + 3;   // a record of the middle piece
+  const int64_t inC = firstRecordOf(splitC_) + 3;   // a record of the last piece
+  struct Case {
+    const char* what;
+    int64_t recordOfC, recordOfB;
+    int extensionRecords;
+    Outcome expected;
+  } cases[] = {
+      {"the last piece's record inside the middle piece", inB, kRecordOfB, 2, referenceWithout(inB)},
+      {"each later piece's record inside the other", inB, inC, 0, references_[LaterPiecesLost]},
+      {"the middle piece's record inside the last piece", kRecordOfC, inC, 2, referenceWithout(inC)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(c.expected.ok);
+    Recipe recipe;
+    recipe.recordOfC = c.recordOfC;
+    recipe.recordOfB = c.recordOfB;
+    MemoryImage image = fragmented(recipe);
+    TableLayout layout;
+    Outcome outcome = scanMemory(image, &layout);
+    ASSERT_TRUE(outcome.ok) << utf8FromUtf16(outcome.error);
+    EXPECT_EQ(layout.extensionRecords, c.extensionRecords);
+    EXPECT_EQ(outcome.files, c.expected.files);
+    EXPECT_TRUE(outcome.sizes == c.expected.sizes);
   }
 }
 
