@@ -97,6 +97,14 @@ void appendName(const Tree& tree, int32_t node, std::u16string& out) {
   }
 }
 
+// Windows names never hold a double quote; names made elsewhere may, and a lone one
+// would end the quoted path early. Doubled, the import reads it back as one.
+void doubleQuotes(std::u16string& path, size_t from) {
+  for (size_t at = path.find(u'"', from); at != std::u16string::npos; at = path.find(u'"', at + 2)) {
+    path.insert(at, 1, u'"');
+  }
+}
+
 // --- Child order -------------------------------------------------------------------------------
 struct ChildEntry {
   int32_t node;
@@ -231,6 +239,7 @@ bool runExportBody(ExportJob& job) {
   char16_t separator = csvSeparatorFor(tree.rootPath);
   std::u16string path(tree.rootPath);
   if (path.empty() || path.back() != separator) path.push_back(separator);
+  doubleQuotes(path, 0);
 
   // Root row: its own totals, attributes 0 and the drive columns.
   if (!reserveRow(path.size())) return false;
@@ -274,6 +283,7 @@ bool runExportBody(ExportJob& job) {
     path.resize(static_cast<size_t>(totals[rank.rank(node.parent)].pathLength));
     size_t nameStart = path.size();
     appendName(tree, n, path);
+    doubleQuotes(path, nameStart);
     if (folder) {
       path.push_back(separator);
     } else if (path.find(u'.', nameStart) == std::u16string::npos) {

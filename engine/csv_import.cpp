@@ -138,6 +138,7 @@ int64_t fieldNumber(const uint8_t* p, size_t length) {
 // A row split in place: the path is line[1..close), Modified stays undecoded.
 struct CsvRowFields {
   size_t close = 0;
+  bool doubledQuote = false;   // the path holds a "" that stands for one "
   int64_t size = 0;
   int64_t allocated = 0;
   int64_t attributes = 0;
@@ -168,6 +169,16 @@ const uint8_t* nextComma(const uint8_t* p, const uint8_t* end, const uint8_t* re
   return p;
 }
 
+// A doubled quote in a path stands for one: only names made outside Windows hold one.
+size_t undoubleQuotes(char16_t* units, size_t length) {
+  size_t kept = 0;
+  for (size_t i = 0; i < length; i++) {
+    units[kept++] = units[i];
+    if (units[i] == u'"' && i + 1 < length && units[i + 1] == u'"') i++;
+  }
+  return kept;
+}
+
 // False when the line has no quoted path followed by something.
 bool splitCsvRow(const uint8_t* line, size_t length, const uint8_t* readable, CsvRowFields& row) {
   if (length < 2 || line[0] != '"') return false;
@@ -177,7 +188,8 @@ bool splitCsvRow(const uint8_t* line, size_t length, const uint8_t* readable, Cs
     if (!q) return false;
     close = static_cast<size_t>(static_cast<const uint8_t*>(q) - line);
     if (close + 1 < length && line[close + 1] == '"') {
-      close += 2;   // a doubled quote stays in the path text
+      close += 2;
+      row.doubledQuote = true;
       if (close >= length) return false;
       continue;
     }
@@ -214,6 +226,7 @@ bool parseCsvRow(const uint8_t* line, size_t length, CsvRow& row) {
   if (!splitCsvRow(line, length, line + length, fields)) return false;
   row.path.clear();
   decodeUtf8(line + 1, fields.close - 1, row.path);
+  if (fields.doubledQuote) row.path.resize(undoubleQuotes(row.path.data(), row.path.size()));
   row.size = fields.size;
   row.allocated = fields.allocated;
   row.attributes = fields.attributes;
@@ -444,6 +457,7 @@ bool nextCsvNode(CsvNodeReader& reader, CsvNodeRecord& record) {
     if (reader.path.size() < pathBytes + 1) reader.path.resize(std::max(pathBytes + 1, reader.path.size() * 2));
     const char16_t* path = reader.path.data();
     size_t pathLength = decodeUtf8Units(line + 1, pathBytes, reader.path.data());
+    if (row.doubledQuote) pathLength = undoubleQuotes(reader.path.data(), pathLength);
 
     // Every prefix on the stack starts the one above it, so one comparison with the
     // top tells how far to pop: to the deepest prefix the path extends. Most rows

@@ -136,7 +136,7 @@ TEST(CsvImport, FilesFromOtherWritersImport) {
   for (size_t at; (at = lf.find("\r\n")) != std::string::npos;) lf.replace(at, 2, "\n");
   // The huge size is cut so that the root total stays representable; later files get 0.
   const std::string expected = "<root>/=" + std::to_string(INT64_MAX) + ";/Dir/=30;/Dir/Makefile=20;/Dir/a.txt=10;"
-                               "/big.bin=" + std::to_string(INT64_MAX - 30) + ";/q\"\"uote=0;";
+                               "/big.bin=" + std::to_string(INT64_MAX - 30) + ";/q\"uote=0;";
   struct Case {
     const char* what;
     std::string text;
