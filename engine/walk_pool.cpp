@@ -21,6 +21,9 @@ WalkState* createWalkState(Tree& tree, std::u16string_view rootPath) {
 }
 
 void destroyWalkState(WalkState* state) {
+  // Every thread of the walk has been joined; a folder still open belonged to a
+  // worker that ran out of memory halfway through its listing.
+  for (WalkSlot& slot : state->slots) closeAbandonedFolder(slot.openFolder);
   destroyConditionVariable(state->slotDone);
   destroyConditionVariable(state->workAvailable);
   destroyMutex(state->lock);

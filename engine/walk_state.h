@@ -20,6 +20,7 @@ struct WalkSlot {
   std::u16string path;              // listing path of the folder, ending with a separator
   std::vector<uint64_t> entries;    // entry records (platform/listing.h)
   int32_t error = 0;                // system error when the folder could not be opened
+  intptr_t openFolder = kNoOpenFolder;  // the folder while a worker has it open
   uint8_t openFailed = 0;
   uint8_t done = 0;
 };

@@ -85,8 +85,14 @@ void prepareListingThread();
 // (kListingBufferBytes, 8-byte aligned) as scratch. Returns 0 when the folder was
 // opened, else the system's error code. A listing that fails after the folder was
 // opened keeps the entries read so far and returns 0.
+// While the folder is open its handle is kept in `openFolder` (kNoOpenFolder
+// otherwise): out of memory ends a listing thread where it stands, without
+// unwinding on Windows, and whoever outlives the thread closes what it left open
+// with closeAbandonedFolder.
+constexpr intptr_t kNoOpenFolder = -1;
 int32_t listFolder(ListingContext& context, std::u16string& path, void* buffer,
-                   std::vector<uint64_t>& entries);
+                   std::vector<uint64_t>& entries, intptr_t& openFolder);
+void closeAbandonedFolder(intptr_t& openFolder);
 
 // --- Test hook ------------------------------------------------------------------------
 // Lets tests make opening a folder or one of its listing calls fail with a given error.

@@ -170,13 +170,19 @@ struct LinuxDirent64 {
 
 void prepareListingThread() { tPrivateWorkingFolder = unshare(CLONE_FS) == 0; }
 
+void closeAbandonedFolder(intptr_t& openFolder) {
+  if (openFolder != kNoOpenFolder) close(static_cast<int>(openFolder));
+  openFolder = kNoOpenFolder;
+}
+
 int32_t listFolder(ListingContext& context, std::u16string& path, void* buffer,
-                   std::vector<uint64_t>& entries) {
+                   std::vector<uint64_t>& entries, intptr_t& openFolder) {
   if (int32_t fault = listingFault(path, ListingStep::Open, 0)) return fault;
   std::string path8;
   fileNameFromUtf16(path, path8);
   int fd = open(path8.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return errno;
+  openFolder = fd;
   int from = fd;
   if (tPrivateWorkingFolder && fchdir(fd) == 0) from = AT_FDCWD;
 
@@ -222,6 +228,7 @@ int32_t listFolder(ListingContext& context, std::u16string& path, void* buffer,
       appendEntryRecord(entries, size, onDisk, filetimeFrom(st.st_mtim), fileId, a, name, length);
     }
   }
+  openFolder = kNoOpenFolder;
   close(fd);
   return 0;
 }

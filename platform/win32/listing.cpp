@@ -156,8 +156,13 @@ bool listingCall(HANDLE folder, std::u16string_view path, int infoClass, void* b
 }  // namespace
 
 // --- Listing ------------------------------------------------------------------------------------
+void closeAbandonedFolder(intptr_t& openFolder) {
+  if (openFolder != kNoOpenFolder) CloseHandle(reinterpret_cast<HANDLE>(openFolder));
+  openFolder = kNoOpenFolder;
+}
+
 int32_t listFolder(ListingContext& context, std::u16string& path, void* buffer,
-                   std::vector<uint64_t>& entries) {
+                   std::vector<uint64_t>& entries, intptr_t& openFolder) {
   if (int32_t fault = listingFault(path, ListingStep::Open, 0)) return fault;
   HANDLE folder = CreateFileW(wide(path), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -165,6 +170,7 @@ int32_t listFolder(ListingContext& context, std::u16string& path, void* buffer,
     DWORD error = GetLastError();
     return error ? static_cast<int32_t>(error) : ERROR_ACCESS_DENIED;
   }
+  openFolder = reinterpret_cast<intptr_t>(folder);
   int call = 0;
   bool extended = context.useExtendedInfo.load(std::memory_order_relaxed);
   if (extended) {
@@ -187,6 +193,7 @@ int32_t listFolder(ListingContext& context, std::u16string& path, void* buffer,
     for (; listingCall(folder, path, kFileIdBothDirectoryInfo, buffer, call); call++)
       appendEntries<BothDirectoryEntry>(context, path, buffer, entries);
   }
+  openFolder = kNoOpenFolder;
   CloseHandle(folder);
   return 0;
 }

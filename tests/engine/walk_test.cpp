@@ -3,6 +3,7 @@
 // stop-and-continue, and out of memory.
 #include "tests/engine/walk_fixture.h"
 #include "platform/listing.h"
+#include "tests/support/held_open.h"
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -304,6 +305,37 @@ TEST(Walk, OutOfMemoryEndsTheEngineThreadAfterJoiningTheWalk) {
   // The process goes on and walks normally.
   WalkedTree w(dir.path);
   EXPECT_GT(w.tree.fileCount, 500);
+}
+
+namespace {
+// Ends the listing worker of folders named "starved" for lack of memory while the
+// folder is open, between two of its listing calls.
+int32_t starveWhileListing(std::u16string_view path, ListingStep step, int) {
+  if (step == ListingStep::Read && endsWith(folderOf(path), kPathSeparator + std::u16string(u"starved")))
+    failOutOfMemory();
+  return 0;
+}
+}  // namespace
+
+TEST(Walk, WorkerOutOfMemoryHalfwayLeavesNoFolderOpen) {
+  TempDir dir;
+  writeSizedFile(dir.path + "/starved/inside.txt", 10);
+  writeSizedFile(dir.path + "/fed/inside.txt", 20);
+  std::string root = dir.path;
+  setListingFaultHook(starveWhileListing);
+  Thread thread = startClosureThread(kEngineThreadStackBytes, [root]() -> uint32_t {
+    markWorkerThread();
+    Tree tree;
+    initTree(tree);
+    ScanProgress progress;
+    walkScan(tree, walkRootOf(root), progress);
+    releaseTree(tree);
+    return 0;
+  });
+  uint32_t code = joinThread(thread);
+  setListingFaultHook(nullptr);
+  EXPECT_EQ(code, kExitOutOfMemory);
+  EXPECT_FALSE(folderHeldOpen(dir.path + "/starved"));
 }
 
 TEST(Walk, WorkerCountStaysInItsRange) {

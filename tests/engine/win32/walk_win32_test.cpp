@@ -49,8 +49,10 @@ Listing listOnce(const std::string& folder, bool startExtended, ListingFaultHook
   std::u16string path = listingPathOf(folder);
   setListingFaultHook(hook);
   Listing result;
-  result.error = listFolder(context, path, buffer.get(), words);
+  intptr_t openFolder = kNoOpenFolder;
+  result.error = listFolder(context, path, buffer.get(), words, openFolder);
   setListingFaultHook(nullptr);
+  EXPECT_EQ(openFolder, kNoOpenFolder) << "the folder is closed";
   EXPECT_EQ(path, listingPathOf(folder)) << "the path is restored";
   result.extendedAfter = context.useExtendedInfo;
   result.names = namesOf(words);
