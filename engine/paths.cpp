@@ -69,5 +69,7 @@ int32_t findNodeByPath(const Tree& tree, std::u16string_view path) {
 
 bool isPathUnder(std::u16string_view path, std::u16string_view prefix) {
   if (prefix.size() > path.size() || !equalsIgnoringCase(path.substr(0, prefix.size()), prefix)) return false;
-  return prefix.size() == path.size() || endsWithSeparator(prefix) || path[prefix.size()] == kPathSeparator;
+  // The prefix is a tree path (or its root): its own separator ends a component.
+  const char16_t separator = pathSeparatorFor(prefix);
+  return prefix.size() == path.size() || endsWithSeparator(prefix, separator) || path[prefix.size()] == separator;
 }

@@ -126,6 +126,20 @@ TEST(TreePaths, IsPathUnder) {
     EXPECT_EQ(isPathUnder(nativePath(c.path), nativePath(c.prefix)), c.under)
         << std::string(c.path, c.path + std::char_traits<char16_t>::length(c.path));
   }
+  // Paths of a tree the other build wrote keep their separator, on either build.
+  const Case asWritten[] = {
+      {u"C:\\Data\\x", u"c:\\data", true},
+      {u"C:\\Datax", u"C:\\Data", false},
+      {u"C:\\Data/x", u"C:\\Data", false},
+      {u"\\\\server\\share\\x", u"\\\\server\\share", true},
+      {u"/srv/Data/x", u"/SRV/data", true},
+      {u"/srv/Data\\x", u"/srv/Data", false},
+      {u"/x", u"/", true},
+  };
+  for (const Case& c : asWritten) {
+    EXPECT_EQ(isPathUnder(c.path, c.prefix), c.under)
+        << std::string(c.path, c.path + std::char_traits<char16_t>::length(c.path));
+  }
 }
 
 // A tree imported from a file the other build wrote keeps its root's separator:
