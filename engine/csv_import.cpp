@@ -336,11 +336,7 @@ int64_t parseCsvTime(std::u16string_view text) {
 }
 
 // --- Header --------------------------------------------------------------------------------------
-char16_t csvSeparatorFor(std::u16string_view rootPath) {
-  if (!rootPath.empty() && rootPath[0] == u'/') return u'/';
-  if (rootPath.find(u'\\') != std::u16string_view::npos) return u'\\';
-  return kPathSeparator;
-}
+char16_t csvSeparatorFor(std::u16string_view rootPath) { return pathSeparatorFor(rootPath); }
 
 namespace {
 

@@ -4,13 +4,6 @@
 #include <vector>
 
 namespace {
-// The shortest path trailing separators are removed down to: C:\ on Windows, / natively.
-#if defined(_WIN32)
-constexpr size_t kRootFormLength = 3;
-#else
-constexpr size_t kRootFormLength = 1;
-#endif
-
 bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;
   const char16_t* upper = upperCaseTable();
@@ -19,15 +12,25 @@ bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
-bool endsWithSeparator(std::u16string_view s) { return !s.empty() && s.back() == kPathSeparator; }
+bool endsWithSeparator(std::u16string_view s, char16_t separator = kPathSeparator) {
+  return !s.empty() && s.back() == separator;
+}
 }  // namespace
 
+char16_t pathSeparatorFor(std::u16string_view rootPath) {
+  if (!rootPath.empty() && rootPath[0] == u'/') return u'/';
+  if (rootPath.find(u'\\') != std::u16string_view::npos) return u'\\';
+  return kPathSeparator;
+}
+
 std::u16string nodePath(const Tree& tree, int32_t node) {
+  // An imported tree keeps the separator of the build that wrote the file.
+  const char16_t separator = pathSeparatorFor(tree.rootPath);
   std::vector<int32_t> chain;
   for (int32_t i = node; i >= 0 && i != tree.rootIndex; i = tree.node(i).parent) chain.push_back(i);
   std::u16string path = tree.rootPath;
   for (size_t k = chain.size(); k-- > 0;) {
-    if (!endsWithSeparator(path)) path.push_back(kPathSeparator);
+    if (!endsWithSeparator(path, separator)) path.push_back(separator);
     NodeNameView name = nodeNameView(tree, chain[k]);
     for (size_t i = 0; i < name.length; i++) path.push_back(name[i]);
   }
@@ -36,21 +39,24 @@ std::u16string nodePath(const Tree& tree, int32_t node) {
 
 int32_t findNodeByPath(const Tree& tree, std::u16string_view path) {
   if (tree.rootIndex < 0) return kNoNode;
+  const char16_t separator = pathSeparatorFor(tree.rootPath);
+  // Trailing separators go, but a drive root keeps its own (C:\), and so does /.
+  const size_t rootFormLength = separator == u'\\' ? 3 : 1;
   size_t nul = path.find(u'\0');
   if (nul != std::u16string_view::npos) path = path.substr(0, nul);
-  while (path.size() > kRootFormLength && endsWithSeparator(path)) path.remove_suffix(1);
+  while (path.size() > rootFormLength && endsWithSeparator(path, separator)) path.remove_suffix(1);
   if (equalsIgnoringCase(path, tree.rootPath)) return tree.rootIndex;
 
   std::u16string_view root = tree.rootPath;
-  size_t prefix = root.size() + (endsWithSeparator(root) ? 0 : 1);
+  size_t prefix = root.size() + (endsWithSeparator(root, separator) ? 0 : 1);
   if (path.size() <= prefix || !equalsIgnoringCase(path.substr(0, root.size()), root) ||
-      path[prefix - 1] != kPathSeparator)
+      path[prefix - 1] != separator)
     return kNoNode;
 
   int32_t current = tree.rootIndex;
   std::u16string_view rest = path.substr(prefix);
   while (true) {
-    size_t cut = rest.find(kPathSeparator);
+    size_t cut = rest.find(separator);
     std::u16string_view component = rest.substr(0, cut);
     int32_t child = tree.node(current).firstChild;
     while (child >= 0 && !nodeNameEquals(tree, child, component, true)) child = tree.node(child).nextSibling;
@@ -63,5 +69,7 @@ int32_t findNodeByPath(const Tree& tree, std::u16string_view path) {
 
 bool isPathUnder(std::u16string_view path, std::u16string_view prefix) {
   if (prefix.size() > path.size() || !equalsIgnoringCase(path.substr(0, prefix.size()), prefix)) return false;
-  return prefix.size() == path.size() || endsWithSeparator(prefix) || path[prefix.size()] == kPathSeparator;
+  // The prefix is a tree path (or its root): its own separator ends a component.
+  const char16_t separator = pathSeparatorFor(prefix);
+  return prefix.size() == path.size() || endsWithSeparator(prefix, separator) || path[prefix.size()] == separator;
 }

@@ -189,6 +189,11 @@ NodeNameView nodeNameView(const Tree& tree, int32_t node);
 std::u16string nodeName(const Tree& tree, int32_t node);
 // Compares a node's name with `name` (exactly, or case-insensitively) without widening it.
 bool nodeNameEquals(const Tree& tree, int32_t node, std::u16string_view name, bool ignoreCase);
+// Separator of the paths under `rootPath`: `/` for a root that starts with one (native
+// scans), `\` for drive letters and UNC roots, the platform's own otherwise. A tree
+// imported from a file the other build wrote keeps the separator of its root.
+char16_t pathSeparatorFor(std::u16string_view rootPath);
+// Both join and split a tree's paths with the separator of its root path.
 std::u16string nodePath(const Tree& tree, int32_t node);
 int32_t findNodeByPath(const Tree& tree, std::u16string_view path);
 bool isPathUnder(std::u16string_view path, std::u16string_view prefix);

@@ -85,6 +85,31 @@ TEST(Finalize, LargeSizesSpillIntoTheTableAndFolderSumsAreExact) {
   EXPECT_EQ(t.tree.largeSizes.size(), 3u);   // a, the root, and the detached file itself
 }
 
+TEST(Finalize, FolderSumsBeyondSixtyFourBitsStopAtTheLargestSize) {
+  // Sums that overflow a 64-bit integer must not wrap to a negative size.
+  struct Case {
+    std::vector<int64_t> files;
+    int64_t folder;
+  } cases[] = {
+      {{kMaxNodeSize, 1}, kMaxNodeSize + 1},
+      {{INT64_MAX - 5, 5}, INT64_MAX},
+      {{INT64_MAX, 1}, INT64_MAX},
+      {{INT64_MAX, INT64_MAX, INT64_MAX}, INT64_MAX},
+      {{INT64_MAX / 2 + 1, INT64_MAX / 2 + 1}, INT64_MAX},
+  };
+  for (const Case& c : cases) {
+    TestTree t;
+    int32_t root = t.root(u"C:\\");
+    int32_t folder = t.folder(root, u"d");
+    for (int64_t size : c.files) t.file(folder, u"f", size);
+    int32_t small = t.file(root, u"small", 1);
+    finalizeTree(t.tree);
+    EXPECT_EQ(logicalSize(t.tree, folder), c.folder) << c.files[0];
+    EXPECT_GT(logicalSize(t.tree, root), 0) << c.files[0];
+    EXPECT_EQ(childrenOf(t.tree, root), (std::vector<int32_t>{folder, small})) << c.files[0];
+  }
+}
+
 TEST(Finalize, DetachedFolderDropsOutOfSumsCountsAndUnreadableList) {
   TestTree t;
   int32_t root = t.root(u"C:\\");

@@ -126,4 +126,61 @@ TEST(TreePaths, IsPathUnder) {
     EXPECT_EQ(isPathUnder(nativePath(c.path), nativePath(c.prefix)), c.under)
         << std::string(c.path, c.path + std::char_traits<char16_t>::length(c.path));
   }
+  // Paths of a tree the other build wrote keep their separator, on either build.
+  const Case asWritten[] = {
+      {u"C:\\Data\\x", u"c:\\data", true},
+      {u"C:\\Datax", u"C:\\Data", false},
+      {u"C:\\Data/x", u"C:\\Data", false},
+      {u"\\\\server\\share\\x", u"\\\\server\\share", true},
+      {u"/srv/Data/x", u"/SRV/data", true},
+      {u"/srv/Data\\x", u"/srv/Data", false},
+      {u"/x", u"/", true},
+  };
+  for (const Case& c : asWritten) {
+    EXPECT_EQ(isPathUnder(c.path, c.prefix), c.under)
+        << std::string(c.path, c.path + std::char_traits<char16_t>::length(c.path));
+  }
+}
+
+// A tree imported from a file the other build wrote keeps its root's separator:
+// paths are joined and split with it on either build, never with a mix.
+TEST(TreePaths, PathsFollowTheSeparatorOfTheRootPath) {
+  struct Case {
+    std::u16string rootPath;
+    char16_t separator;
+  } cases[] = {
+      {u"C:\\", u'\\'},
+      {u"D:\\Data", u'\\'},
+      {u"\\\\server\\share", u'\\'},
+      {u"/", u'/'},
+      {u"/srv/Data", u'/'},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.rootPath.begin(), c.rootPath.end()));
+    EXPECT_EQ(pathSeparatorFor(c.rootPath), c.separator);
+    PathFixture f(c.rootPath);
+    const char16_t s = c.separator, other = s == u'\\' ? u'/' : u'\\';
+    std::u16string below = c.rootPath.back() == s ? c.rootPath : c.rootPath + s;
+    std::u16string file = below + u"Data" + s + u"Sub" + s + u"file.txt";
+    EXPECT_EQ(nodePath(f.t.tree, f.file), file);
+    EXPECT_EQ(nodePath(f.t.tree, f.root), c.rootPath);
+    struct Find {
+      std::u16string path;
+      int32_t expected;
+    } finds[] = {
+        {file, f.file},
+        {below + u"DATA" + s + u"sub" + s + s, f.sub},
+        {c.rootPath + s + s, f.root},
+        {below + u"Data" + other + u"Sub", kNoNode},   // the other separator is part of a name
+    };
+    for (const Find& find : finds) {
+      EXPECT_EQ(findNodeByPath(f.t.tree, find.path), find.expected)
+          << std::string(find.path.begin(), find.path.end());
+    }
+  }
+  // A drive root keeps its separator when trailing ones are cut; the bare drive is not it.
+  PathFixture drive(u"C:\\");
+  EXPECT_EQ(findNodeByPath(drive.t.tree, u"c:\\data\\\\"), drive.data);
+  EXPECT_EQ(findNodeByPath(drive.t.tree, u"C:\\\\"), drive.root);
+  EXPECT_EQ(findNodeByPath(drive.t.tree, u"C:"), kNoNode);
 }
