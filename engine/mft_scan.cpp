@@ -78,26 +78,66 @@ bool recordInUse(const std::vector<uint8_t>& bitmap, int64_t r) {
 }
 
 // --- Table read -----------------------------------------------------------------------------
+// Record v lies at byte v x S of the table, wherever the runs cut it: with clusters smaller
+// than a record, a run may end inside one, which then goes on in the next run. Its
+// pieces are gathered in `carry`; a hole (sparse run) costs the records it touches, and
+// the records after it keep their numbers.
 bool readTable(MftVolumeReader& reader, uint8_t* buffer, const TableLayout& layout,
                const std::vector<uint8_t>& bitmap, MftRecords& records, ScanProgress& progress,
                std::u16string& errorText) {
   const int64_t clusterBytes = reader.data.bytesPerCluster;
   const uint32_t recordBytes = uint32_t(reader.data.bytesPerRecord);
   const int64_t count = records.count;
-  const uint32_t readBytesPerChunk =
+  uint32_t readBytesPerChunk =
       reader.chunkBytes >= recordBytes && reader.chunkBytes <= kChunkBytes ? reader.chunkBytes : kChunkBytes;
+  readBytesPerChunk -= readBytesPerChunk % recordBytes;
+  std::vector<uint8_t> carry(recordBytes);
+  uint32_t carried = 0;     // bytes of record v met in earlier runs
+  uint64_t runStart = 0;    // table byte where the run begins
   int64_t v = 0;
   for (const DataRun& run : layout.dataRuns) {
     if (v >= count) break;
     uint64_t length = runBytes(run, clusterBytes);
+    if (length == 0) continue;
+    uint64_t runEnd;
+    if (__builtin_add_overflow(runStart, length, &runEnd)) runEnd = UINT64_MAX;
     if (run.start < 0) {
-      uint64_t skip = length / recordBytes;
-      v = skip >= uint64_t(count - v) ? count : v + int64_t(skip);
+      uint64_t next = runEnd / recordBytes + (runEnd % recordBytes != 0);
+      v = next >= uint64_t(count) ? count : std::max(v, int64_t(next));
+      carried = 0;
+      runStart = runEnd;
       continue;
     }
-    for (uint64_t position = 0; position < length && v < count;) {
+    // Bytes of a record a hole cut are passed over.
+    uint64_t wanted = uint64_t(v) * recordBytes + carried;
+    uint64_t position = wanted > runStart ? wanted - runStart : 0;
+    if (position < length && carried > 0) {
+      if (progress.cancel.load(std::memory_order_relaxed)) return fail(errorText, u"cancelled");
+      uint32_t take = uint32_t(std::min<uint64_t>(recordBytes - carried, length - position));
+      bool inUse = recordInUse(bitmap, v);
+      if (inUse) {
+        uint64_t offset;
+        if (!clusterOffset(run.start, clusterBytes, position, offset) ||
+            !reader.read(reader.context, offset, carry.data() + carried, take)) {
+          return fail(errorText, u"read error");
+        }
+      }
+      carried += take;
+      position += take;
+      if (carried == recordBytes) {
+        if (inUse) {
+          decodeMftRecord(records, carry.data(), recordBytes, v);
+          finishMftNames(records);
+        }
+        carried = 0;
+        v++;
+        progress.done.store(v, std::memory_order_relaxed);
+      }
+    }
+    while (carried == 0 && v < count && position < length && length - position >= recordBytes) {
       if (progress.cancel.load(std::memory_order_relaxed)) return fail(errorText, u"cancelled");
       uint32_t chunk = uint32_t(std::min<uint64_t>(length - position, readBytesPerChunk));
+      chunk -= chunk % recordBytes;
       int64_t untrimmed = std::min<int64_t>(chunk / recordBytes, count - v);
       int64_t m = untrimmed;
       while (m > 0 && !recordInUse(bitmap, v + m - 1)) m--;
@@ -119,9 +159,21 @@ bool readTable(MftVolumeReader& reader, uint8_t* buffer, const TableLayout& layo
         finishMftNames(records);
       }
       v += untrimmed;
-      position += chunk;
+      position += uint64_t(untrimmed) * recordBytes;
       progress.done.store(v, std::memory_order_relaxed);
     }
+    // The start of a record that goes on in the next run.
+    if (carried == 0 && v < count && position < length) {
+      carried = uint32_t(length - position);
+      if (recordInUse(bitmap, v)) {
+        uint64_t offset;
+        if (!clusterOffset(run.start, clusterBytes, position, offset) ||
+            !reader.read(reader.context, offset, carry.data(), carried)) {
+          return fail(errorText, u"read error");
+        }
+      }
+    }
+    runStart = runEnd;
   }
   return true;
 }

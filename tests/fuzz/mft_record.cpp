@@ -47,26 +47,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     releaseTree(tree);
   }
 
-  // The input as the table of a volume with 1 KiB clusters, the table at cluster 1.
+  // The input as the table of a volume with 1 KiB clusters, the table at cluster 1; and
+  // with 512-byte clusters, where a run of the table may end inside a record.
   std::vector<uint8_t> volume(kRecord, 0);
   volume.insert(volume.end(), data, data + size);
   volume.resize(kRecord + (size + kRecord - 1) / kRecord * kRecord, 0);
   Memory memory{&volume};
-  MftVolumeReader reader;
-  reader.context = &memory;
-  reader.read = readMemory;
-  reader.data.bytesPerCluster = kRecord;
-  reader.data.bytesPerRecord = kRecord;
-  reader.data.mftValidDataLength = -1;
-  reader.data.mftStartLcn = 1;
-  reader.volumeBytes = volume.size();
-  for (std::u16string_view folder : {u"", u"$Extend"}) {
-    Tree tree;
-    initTree(tree);
-    ScanProgress progress;
-    std::u16string error;
-    if (mftScanVolume(tree, reader, folder, u"image", progress, error)) finalizeTree(tree);
-    releaseTree(tree);
+  for (int64_t cluster : {int64_t(kRecord), int64_t(kRecord / 2)}) {
+    MftVolumeReader reader;
+    reader.context = &memory;
+    reader.read = readMemory;
+    reader.data.bytesPerCluster = cluster;
+    reader.data.bytesPerRecord = kRecord;
+    reader.data.mftValidDataLength = -1;
+    reader.data.mftStartLcn = kRecord / cluster;
+    reader.volumeBytes = volume.size();
+    for (std::u16string_view folder : {u"", u"$Extend"}) {
+      Tree tree;
+      initTree(tree);
+      ScanProgress progress;
+      std::u16string error;
+      if (mftScanVolume(tree, reader, folder, u"image", progress, error)) finalizeTree(tree);
+      releaseTree(tree);
+    }
   }
   return 0;
 }

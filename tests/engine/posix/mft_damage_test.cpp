@@ -201,26 +201,39 @@ TEST_F(MftDamage, EachDamageGivesAFixedTextOrCostsOnlyItsRecords) {
   }
 }
 
-// Links and Streams made each other's parent: both fall out of the tree with their
-// files, and their extra links and streams are no longer counted; nothing hangs.
+// Forged parents that loop: Links and Streams made each other's parent, or Links its own.
+// The folders fall out of the tree with their files, their extra links and streams are no
+// longer counted, and nothing hangs.
 TEST_F(MftDamage, FoldersInAParentLoopAreNotCounted) {
   ASSERT_GT(linksRecord_, 15);
   ASSERT_GT(streamsRecord_, 15);
-  MemoryImage image = *pristine_;
-  const std::pair<int64_t, int64_t> parents[] = {{linksRecord_, streamsRecord_}, {streamsRecord_, linksRecord_}};
-  for (auto [folder, parent] : parents) {
-    uint64_t name = attributeOffset(folder, kAttrFileName);
-    ASSERT_NE(name, 0u);
-    uint64_t value = name + readU16(image.bytes.data() + name + 20);
-    put64(image, value, parent | int64_t(1) << 48);
+  struct Case {
+    const char* what;
+    std::vector<std::pair<int64_t, int64_t>> parents;   // folder record, its forged parent
+    int64_t linksLost, streamsLost, filesLost;
+  };
+  // Links holds two extra links (a.bin also named b.bin, inside.bin) in two files,
+  // Streams three streams in two files.
+  const Case cases[] = {
+      {"two folders", {{linksRecord_, streamsRecord_}, {streamsRecord_, linksRecord_}}, 2, 3, 4},
+      {"a folder its own parent", {{linksRecord_, linksRecord_}}, 2, 0, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    MemoryImage image = *pristine_;
+    for (auto [folder, parent] : c.parents) {
+      uint64_t name = attributeOffset(folder, kAttrFileName);
+      ASSERT_NE(name, 0u);
+      uint64_t value = name + readU16(image.bytes.data() + name + 20);
+      put64(image, value, parent | int64_t(1) << 48);
+    }
+    Outcome outcome = scanMemory(image);
+    ASSERT_TRUE(outcome.ok) << utf8FromUtf16(outcome.error);
+    EXPECT_EQ(outcome.hardLinks, baseline_.hardLinks - c.linksLost);
+    EXPECT_EQ(outcome.streams, baseline_.streams - c.streamsLost);
+    EXPECT_TRUE(outcome.hasSmall);
+    EXPECT_EQ(outcome.files, baseline_.files - c.filesLost);
   }
-  Outcome outcome = scanMemory(image);
-  ASSERT_TRUE(outcome.ok) << utf8FromUtf16(outcome.error);
-  // Links held the two extra links, Streams three streams; the system files keep theirs.
-  EXPECT_EQ(outcome.hardLinks, baseline_.hardLinks - 2);
-  EXPECT_EQ(outcome.streams, baseline_.streams - 3);
-  EXPECT_TRUE(outcome.hasSmall);
-  EXPECT_EQ(outcome.files, baseline_.files - 4) << "a.bin (also b.bin), inside.bin, one.txt, two.txt";
 }
 
 TEST_F(MftDamage, GeometryThatCannotBeRead) {
