@@ -100,26 +100,45 @@ void knowTable(const std::vector<DataRun>& runs, int64_t clusterBytes, KnownTabl
   }
 }
 
-// Byte offset of record `number` on the volume; false when the known runs do not hold
-// the whole record.
-bool recordOffset(const KnownTable& known, int64_t number, int64_t clusterBytes, int64_t recordBytes,
-                  uint64_t& offset) {
+// Where record `number` lies on the volume: one span per run it touches (more than one
+// when clusters are smaller than a record and a run ends inside it). False when the
+// known runs do not map all of it.
+struct RecordSpan {
+  uint64_t offset;
+  uint32_t bytes;
+};
+bool locateRecord(const KnownTable& known, int64_t number, int64_t clusterBytes, uint32_t recordBytes,
+                  std::vector<RecordSpan>& spans) {
+  spans.clear();
   uint64_t at;
   if (__builtin_mul_overflow(uint64_t(number), uint64_t(recordBytes), &at)) return false;
-  size_t i = size_t(std::upper_bound(known.ends.begin(), known.ends.end(), at) - known.ends.begin());
-  if (i == known.runs.size()) return false;
-  uint64_t runStart = i ? known.ends[i - 1] : 0;
-  const DataRun& run = known.runs[i];
-  if (run.start < 0 || known.ends[i] - at < uint64_t(recordBytes)) return false;
-  return clusterOffset(run.start, clusterBytes, at - runStart, offset);
+  for (uint32_t got = 0; got < recordBytes;) {
+    size_t i = size_t(std::upper_bound(known.ends.begin(), known.ends.end(), at) - known.ends.begin());
+    if (i == known.runs.size() || known.runs[i].start < 0) return false;
+    uint64_t runStart = i ? known.ends[i - 1] : 0;
+    RecordSpan span;
+    span.bytes = uint32_t(std::min<uint64_t>(recordBytes - got, known.ends[i] - at));
+    if (!clusterOffset(known.runs[i].start, clusterBytes, at - runStart, span.offset)) return false;
+    spans.push_back(span);
+    got += span.bytes;
+    at += span.bytes;
+  }
+  return true;
 }
 
-// Takes the table's pieces from the extension record at `offset`; a record that is
-// unreadable, damaged, not in use or not an extension of record 0 gives nothing.
-bool takeExtensionRecord(MftVolumeReader& reader, uint8_t* buffer, uint64_t offset, AttributePieces& data,
-                         AttributePieces& bitmap) {
+bool readSpans(MftVolumeReader& reader, const std::vector<RecordSpan>& spans, uint8_t* buffer) {
+  for (const RecordSpan& span : spans) {
+    if (!reader.read(reader.context, span.offset, buffer, span.bytes)) return false;
+    buffer += span.bytes;
+  }
+  return true;
+}
+
+// Takes the table's pieces from an extension record read into `buffer`; a record that
+// is damaged, not in use or not an extension of record 0 gives nothing.
+bool takeExtensionRecord(MftVolumeReader& reader, uint8_t* buffer, AttributePieces& data, AttributePieces& bitmap) {
   const uint32_t recordBytes = uint32_t(reader.data.bytesPerRecord);
-  if (!reader.read(reader.context, offset, buffer, recordBytes) || !applyUpdateSequence(buffer, recordBytes) ||
+  if (!applyUpdateSequence(buffer, recordBytes) ||
       recordBytes < 40 || !(readU16(buffer + 22) & kRecordInUse) || (readU64(buffer + 32) & 0xFFFFFFFFFFFFull) != 0) {
     return false;
   }
@@ -249,14 +268,14 @@ bool readTableLayout(MftVolumeReader& reader, uint8_t* buffer, uint32_t bufferBy
     // and only through clusters known before it, so no record can lead to itself.
     std::vector<bool> read(records.size(), false);
     KnownTable known;
+    std::vector<RecordSpan> spans;
     for (int round = 0; round < kMaxChaseRounds; round++) {
       knowTable(layout.dataRuns, v.bytesPerCluster, known);
       bool took = false;
       for (size_t i = 0; i < records.size(); i++) {
-        uint64_t at;
-        if (read[i] || !recordOffset(known, records[i], v.bytesPerCluster, recordBytes, at)) continue;
+        if (read[i] || !locateRecord(known, records[i], v.bytesPerCluster, recordBytes, spans)) continue;
         read[i] = true;
-        if (takeExtensionRecord(reader, buffer, at, data, bitmap)) {
+        if (readSpans(reader, spans, buffer) && takeExtensionRecord(reader, buffer, data, bitmap)) {
           layout.extensionRecords++;
           took = true;
         }
