@@ -285,21 +285,25 @@ TEST(Walk, ContinueWithNothingPendingChangesNothing) {
   EXPECT_TRUE(gOpened.empty());
 }
 
-TEST(Walk, OutOfMemoryEndsTheEngineThreadAfterJoiningTheWalk) {
-  TempDir dir;
-  buildBranchyTree(dir.path);
-  setTreeReservationLimitForTesting(64u << 10);
-  std::string root = dir.path;
-  Thread thread = startClosureThread(kEngineThreadStackBytes, [root]() -> uint32_t {
-    markWorkerThread();
+namespace {
+// Walks `root` on a marked engine thread, as the scan driver does; its exit code.
+uint32_t walkOnEngineThread(const std::string& root) {
+  return startEngineThread([&root] {
     Tree tree;
     initTree(tree);
     ScanProgress progress;
     walkScan(tree, walkRootOf(root), progress);
     releaseTree(tree);
-    return 0;
   });
-  uint32_t code = joinThread(thread);
+}
+}  // namespace
+
+TEST(Walk, OutOfMemoryEndsTheEngineThreadAfterJoiningTheWalk) {
+  TempDir dir;
+  buildBranchyTree(dir.path);
+  setTreeReservationLimitForTesting(64u << 10);
+  std::string root = dir.path;
+  uint32_t code = walkOnEngineThread(root);
   setTreeReservationLimitForTesting(0);
   EXPECT_EQ(code, kExitOutOfMemory);
   // The process goes on and walks normally.
@@ -323,16 +327,7 @@ TEST(Walk, WorkerOutOfMemoryHalfwayLeavesNoFolderOpen) {
   writeSizedFile(dir.path + "/fed/inside.txt", 20);
   std::string root = dir.path;
   setListingFaultHook(starveWhileListing);
-  Thread thread = startClosureThread(kEngineThreadStackBytes, [root]() -> uint32_t {
-    markWorkerThread();
-    Tree tree;
-    initTree(tree);
-    ScanProgress progress;
-    walkScan(tree, walkRootOf(root), progress);
-    releaseTree(tree);
-    return 0;
-  });
-  uint32_t code = joinThread(thread);
+  uint32_t code = walkOnEngineThread(root);
   setListingFaultHook(nullptr);
   EXPECT_EQ(code, kExitOutOfMemory);
   EXPECT_FALSE(folderHeldOpen(dir.path + "/starved"));

@@ -61,41 +61,6 @@ Outcome scanMemory(MemoryImage& image, TableLayout* layoutSeen = nullptr) {
   return outcome;
 }
 
-// Writes a fixed-up record back as a disk holds it: the last word of every stride
-// goes to the update sequence array and the sequence number takes its place.
-void writeRecord(MemoryImage& image, uint64_t offset, std::vector<uint8_t> record) {
-  uint16_t usa = readU16(&record[4]);
-  uint16_t count = readU16(&record[6]);
-  uint32_t stride = uint32_t(record.size()) / (count - 1u);
-  uint16_t sequence = readU16(&record[usa]);
-  for (uint32_t k = 1; k < count; k++) {
-    memcpy(&record[usa + 2 * k], &record[k * stride - 2], 2);
-    memcpy(&record[k * stride - 2], &sequence, 2);
-  }
-  memcpy(image.bytes.data() + offset, record.data(), record.size());
-}
-
-std::vector<uint8_t> encodeRuns(const std::vector<DataRun>& runs) {
-  std::vector<uint8_t> out;
-  int64_t previous = 0;
-  for (const DataRun& run : runs) {
-    uint8_t length[8], offset[8];
-    int lengthBytes = 0, offsetBytes = 0;
-    for (uint64_t v = uint64_t(run.clusters); lengthBytes == 0 || v; v >>= 8) length[lengthBytes++] = uint8_t(v);
-    int64_t delta = run.start - previous;
-    previous = run.start;
-    do {
-      offset[offsetBytes++] = uint8_t(delta);
-      delta >>= 8;
-    } while (!((delta == 0 && !(offset[offsetBytes - 1] & 0x80)) || (delta == -1 && (offset[offsetBytes - 1] & 0x80))));
-    out.push_back(uint8_t(lengthBytes | offsetBytes << 4));
-    out.insert(out.end(), length, length + lengthBytes);
-    out.insert(out.end(), offset, offset + offsetBytes);
-  }
-  out.push_back(0);
-  return out;
-}
-
 void put16(std::vector<uint8_t>& b, size_t at, uint16_t v) { memcpy(&b[at], &v, 2); }
 void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) { memcpy(&b[at], &v, 4); }
 void put64(std::vector<uint8_t>& b, size_t at, uint64_t v) { memcpy(&b[at], &v, 8); }

@@ -1,6 +1,7 @@
 // The NTFS image the fast-scan tests read: made once per test program with mkntfs and
 // filled through an ntfs-3g mount (tests/fixtures/make_ntfs_image.sh).
 #pragma once
+#include "engine/mft_format.h"
 #include "engine/mft_scan.h"
 #include <cstdint>
 #include <string>
@@ -38,3 +39,11 @@ bool readMemoryImage(void* context, uint64_t offset, void* buffer, uint32_t coun
 // The fixture image read into memory (owned by the caller), with its volume data
 // from the boot sector.
 MemoryImage* loadFixtureImage(NtfsVolumeData& data);
+
+// --- Rebuilding records of an image in memory ----------------------------------------
+// Run-list bytes for `runs`, each start relative to the one before; a start of -1 is a
+// hole (no offset bytes).
+std::vector<uint8_t> encodeRuns(const std::vector<DataRun>& runs);
+// Writes a fixed-up record back as a disk holds it: the last word of every stride goes
+// to the update sequence array and the sequence number takes its place.
+void writeRecord(MemoryImage& image, uint64_t offset, std::vector<uint8_t> record);
