@@ -41,10 +41,7 @@ void listSizes(const Tree& tree, int32_t node, const std::string& prefix, std::m
 Outcome scanMemory(MemoryImage& image, TableLayout* layoutSeen = nullptr) {
   Outcome outcome;
   MftVolumeReader reader;
-  reader.context = &image;
-  reader.read = readMemoryImage;
-  reader.volumeBytes = image.length;
-  if (!ntfsVolumeDataFromBootSector(image.bytes.data(), reader.data)) return outcome;
+  if (!memoryImageReader(image, reader)) return outcome;
   if (layoutSeen) {
     std::vector<uint8_t> buffer(4u << 20);
     std::u16string error;

@@ -33,10 +33,7 @@ Outcome scanMemory(MemoryImage& image, std::u16string_view folder = u"") {
   TestTree t;
   ScanProgress progress;
   MftVolumeReader reader;
-  reader.context = &image;
-  reader.read = readMemoryImage;
-  reader.volumeBytes = image.length;
-  if (image.length < 512 || !ntfsVolumeDataFromBootSector(image.bytes.data(), reader.data)) {
+  if (!memoryImageReader(image, reader)) {
     outcome.error = u"not an NTFS volume";
     return outcome;
   }

@@ -36,10 +36,7 @@ void listNodes(const Tree& tree, int32_t node, const std::string& prefix, Outcom
 Outcome scanMemory(MemoryImage& image) {
   Outcome outcome;
   MftVolumeReader reader;
-  reader.context = &image;
-  reader.read = readMemoryImage;
-  reader.volumeBytes = image.length;
-  if (!ntfsVolumeDataFromBootSector(image.bytes.data(), reader.data)) return outcome;
+  if (!memoryImageReader(image, reader)) return outcome;
   TestTree t;
   ScanProgress progress;
   outcome.ok = mftScanVolume(t.tree, reader, u"", u"image", progress, outcome.error);
@@ -237,12 +234,14 @@ void expectSame(const Outcome& got, const Outcome& expected) {
   EXPECT_TRUE(got.nodes == expected.nodes) << got.nodes.size() << " nodes, expected " << expected.nodes.size();
 }
 
+// A table rewritten with clusters `factor` times smaller, cut into `pieces`.
+struct Case {
+  const char* what;
+  int64_t factor;
+  std::vector<Piece> pieces;
+};
+
 TEST_F(MftSmallClusters, RecordsGoingOnInTheNextRunAreRead) {
-  struct Case {
-    const char* what;
-    int64_t factor;
-    std::vector<Piece> pieces;
-  };
   // 512-byte clusters: two per record; 256-byte clusters: four, so a record can span three runs.
   const Case cases[] = {
       {"one run", 8, {{0, Place::InPlace}}},
@@ -265,11 +264,6 @@ TEST_F(MftSmallClusters, RecordsGoingOnInTheNextRunAreRead) {
 
 // A hole in the table costs the records it touches; those after it keep their numbers.
 TEST_F(MftSmallClusters, AHoleInsideARecordCostsOnlyThatRecord) {
-  struct Case {
-    const char* what;
-    int64_t factor;
-    std::vector<Piece> pieces;
-  };
   const Case cases[] = {
       {"second half of a record", 8, {{201, Place::InPlace}, {1, Place::Hole}, {0, Place::InPlace}}},
       {"across two records", 8, {{201, Place::InPlace}, {2, Place::Hole}, {0, Place::Moved}}},

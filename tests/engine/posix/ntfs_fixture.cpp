@@ -91,6 +91,13 @@ bool readMemoryImage(void* context, uint64_t offset, void* buffer, uint32_t coun
   return true;
 }
 
+bool memoryImageReader(MemoryImage& image, MftVolumeReader& reader) {
+  reader.context = &image;
+  reader.read = readMemoryImage;
+  reader.volumeBytes = image.length;
+  return image.length >= 512 && ntfsVolumeDataFromBootSector(image.bytes.data(), reader.data);
+}
+
 std::vector<uint8_t> encodeRuns(const std::vector<DataRun>& runs) {
   std::vector<uint8_t> out;
   int64_t previous = 0;

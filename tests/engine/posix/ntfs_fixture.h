@@ -36,6 +36,9 @@ struct MemoryImage {
 };
 // The reader's `read` over a MemoryImage; honours a truncated length.
 bool readMemoryImage(void* context, uint64_t offset, void* buffer, uint32_t count);
+// A reader over `image` with its geometry from the boot sector; false when the image
+// has no plausible NTFS boot sector.
+bool memoryImageReader(MemoryImage& image, MftVolumeReader& reader);
 // The fixture image read into memory (owned by the caller), with its volume data
 // from the boot sector.
 MemoryImage* loadFixtureImage(NtfsVolumeData& data);
