@@ -242,6 +242,8 @@ int runBenchMode(std::span<const std::u16string> args) {
   }
 
   if (options.hasOut) writeUtf8File(options.outPath, benchJson(options, figures, startupMs));
+  // No settings are read: sizes follow the sizeUnits default, binary units.
+  setDecimalSizes(false);
   writeConsole(benchSummary(options, figures, startupMs));
   return figures.errorText.empty() ? 0 : 1;
 }

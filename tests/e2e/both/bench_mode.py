@@ -106,7 +106,9 @@ def main():
         for n in (1, 2):
             check(re.fullmatch(f"  run {n}: scan {DURATION}, aggregate {DURATION}, layout {DURATION}, render {DURATION}",
                                lines[n]) is not None, f"summary run line {lines[n]!r}")
-        check(re.fullmatch(rf"  items {files + dirs}, tree \d+(\.\d+)? [kMG]?i?B, peak WS \d+(\.\d+)? [kMG]?i?B, startup {DURATION}",
+        # Sizes in binary units, the program's default: no settings are read.
+        size = r"\d+(?:\.\d+)? (?:B|KiB|MiB|GiB|TiB)"
+        check(re.fullmatch(rf"  items {files + dirs}, tree {size}, peak WS {size}, startup {DURATION}",
                            lines[3]) is not None, f"summary totals {lines[3]!r}")
         check(lines[4:] == [""], f"summary tail {lines[4:]!r}")
 
