@@ -1,23 +1,14 @@
 // Where the manifest is fetched from and whether the daily check runs, from the
 // policies and a real settings file.
 #include "update/update_config.h"
-#include "engine/tree.h"
 #include "engine/utf.h"
 #include "tests/support/temp_dir.h"
 #include <gtest/gtest.h>
 
 namespace {
-std::u16string systemPath(const std::string& path) {
-  std::u16string text = utf16FromUtf8(path);
-  if (kPathSeparator == u'\\')
-    for (char16_t& c : text)
-      if (c == u'/') c = u'\\';
-  return text;
-}
-
 SettingsLocation settingsWith(const TempDir& temp, const std::string& contents) {
   writeTestFile(temp.path + "/settings.ini", contents);
-  return SettingsLocation{systemPath(temp.path), systemPath(temp.path + "/settings.ini"), false};
+  return SettingsLocation{utf16FromUtf8(temp.path), utf16FromUtf8(temp.path + "/settings.ini"), false};
 }
 }  // namespace
 
