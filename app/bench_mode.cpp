@@ -1,6 +1,7 @@
 #include "app/bench_mode.h"
 #include "app/console.h"
 #include "app/bench_system.h"
+#include "app/scan_problem.h"
 #include "engine/extensions.h"
 #include "engine/filter.h"
 #include "engine/format.h"
@@ -104,6 +105,11 @@ bool benchRun(const BenchOptions& options, bool lastRun, std::vector<uint32_t>& 
     }
   } else {
     walkScan(tree, options.path, progress);
+    figures.errorText = rootScanProblem(tree);
+    if (!figures.errorText.empty()) {
+      releaseTree(tree);
+      return false;
+    }
   }
   double t1 = nowMs();
   finalizeTree(tree);
@@ -223,7 +229,9 @@ int runBenchMode(std::span<const std::u16string> args) {
   std::vector<uint32_t> pixels(static_cast<size_t>(options.width) * static_cast<size_t>(options.height));
   TreemapLayout layout;
   BenchFigures figures;
-  for (int n = 0; n < options.runs; n++)
+  // A folder that cannot be listed is reported like a failing fast scan: no runs.
+  if (!options.mft) figures.errorText = folderScanProblem(options.path);
+  for (int n = 0; n < options.runs && figures.errorText.empty(); n++)
     if (!benchRun(options, n == options.runs - 1, pixels, layout, figures)) break;
   releaseTreemapLayout(layout);
   figures.final = memoryCounters();
@@ -234,6 +242,8 @@ int runBenchMode(std::span<const std::u16string> args) {
   }
 
   if (options.hasOut) writeUtf8File(options.outPath, benchJson(options, figures, startupMs));
+  // No settings are read: sizes follow the sizeUnits default, binary units.
+  setDecimalSizes(false);
   writeConsole(benchSummary(options, figures, startupMs));
   return figures.errorText.empty() ? 0 : 1;
 }

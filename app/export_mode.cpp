@@ -1,5 +1,7 @@
 #include "app/export_mode.h"
 #include "app/console.h"
+#include "app/scan_problem.h"
+#include "app/start_options.h"
 #include "config/policy.h"
 #include "engine/csv.h"
 #include "engine/format.h"
@@ -89,7 +91,8 @@ int reexportCsv(const ExportOptions& options) {
 
 int runExportMode(std::span<const std::u16string> args, const AppState& state) {
   ExportOptions options = parseExportOptions(args);
-  if (options.folder.empty() || options.csvPath.empty()) {
+  // A forgotten CSV path must not let the next option become the file's name.
+  if (options.folder.empty() || options.csvPath.empty() || isOptionName(options.csvPath)) {
     writeConsole(u"Usage: mossbloom --export <folder or drive> <file.csv> [--mft]\r\n");
     return 1;
   }
@@ -99,18 +102,35 @@ int runExportMode(std::span<const std::u16string> args, const AppState& state) {
     writeConsole(u"Managed by your organization: scanning " + folder + u" is not allowed.\r\n");
     return 2;
   }
+  // Checked before anything is written: a folder that cannot be listed gives no
+  // export, and a CSV already at the path stays as it was.
+  bool fastScanFirst = options.mft && !state.policies.disableMftScan && isAdministrator();
+  std::u16string problem = folderScanProblem(folder);
+  if (!problem.empty() && !(fastScanFirst && kFastScanReadsImages)) {
+    writeConsole(problem + u"\r\n");
+    return 1;
+  }
 
   double scanStart = nowMs();
   Tree tree;
   initTree(tree);
   ScanProgress scanProgress;
   std::u16string fastScanError;   // the walk takes over silently, as in the window's export
+  bool scanned = false;
   uint32_t exitCode = startEngineThread([&] {
-    scanForExport(tree, folder, options.mft, state.policies.disableMftScan != 0, scanProgress, fastScanError);
+    scanned = scanForExport(tree, folder, options.mft, state.policies.disableMftScan != 0, scanProgress,
+                            fastScanError);
   });
   if (exitCode == kExitOutOfMemory) {
     releaseTree(tree);
     writeConsole(u"Not enough memory to scan " + folder + u".\r\n");
+    return 1;
+  }
+  if (!scanned) problem = u"Fast scan of " + folder + u" failed: " + fastScanError;
+  else problem = rootScanProblem(tree);
+  if (!problem.empty()) {
+    releaseTree(tree);
+    writeConsole(problem + u"\r\n");
     return 1;
   }
 

@@ -40,6 +40,11 @@ bool isKnownOption(std::u16string_view argument) {
   return false;
 }
 
+bool isOptionName(std::u16string_view argument) {
+  return isKnownOption(argument) || argument == u"--mft" || argument == u"--runs" || argument == u"--width" ||
+         argument == u"--height" || argument == u"--types";
+}
+
 StartOptions applyStartOptions(std::span<const std::u16string> args, AppState& state) {
   StartOptions options;
   for (size_t i = 1; i < args.size(); i++) {

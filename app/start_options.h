@@ -10,6 +10,9 @@
 
 // Exact, case-sensitive lookup of a whole argument in the option table.
 bool isKnownOption(std::u16string_view argument);
+// Any option name the program knows: the table, and the options of the headless
+// modes (--mft, and --runs, --width, --height, --types of --bench).
+bool isOptionName(std::u16string_view argument);
 
 // The folder or drive to scan: a drive alone, or a folder with its drive.
 struct ScanTarget {

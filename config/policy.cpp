@@ -85,6 +85,21 @@ DriveStatus driveStatus(const PolicyRecord& policies, char16_t driveLetter) {
   return result;
 }
 
+DriveStatus driveStatusOfRoot(const PolicyRecord& policies, std::u16string_view rootPath) {
+  DriveStatus result;
+  if (isPathAllowed(policies.allowedPaths, rootPath)) return result;
+  const std::vector<std::u16string> root = {normalizeScanPath(rootPath, BareDrive::Root)};
+  for (const std::u16string& folder : policies.allowedPaths) {
+    if (isPathAllowed(root, folder)) {
+      result.status = kDriveLimited;
+      result.folder = folder;
+      return result;
+    }
+  }
+  result.status = kDriveBlocked;
+  return result;
+}
+
 uint8_t fastScanState(const PolicyRecord& policies, bool isAdministrator) {
   if (policies.disableMftScan) return kFastScanOff;
   if (isAdministrator) return kFastScanAdmin;

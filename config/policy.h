@@ -69,6 +69,9 @@ struct DriveStatus {
   std::u16string folder;            // limited: the first allowed folder on the drive
 };
 DriveStatus driveStatus(const PolicyRecord& policies, char16_t driveLetter);
+// The same for a drive known by its root path (natively a mount point): limited to
+// the first allowed folder inside the root.
+DriveStatus driveStatusOfRoot(const PolicyRecord& policies, std::u16string_view rootPath);
 
 // 0 administrator, 1 standard user who may restart as administrator, 2 that
 // restart is hidden by policy, 3 the fast scan is turned off by policy.

@@ -1,6 +1,7 @@
 #include "engine/scan_driver.h"
 #include "engine/csv.h"
 #include "engine/extensions.h"
+#include "engine/scan_path.h"
 #include "engine/walk.h"
 
 namespace {
@@ -136,16 +137,21 @@ Thread startImportThread(ImportRequest* request) {
   });
 }
 
-void scanForExport(Tree& tree, std::u16string_view rootPath, bool useFastScan, bool fastScanDisabled,
+bool scanForExport(Tree& tree, std::u16string_view rootPath, bool useFastScan, bool fastScanDisabled,
                    ScanProgress& progress, std::u16string& errorText) {
+  bool fastScanFailed = false;
   if (useFastScan && !fastScanDisabled && isAdministrator()) {
     if (fastScan(tree, rootPath, progress, errorText)) {
       finalizeTree(tree);
-      return;
+      return true;
     }
+    fastScanFailed = true;
   }
   releaseTree(tree);
   initTree(tree);
+  // Walking an image would only list the image file itself.
+  if (fastScanFailed && !isExistingFolder(rootPath)) return false;
   walkScan(tree, rootPath, progress);
   finalizeTree(tree);
+  return true;
 }

@@ -69,10 +69,14 @@ void freeTree(Tree* tree);   // releaseTree + delete; null is fine
 // The fast scan of this platform: the volume behind a drive path on Windows, an
 // NTFS image (optionally "image::/folder") natively.
 bool fastScan(Tree& tree, std::u16string_view path, ScanProgress& progress, std::u16string& errorText);
+// Natively the fast scan reads image files, which no walk can read in its place;
+// on Windows it reads the volume of a folder that the walk can list as well.
+extern const bool kFastScanReadsImages;
 
 // The headless export's scan, on the calling engine thread: the fast scan when
 // asked, allowed and running as administrator, otherwise (or when it fails) the
 // walk; then finalizeTree. The extension table is not built. errorText receives
-// the fast scan's failure, if any.
-void scanForExport(Tree& tree, std::u16string_view rootPath, bool useFastScan, bool fastScanDisabled,
+// the fast scan's failure, if any. False, with an empty tree, when the fast scan
+// failed on a path that is no folder to walk (an image file natively).
+bool scanForExport(Tree& tree, std::u16string_view rootPath, bool useFastScan, bool fastScanDisabled,
                    ScanProgress& progress, std::u16string& errorText);

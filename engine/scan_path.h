@@ -2,6 +2,7 @@
 // so that the same folder always compares equal. Implemented per OS in
 // engine/win32/scan_path.cpp and engine/posix/scan_path.cpp.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,11 @@ std::u16string normalizeScanPath(std::u16string_view path, BareDrive bareDrive =
 
 // Whether the path names an existing folder (following links).
 bool isExistingFolder(std::u16string_view path);
+
+// 0 when the folder at `path` (a normalised full path) opens for listing, else the
+// system's error code: a missing path's, an unreachable share's, a denied folder's,
+// and for a file ERROR_DIRECTORY (Windows) or ENOTDIR.
+uint32_t folderOpenError(std::u16string_view path);
 
 // Whether two path texts name the same path: ignoring case on Windows
 // (ordinal, as the file system compares names), exactly on POSIX.

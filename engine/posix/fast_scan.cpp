@@ -5,3 +5,5 @@
 bool fastScan(Tree& tree, std::u16string_view path, ScanProgress& progress, std::u16string& errorText) {
   return mftScanImage(tree, path, progress, errorText);
 }
+
+extern const bool kFastScanReadsImages = true;

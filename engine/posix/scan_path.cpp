@@ -1,6 +1,7 @@
 #include "engine/scan_path.h"
 #include "engine/utf.h"
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -48,3 +49,11 @@ bool isExistingFolder(std::u16string_view path) {
   return stat(utf8FromUtf16(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+
+uint32_t folderOpenError(std::u16string_view path) {
+  if (path.empty() || path.find(u'\0') != std::u16string_view::npos) return ENOENT;
+  int fd = open(utf8FromUtf16(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return static_cast<uint32_t>(errno);
+  close(fd);
+  return 0;
+}

@@ -1,4 +1,5 @@
 #include "engine/scan_path.h"
+#include "platform/listing.h"
 #include <cwctype>
 #include <windows.h>
 
@@ -27,3 +28,21 @@ bool isExistingFolder(std::u16string_view path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+uint32_t folderOpenError(std::u16string_view path) {
+  std::u16string text(path);
+  if (text.empty() || text.find(u'\0') != std::u16string::npos) return ERROR_PATH_NOT_FOUND;
+  // Folders beyond MAX_PATH only open in their \\?\ form, as the walk opens them.
+  if (text.size() >= MAX_PATH) {
+    std::u16string prefixed;
+    appendListingPath(prefixed, text);
+    text = prefixed;
+  }
+  DWORD attributes = GetFileAttributesW(wide(text));
+  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() ? GetLastError() : ERROR_PATH_NOT_FOUND;
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return ERROR_DIRECTORY;
+  HANDLE folder = CreateFileW(wide(text), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) return GetLastError() ? GetLastError() : ERROR_ACCESS_DENIED;
+  CloseHandle(folder);
+  return 0;
+}

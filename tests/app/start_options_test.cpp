@@ -211,3 +211,12 @@ TEST_F(StartGrammar, HostileArgumentsNeverCrash) {
   ParsedStart surrogate = parseStartOptions(std::vector<std::u16string>{u"mossbloom", u"-\xD800"}, state);
   EXPECT_EQ(surrogate.error, u"Unknown option -\xD800: give the folder or drive to scan on its own.");
 }
+
+// Every name the program answers to counts as an option name, exactly as written.
+TEST(OptionNames, TableAndHeadlessOptions) {
+  for (std::u16string_view name : {u"--export", u"--dump-policy", u"--bench", u"--out", u"--theme", u"--import",
+                                   u"--update-selftest", u"--mft", u"--runs", u"--width", u"--height", u"--types"})
+    EXPECT_TRUE(isOptionName(name)) << utf8FromUtf16(name);
+  for (std::u16string_view name : {u"", u"-", u"--", u"--MFT", u"--mft=1", u"-mft", u"out.csv", u"--exports"})
+    EXPECT_FALSE(isOptionName(name)) << utf8FromUtf16(name);
+}

@@ -57,3 +57,35 @@ TEST(PolicyPaths, FastScanState) {
     EXPECT_EQ(fastScanState(policies, c.admin), c.state);
   }
 }
+
+// Drives known by their root path (natively mount points): a drive whose root is
+// allowed is allowed, one holding an allowed folder is limited to the first such
+// folder, any other is blocked.
+TEST(PolicyPaths, DriveStatusOfRoot) {
+  const bool windows = kPathSeparator == u'\\';
+  PolicyRecord policies;
+  policies.allowedPaths = windows ? std::vector<std::u16string>{u"D:\\Projects", u"D:\\Other", u"E:\\"}
+                                  : std::vector<std::u16string>{u"/data/projects", u"/data/other", u"/media/stick"};
+  const struct {
+    std::u16string_view windowsRoot, posixRoot;
+    uint8_t status;
+    std::u16string_view windowsFolder, posixFolder;
+  } cases[] = {
+      {u"D:\\", u"/data", kDriveLimited, u"D:\\Projects", u"/data/projects"},
+      {u"C:\\", u"/home", kDriveBlocked, u"", u""},
+      {u"E:\\", u"/media/stick", kDriveAllowed, u"", u""},
+      {u"D:\\Proj", u"/data/proj", kDriveBlocked, u"", u""},
+  };
+  for (const auto& c : cases) {
+    DriveStatus status = driveStatusOfRoot(policies, windows ? c.windowsRoot : c.posixRoot);
+    EXPECT_EQ(status.status, c.status) << utf8FromUtf16(windows ? c.windowsRoot : c.posixRoot);
+    EXPECT_EQ(utf8FromUtf16(status.folder), utf8FromUtf16(windows ? c.windowsFolder : c.posixFolder));
+    EXPECT_EQ(driveStatusOfRoot(PolicyRecord(), windows ? c.windowsRoot : c.posixRoot).status, kDriveAllowed);
+  }
+  // The root of everything holds every allowed folder.
+  if (!windows) {
+    DriveStatus whole = driveStatusOfRoot(policies, u"/");
+    EXPECT_EQ(whole.status, kDriveLimited);
+    EXPECT_EQ(utf8FromUtf16(whole.folder), "/data/projects");
+  }
+}

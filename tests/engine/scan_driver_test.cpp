@@ -206,11 +206,31 @@ TEST(ScanDriver, ExportScanWalksWhenTheFastScanIsNotAllowed) {
   initTree(tree);
   ScanProgress progress;
   std::u16string error;
-  scanForExport(tree, fixture.root, true, true, progress, error);
+  EXPECT_TRUE(scanForExport(tree, fixture.root, true, true, progress, error));
   EXPECT_TRUE(error.empty());  // disabled by policy: not even tried
   EXPECT_EQ(tree.fileCount, 122);
   EXPECT_TRUE(tree.extensions.entries.empty());
-  scanForExport(tree, fixture.root, true, false, progress, error);
+  // Tried and failed (no NTFS volume behind the fixture): the folder is walked.
+  EXPECT_TRUE(scanForExport(tree, fixture.root, true, false, progress, error));
   EXPECT_EQ(tree.fileCount, 122);
+  releaseTree(tree);
+}
+
+// A fast scan that fails on something that is no folder (natively an image file)
+// has nothing to fall back to: walking it would list the file itself as the scan.
+TEST(ScanDriver, ExportScanOfAFileFailsWithTheFastScanError) {
+  if (!isAdministrator()) GTEST_SKIP() << "the export tries the fast scan only as administrator";
+  Fixture fixture;
+  std::u16string file = fixture.root + kPathSeparator + u"not-ntfs.img";
+  writeTestFile(utf8FromUtf16(file), std::string(1 << 20, '\0'));
+  Tree tree;
+  initTree(tree);
+  ScanProgress progress;
+  std::u16string error;
+  EXPECT_FALSE(scanForExport(tree, file, true, false, progress, error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(tree.nodeCount, 0);
+  // Without the fast scan the walk runs, and the caller sees what it found.
+  EXPECT_TRUE(scanForExport(tree, file, false, false, progress, error));
   releaseTree(tree);
 }

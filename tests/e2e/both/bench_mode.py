@@ -106,7 +106,9 @@ def main():
         for n in (1, 2):
             check(re.fullmatch(f"  run {n}: scan {DURATION}, aggregate {DURATION}, layout {DURATION}, render {DURATION}",
                                lines[n]) is not None, f"summary run line {lines[n]!r}")
-        check(re.fullmatch(rf"  items {files + dirs}, tree \d+(\.\d+)? [kMG]?i?B, peak WS \d+(\.\d+)? [kMG]?i?B, startup {DURATION}",
+        # Sizes in binary units, the program's default: no settings are read.
+        size = r"\d+(?:\.\d+)? (?:B|KiB|MiB|GiB|TiB)"
+        check(re.fullmatch(rf"  items {files + dirs}, tree {size}, peak WS {size}, startup {DURATION}",
                            lines[3]) is not None, f"summary totals {lines[3]!r}")
         check(lines[4:] == [""], f"summary tail {lines[4:]!r}")
 
@@ -142,6 +144,18 @@ def main():
               f"--mft report: runs {r.get('runs')}, error {r.get('error')!r}")
         check(summary.startswith(f"Mossbloom (C++) bench: {host_path(tiny)} (MFT){EOL}  error: {r.get('error')}{EOL}  items 0,"),
               f"--mft summary {summary!r}")
+
+        # A folder that cannot be listed is no benchmark: no runs, the reason, exit 1.
+        for missing in (os.path.join(work, "no such folder"), os.path.join(tree, "a.txt")):
+            code, summary, pairs = bench(["--bench", host_path(missing), "--runs", "2"], out)
+            r = dict(pairs or [])
+            error = r.get("error", "")
+            check(code == 1 and r.get("runs") == 0 and r.get("scanMs") == [] and r.get("mode") == "walk",
+                  f"{missing}: exit {code}, runs {r.get('runs')}")
+            check(error.startswith(f"Cannot scan {host_path(missing)}: ") and len(error) > len(host_path(missing)) + 14,
+                  f"{missing}: error {error!r}")
+            check(summary.startswith(f"Mossbloom (C++) bench: {host_path(missing)} (walk){EOL}  error: {error}{EOL}  items 0,"),
+                  f"{missing}: summary {summary!r}")
 
         # Without a path the benchmark takes C:\ (the Wine prefix's small drive here), and
         # an option right after --bench is an option, not the path.

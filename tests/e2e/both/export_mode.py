@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The headless export: exact console lines, exit codes, the CSV it writes, UTF-8
-when the output is redirected, and (Windows) the AllowedPaths refusal that
-creates no file."""
+when the output is redirected, folders that cannot be scanned and forgotten CSV
+paths (nothing written, nothing overwritten), and (Windows) the AllowedPaths
+refusal that creates no file."""
 import os
 import re
 import shlex
@@ -101,11 +102,57 @@ def main():
         check(code == 1 and text.startswith("Export failed: ") and text.endswith(EOL) and len(text) > 17,
               f"unwritable CSV: exit {code}, output {text!r}")
 
+        cannot_scan(work, tree)
+        forgotten_csv_path(work, tree)
         if WINDOWS:
             allowed_paths(work, tree)
     for failure in failures:
         print("FAIL:", failure)
     return 1 if failures else 0
+
+
+def cannot_scan(work, tree):
+    """A folder that cannot be listed: exit 1, "Cannot scan <folder>: <reason>", no CSV
+    written and an earlier one at the path left as it was."""
+    with open(os.path.join(work, "a file.txt"), "w") as f:
+        f.write("x")
+    kept = os.path.join(work, "kept.csv")
+    fresh = os.path.join(work, "fresh.csv")
+    cases = [(os.path.join(work, "no such folder"), "missing folder"),
+             (os.path.join(work, "no such folder", "deeper"), "missing parent"),
+             (os.path.join(work, "gone.csv"), "missing CSV file as the folder"),
+             (os.path.join(work, "a file.txt"), "regular file as the folder")]
+    if WINDOWS:
+        cases.append(("\\\\mossbloom-no-such-host\\share", "unreachable UNC path"))
+    for folder, how in cases:
+        target = host_path(folder) if not folder.startswith("\\\\") else folder
+        for csv_path in (kept, fresh):
+            with open(kept, "w") as f:
+                f.write("earlier export")
+            if os.path.exists(fresh):
+                os.remove(fresh)
+            code, out = run(["--export", target, host_path(csv_path)])
+            text = out.decode("utf-8")
+            prefix = f"Cannot scan {target}: "
+            check(code == 1, f"{how}: exit {code}, output {text!r}")
+            check(text.startswith(prefix) and text.endswith(EOL) and len(text) > len(prefix) + len(EOL) and
+                  text.count("\n") == 1, f"{how}: printed {text!r}")
+            with open(kept) as f:
+                check(f.read() == "earlier export", f"{how}: the existing CSV was changed")
+            check(not os.path.exists(fresh), f"{how}: a CSV was written")
+
+
+def forgotten_csv_path(work, tree):
+    """An option name where the CSV path belongs: the usage line, exit 1, no file of that name."""
+    folder = os.path.join(work, "cwd")
+    os.makedirs(folder)
+    for args in (["--export", host_path(tree), "--mft"], ["--export", "F", "--export", "X"],
+                 ["--export", host_path(tree), "--dump-policy"], ["--mft", "--export", host_path(tree), "--out"]):
+        result = subprocess.run(RUN + [BIN] + args, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=300,
+                                cwd=folder)
+        check(result.returncode == 1, f"{args}: exit {result.returncode}")
+        check(result.stdout.decode("utf-8") == USAGE, f"{args}: printed {result.stdout!r}")
+        check(os.listdir(folder) == [], f"{args}: wrote {os.listdir(folder)}")
 
 
 def registry(*args):

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """--bench --mft and --export --mft on a real NTFS image (the native fast scan reads
 images): the benchmark reports mft runs with the image's figures, the export
-writes every record of the image, and a folder missing from the image ends the
-benchmark with zero runs and the error text."""
+writes every record of the image, a broken image or a folder missing from it
+fails the export with the fast scan's reason (there is nothing to walk instead),
+and a folder missing from the image ends the benchmark with zero runs and the
+error text."""
 import json
 import os
 import shutil
@@ -51,6 +53,23 @@ def main():
             check(result.returncode == 0 and len(rows) == items and
                   result.stdout.decode().startswith(f"Exported {items} rows to {csv_path} (scan "),
                   f"mft export: exit {result.returncode}, {len(rows)} rows, {result.stdout!r}")
+
+            # An image whose fast scan fails cannot be walked instead: the reason, exit 1,
+            # and an earlier CSV at the path stays as it was.
+            broken = os.path.join(work, "broken.img")
+            with open(broken, "wb") as f:
+                f.truncate(4 << 20)
+            with open(csv_path, "w") as f:
+                f.write("earlier export")
+            for target, reason in ((broken, "not an NTFS volume"), (image + "::/missing", "folder not found in MFT")):
+                result = subprocess.run([BIN, "--export", target, csv_path, "--mft"], stdout=subprocess.PIPE,
+                                        timeout=300)
+                with open(csv_path) as f:
+                    kept = f.read()
+                check(result.returncode == 1 and
+                      result.stdout.decode() == f"Fast scan of {target} failed: {reason}\n" and
+                      kept == "earlier export",
+                      f"failing fast scan of {target}: exit {result.returncode}, {result.stdout!r}, CSV {kept!r}")
 
         result = subprocess.run([BIN, "--bench", image + "::/missing", "--mft", "--out", report],
                                 stdout=subprocess.PIPE, timeout=300)
