@@ -3,7 +3,7 @@
 # (default: this repository): the headless export of that folder to CSV, then
 # the window: with a display, shown under Wine; without one, drawn on a private
 # X display and saved as build/run/window.png. Until the main window exists the
-# window is the render layer's test window.
+# window is the render layer's test window with its gallery of primitives.
 set -euo pipefail
 cd "$(dirname "$0")"
 folder="$(realpath "${1:-.}")"
@@ -23,7 +23,7 @@ if [ -f "$out/export.csv" ]; then
   head -n 8 "$out/export.csv"
 fi
 
-window=(build/win64/tests/render/window/render_window.exe --scene device)
+window=(build/win64/tests/render/window/render_window.exe --scene gallery)
 class=MossbloomRenderTest
 if [ -n "${DISPLAY:-}" ]; then
   echo "run.sh: showing the window on $DISPLAY under Wine (close it to end)"

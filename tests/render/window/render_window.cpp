@@ -1,15 +1,19 @@
 // Entry, options and window procedure of the render test window.
 //   render_window.exe [--test-input] [--scene device|gallery] [--size WxH]
 //                     [--settings-dir DIR] [--warp] [--fail-creations N] [--fail-code HRESULT]
-//                     [--theme light|dark] [--accent NAME] [--dpi N]
+//                     [--theme light|dark] [--accent NAME] [--dpi N] [--layout-out FILE]
 // Properties it publishes (besides Mossbloom.Frame in test-input mode):
 //   MossbloomTest.Started 1 ok / 2 failed · .Builds device builds · .Warp · .Releases
 //   .Paints · .Skipped (paints of an empty client area) · .TargetSize (w << 16 | h)
 //   .Overlay 0 none / 1 live / 2 failed on this device · .OverlayTries
 //   .Click (x << 16 | y of the last left click, which also moves to the next variant)
+//   .Dark (the theme in force) · .ThemeChanges (system theme changes handled) · .Dpi
 #include "render_window.h"
-#include "render/start_log.h"
 #include "render/map_overlay_rules.h"
+#include "render/scale.h"
+#include "render/start_log.h"
+#include "render/win32/system_theme.h"
+#include "render/win32/text.h"
 #include <shellapi.h>
 #include <cwchar>
 #include <string>
@@ -32,11 +36,17 @@ void publishState() {
   setProperty(L"MossbloomTest.TargetSize", size.width << 16 | size.height);
   setProperty(L"MossbloomTest.Overlay", w.overlay.exists() ? 1 : mapOverlayFailedOnThisDevice(w.overlay) ? 2 : 0);
   setProperty(L"MossbloomTest.OverlayTries", w.overlay.attempts);
-  publishDeviceScene(w);
+  setProperty(L"MossbloomTest.Dark", currentTheme().dark ? 1 : 0);
+  setProperty(L"MossbloomTest.ThemeChanges", w.themeChanges);
+  setProperty(L"MossbloomTest.Dpi", programDpi());
+  if (!w.gallery) publishDeviceScene(w);
 }
 
 void drawScene(ID2D1DeviceContext* dc, ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height) {
-  drawDeviceScene(gWindow, dc, brush, width, height);
+  if (gWindow.gallery)
+    drawGalleryScene(gWindow, dc, brush, width, height);
+  else
+    drawDeviceScene(gWindow, dc, brush, width, height);
   // Before the frame is counted: a test that sees the new frame number then reads this frame's state.
   publishState();
 }
@@ -95,9 +105,44 @@ void mapStep() {
   publishState();
 }
 
+void applyTheme() {
+  TestWindow& w = gWindow;
+  setCurrentTheme(computeSystemTheme(w.options.themeOverride, w.options.accentIndex));
+  applyThemeToWindow(w.window, currentTheme());
+}
+
+void resizeForDpi() {
+  TestWindow& w = gWindow;
+  if (w.options.sizeGiven || !w.gallery) return;
+  RECT frame = {0, 0, scaleDip(860), scaleDip(600)};
+  DWORD style = static_cast<DWORD>(GetWindowLongPtrW(w.window, GWL_STYLE));
+  DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(w.window, GWL_EXSTYLE));
+  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  SetWindowPos(w.window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   TestWindow& w = gWindow;
+  if (isThemeChange(message, lParam)) {
+    if (w.window) {
+      applyTheme();
+      w.themeChanges++;
+      publishState();
+      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    }
+    return 0;
+  }
   switch (message) {
+    case WM_DPICHANGED: {
+      if (!w.options.dpi) setProgramDpi(HIWORD(wParam));
+      createTextStyles(programTextStyles(), programDpi());
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      InvalidateRect(window, nullptr, FALSE);
+      return 0;
+    }
     case WM_PAINT: paint(); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_SIZE:
@@ -158,7 +203,8 @@ TestOptions parseOptions() {
       o.settingsDirectory.assign(d.begin(), d.end());
     } else if (a == L"--fail-creations" && more) o.failedCreations = _wtoi(argv[++i]);
     else if (a == L"--fail-code" && more) o.failureCode = static_cast<HRESULT>(wcstoul(argv[++i], nullptr, 0));
-    else if (a == L"--size" && more) swscanf(argv[++i], L"%dx%d", &o.width, &o.height);
+    else if (a == L"--size" && more) o.sizeGiven = swscanf(argv[++i], L"%dx%d", &o.width, &o.height) == 2;
+    else if (a == L"--layout-out" && more) o.layoutOut = argv[++i];
     else if (a == L"--scene" && more) o.scene = argv[++i];
     else if (a == L"--theme" && more) {
       std::wstring t = argv[++i];
@@ -178,6 +224,8 @@ TestOptions parseOptions() {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   TestWindow& w = gWindow;
   w.options = parseOptions();
+  w.gallery = w.options.scene == L"gallery";
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);   // the system accent comes through WinRT
   if (w.options.failedCreations) simulateDeviceCreationFailures(w.options.failureCode, w.options.failedCreations);
 
   HANDLE windowCreated = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -199,10 +247,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
   RECT frame = {0, 0, w.options.width, w.options.height};
   AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-  w.window = CreateWindowExW(exStyle, kTestWindowClass, L"Mossbloom render test", style, 40, 40,
+  int32_t at = w.gallery ? 8 : 40;   // the gallery at 144 DPI needs most of the screen
+  w.window = CreateWindowExW(exStyle, kTestWindowClass, L"Mossbloom render test", style, at, at,
                              frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
   if (!w.window) return 1;
-  w.scene = createDeviceScene(w);
+  setProgramDpi(w.options.dpi ? w.options.dpi : GetDpiForWindow(w.window));
+  createTextStyles(programTextStyles(), programDpi());
+  applyTheme();
+  resizeForDpi();
+  w.scene = w.gallery ? createGalleryScene(w) : createDeviceScene(w);
   if (w.options.warp) rebuildRenderDevice(DriverChoice::WarpOnly);
   w.start.window = w.window;
   SetEvent(windowCreated);
@@ -214,5 +267,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   }
   if (w.startThread.handle) joinThread(w.startThread);
   CloseHandle(windowCreated);
+  destroyTextStyles(programTextStyles());
   return 0;
 }

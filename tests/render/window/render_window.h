@@ -29,6 +29,8 @@ struct TestOptions {
   int32_t themeOverride = -1;        // --theme
   int32_t accentIndex = -1;          // --accent
   uint32_t dpi = 0;                  // --dpi: the program's DPI instead of the window's
+  std::wstring layoutOut;            // --layout-out: where the gallery writes what it drew where
+  bool sizeGiven = false;
 };
 
 struct TestWindow {
@@ -41,6 +43,8 @@ struct TestWindow {
   MapOverlay overlay;
   uint32_t variant = 0;
   uint32_t paints = 0, skipped = 0;
+  uint32_t themeChanges = 0;         // system theme changes handled
+  bool gallery = false;
   void* scene = nullptr;             // the scene's own state
 };
 
@@ -48,3 +52,6 @@ struct TestWindow {
 void* createDeviceScene(TestWindow& w);
 void drawDeviceScene(TestWindow& w, ID2D1DeviceContext* dc, ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height);
 void publishDeviceScene(TestWindow& w);   // its properties, after each paint
+void* createGalleryScene(TestWindow& w);
+void drawGalleryScene(TestWindow& w, ID2D1DeviceContext* dc, ID2D1SolidColorBrush* brush, uint32_t width,
+                      uint32_t height);
