@@ -37,22 +37,12 @@ bool createCompositionSurface(CompositionSurface& s, const RenderDevice& device,
                               uint32_t width, uint32_t height, bool premultiplied) {
   releaseCompositionSurface(s);
   if (!width || !height) return false;
-  IDXGIAdapter* adapter = nullptr;
-  IDXGIFactory2* factory = nullptr;
-  bool ok = SUCCEEDED(device.dxgi->GetAdapter(&adapter)) &&
-            SUCCEEDED(adapter->GetParent(__uuidof(IDXGIFactory2), reinterpret_cast<void**>(&factory)));
-  releaseCom(adapter);
+  IDXGIFactory2* factory = adapterFactory(device);
+  bool ok = factory != nullptr;
   if (ok) {
-    DXGI_SWAP_CHAIN_DESC1 description = {};
-    description.Width = width;
-    description.Height = height;
-    description.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
-    description.SampleDesc.Count = 1;
-    description.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
-    description.BufferCount = 2;
-    description.Scaling = DXGI_SCALING_STRETCH;
-    description.SwapEffect = DXGI_SWAP_EFFECT_FLIP_SEQUENTIAL;
-    description.AlphaMode = premultiplied ? DXGI_ALPHA_MODE_PREMULTIPLIED : DXGI_ALPHA_MODE_IGNORE;
+    DXGI_SWAP_CHAIN_DESC1 description =
+        swapChainDescription(width, height, 2, DXGI_SWAP_EFFECT_FLIP_SEQUENTIAL,
+                             premultiplied ? DXGI_ALPHA_MODE_PREMULTIPLIED : DXGI_ALPHA_MODE_IGNORE);
     ok = SUCCEEDED(factory->CreateSwapChainForComposition(device.d3d, &description, nullptr, &s.swapChain));
   }
   releaseCom(factory);

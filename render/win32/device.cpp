@@ -121,6 +121,38 @@ bool renderDeviceIsWarp() {
   return gDevice.complete() && gDevice.warp;
 }
 
+IDXGIFactory2* adapterFactory(const RenderDevice& device) {
+  IDXGIAdapter* adapter = nullptr;
+  HRESULT hr = device.dxgi->GetAdapter(&adapter);
+  if (FAILED(hr)) {
+    recordRenderFailure(u"IDXGIDevice::GetAdapter", hr);
+    return nullptr;
+  }
+  IDXGIFactory2* factory = nullptr;
+  hr = adapter->GetParent(__uuidof(IDXGIFactory2), reinterpret_cast<void**>(&factory));
+  adapter->Release();
+  if (FAILED(hr)) {
+    recordRenderFailure(u"IDXGIAdapter::GetParent", hr);
+    return nullptr;
+  }
+  return factory;
+}
+
+DXGI_SWAP_CHAIN_DESC1 swapChainDescription(uint32_t width, uint32_t height, uint32_t buffers, DXGI_SWAP_EFFECT effect,
+                                           DXGI_ALPHA_MODE alpha) {
+  DXGI_SWAP_CHAIN_DESC1 description = {};
+  description.Width = width;
+  description.Height = height;
+  description.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
+  description.SampleDesc.Count = 1;
+  description.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
+  description.BufferCount = buffers;
+  description.Scaling = DXGI_SCALING_STRETCH;
+  description.SwapEffect = effect;
+  description.AlphaMode = alpha;
+  return description;
+}
+
 IDWriteFactory* sharedWriteFactory() {
   Exclusive hold(gWriteLock);
   if (!gWriteFactory) {

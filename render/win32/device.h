@@ -61,6 +61,13 @@ ID2D1Device* currentD2DDevice();
 uint32_t renderDeviceBuilds();
 bool renderDeviceIsWarp();
 
+// The DXGI factory that owns the device's adapter, for swap chains; null on a
+// failure, recorded as "IDXGIDevice::GetAdapter" or "IDXGIAdapter::GetParent".
+IDXGIFactory2* adapterFactory(const RenderDevice& device);
+// A B8G8R8A8 render-target swap chain, no multisampling, stretched.
+DXGI_SWAP_CHAIN_DESC1 swapChainDescription(uint32_t width, uint32_t height, uint32_t buffers, DXGI_SWAP_EFFECT effect,
+                                           DXGI_ALPHA_MODE alpha);
+
 // --- DirectWrite -------------------------------------------------------------------
 // The shared factory, created on first use and kept for the process; null when
 // it cannot be made (step "DWriteCreateFactory").

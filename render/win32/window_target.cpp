@@ -45,27 +45,13 @@ void countPresentedFrame(HWND window) {
 bool createWindowTarget(WindowTarget& target, HWND window, const RenderDevice& device) {
   releaseWindowTarget(target);
   if (!sharedWriteFactory()) return false;
-  IDXGIAdapter* adapter = nullptr;
-  HRESULT hr = device.dxgi->GetAdapter(&adapter);
-  if (FAILED(hr)) return fail(target, u"IDXGIDevice::GetAdapter", hr);
-  IDXGIFactory2* factory = nullptr;
-  hr = adapter->GetParent(__uuidof(IDXGIFactory2), reinterpret_cast<void**>(&factory));
-  adapter->Release();
-  if (FAILED(hr)) return fail(target, u"IDXGIAdapter::GetParent", hr);
-
+  IDXGIFactory2* factory = adapterFactory(device);
+  if (!factory) return false;
   uint32_t width, height;
   clientSize(window, width, height);
-  DXGI_SWAP_CHAIN_DESC1 description = {};
-  description.Width = width ? width : 1;
-  description.Height = height ? height : 1;
-  description.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
-  description.SampleDesc.Count = 1;
-  description.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
-  description.BufferCount = 1;
-  description.Scaling = DXGI_SCALING_STRETCH;
-  description.SwapEffect = DXGI_SWAP_EFFECT_DISCARD;
-  description.AlphaMode = DXGI_ALPHA_MODE_UNSPECIFIED;
-  hr = factory->CreateSwapChainForHwnd(device.d3d, window, &description, nullptr, nullptr, &target.swapChain);
+  DXGI_SWAP_CHAIN_DESC1 description = swapChainDescription(width ? width : 1, height ? height : 1, 1,
+                                                           DXGI_SWAP_EFFECT_DISCARD, DXGI_ALPHA_MODE_UNSPECIFIED);
+  HRESULT hr = factory->CreateSwapChainForHwnd(device.d3d, window, &description, nullptr, nullptr, &target.swapChain);
   if (SUCCEEDED(hr)) factory->MakeWindowAssociation(window, DXGI_MWA_NO_WINDOW_CHANGES | DXGI_MWA_NO_ALT_ENTER);
   factory->Release();
   if (FAILED(hr)) return fail(target, u"CreateSwapChainForHwnd", hr);
@@ -145,7 +131,7 @@ FrameOutcome paintWindow(HWND window, DeviceBoundResources& resources, const Fra
     if (target.exists()) {
       D2D1_SIZE_U size = windowTargetSize(target);
       if ((size.width != width || size.height != height) && !resizeWindowTarget(target, width, height)) {
-        releaseDeviceBound(resources);
+        releaseWindowTarget(target);
         InvalidateRect(window, nullptr, FALSE);
         EndPaint(window, &paint);
         return FrameOutcome::ResizeFailed;

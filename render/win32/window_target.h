@@ -59,7 +59,7 @@ enum class FrameOutcome : uint8_t {
   Presented,
   EmptyClient,      // minimised or 0 × 0: nothing drawn, the swap chain untouched
   NoTarget,         // the device or the target could not be made; repainted on the next change
-  ResizeFailed,     // target released and window invalidated: the next paint starts over
+  ResizeFailed,     // the target released and the window invalidated: the next paint starts over
   DeviceLost,       // device dropped, resources released, window invalidated
   DrawFailed,       // another EndDraw or Present error: ignored
 };

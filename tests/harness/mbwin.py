@@ -128,6 +128,30 @@ class Image:
             raise HarnessError(f"{bad} pixels differ from {ref.path}; first at ({x}, {y}): {got:06X} for {want:06X}")
 
 
+def write_png(path, width, height, pixels):
+    """An 8-bit RGB PNG (compressed) from width × height 0xRRGGBB values, rows top to bottom:
+    for reference pictures cut from captures that a person has checked."""
+    raw = bytearray()
+    for y in range(height):
+        raw.append(0)
+        for p in pixels[y * width:(y + 1) * width]:
+            raw += bytes(((p >> 16) & 255, (p >> 8) & 255, p & 255))
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+                + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
+def crop(source, target, left, top, right, bottom):
+    """Cuts a rectangle of a PNG into a reference PNG."""
+    image = Image(source)
+    pixels = [p for _, _, p in image.region(left, top, right, bottom)]
+    write_png(target, right - left, bottom - top, pixels)
+
+
 def unfilter(kind, line, prev, bpp):
     for i in range(len(line)):
         a = line[i - bpp] if i >= bpp else 0
@@ -401,3 +425,11 @@ def unescape(text):
             out.append(text[i])
             i += 1
     return "".join(out)
+
+
+if __name__ == "__main__":
+    # python3 tests/harness/mbwin.py crop CAPTURE.png REFERENCE.png LEFT TOP RIGHT BOTTOM
+    if len(sys.argv) == 8 and sys.argv[1] == "crop":
+        crop(sys.argv[2], sys.argv[3], *(int(v) for v in sys.argv[4:8]))
+    else:
+        sys.exit("usage: mbwin.py crop CAPTURE.png REFERENCE.png LEFT TOP RIGHT BOTTOM")

@@ -9,7 +9,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.environ["MB_SOURCE_DIR"], "tests", "harness"))
-from mbwin import Harness, HarnessError, SW_MINIMIZE, SW_RESTORE, WM_APP, winpath  # noqa: E402
+from mbwin import Harness, HarnessError, Image, SW_MINIMIZE, SW_RESTORE, WM_APP, winpath  # noqa: E402
 
 WINDOW = os.environ["MB_RENDER_WINDOW"]
 CLASS = "MossbloomRenderTest"
@@ -24,6 +24,8 @@ QUADRANTS = [
 ]
 FRAME_COLOURS = [0xFF00FF, 0x00FFFF, 0xFFFF00, 0xFFFFFF]
 PATTERN = [0x112233, 0x445566, 0x778899, 0xAABBCC]
+# The top-left 64 x 64 pixels of variant 0, cut from a capture that was looked at.
+CORNER = Image(os.path.join(os.path.dirname(os.path.abspath(__file__)), "reference", "device_corner.png"))
 
 LOG_LINE = re.compile(r"^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2} Direct2D start, try (\d) \((GPU|WARP)\): "
                       r"(\S+) failed, (0x[0-9A-F]{8})\r\n$")
@@ -47,6 +49,8 @@ def check_scene(shot, variant=0):
                    (31, 31, PATTERN[0]), (32, 32, PATTERN[3]), (48, 48, q[0])]
     for x, y, colour in points:
         shot.expect(x, y, colour, what=f"{w}x{h} variant {variant}")
+    if variant == 0 and w >= 130 and h >= 130:
+        shot.expect_matches(CORNER)
 
 
 def packed(width, height):
