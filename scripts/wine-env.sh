@@ -4,12 +4,19 @@
 #   mb_wine_prefix         create the prefix once (wineboot -i, font replacements, csmt off)
 #   mb_start_display       start Xvfb on a free display and export DISPLAY
 #   mb_stop_display        stop it again
+#   MB_DESKTOP_LOCK        the prefix's desktop lock (flock), held by whatever shows windows
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/.." && pwd)"
 export WINEPREFIX="${WINEPREFIX:-$root/build/win64/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export WINEARCH=win64
+# Every program in the prefix shares one Wine desktop: the foreground window,
+# SendInput and the registry. Whatever shows windows or sends input holds this
+# lock (tests/harness/mbwin.py takes it too), so parallel tests never click into
+# each other's windows. Take it with `flock -o`: a Wine process that inherited
+# the descriptor would keep it held for as long as the wineserver lives.
+MB_DESKTOP_LOCK="$WINEPREFIX.desktop.lock"
 
 # Bump when the prefix settings below change: existing prefixes then get them too.
 mb_prefix_version=2

@@ -14,6 +14,7 @@ under build/win64/screenshots/<group>/ so that a person can look at it.
         shot.expect(10, 10, 0x204080)
         w.close()
 """
+import fcntl
 import os
 import struct
 import subprocess
@@ -187,26 +188,36 @@ class Harness:
         self.driver = None
         self.window = None
         self.verbose = bool(os.environ.get("MB_HARNESS_VERBOSE"))
+        self.lock = None
 
     # Set-up and tear-down
     def __enter__(self):
         os.makedirs(self.shots, exist_ok=True)
         env = dict(os.environ)
         env.update(self.wine_environment())
-        if self.own_display:
-            self.start_xvfb()
-        env["DISPLAY"] = self.display
-        subprocess.run(["bash", "-c", f'source "{SOURCE_DIR}/scripts/wine-env.sh" && mb_wine_prefix'],
-                       env=env, check=True)
-        # A persistent server spares every program a cold start (1.5 s); test.sh stops it.
-        subprocess.run(["wineserver", "-p"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.env = env
-        self.driver = subprocess.Popen(["wine", self.driver_path], env=env, stdin=subprocess.PIPE,
-                                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
-                                       encoding="utf-8", bufsize=1)
-        first = self.driver.stdout.readline().strip()
-        if first != "ready":
-            raise HarnessError(f"the test driver did not start: {first!r}")
+        # The prefix's programs share one Wine desktop (foreground, SendInput, registry):
+        # one group of window checks at a time (MB_DESKTOP_LOCK in scripts/wine-env.sh).
+        # Python's descriptors are not inherited, so Wine's processes never hold it.
+        self.lock = open(env["WINEPREFIX"] + ".desktop.lock", "w")
+        fcntl.flock(self.lock, fcntl.LOCK_EX)
+        try:
+            if self.own_display:
+                self.start_xvfb()
+            env["DISPLAY"] = self.display
+            subprocess.run(["bash", "-c", f'source "{SOURCE_DIR}/scripts/wine-env.sh" && mb_wine_prefix'],
+                           env=env, check=True)
+            # A persistent server spares every program a cold start (1.5 s); test.sh stops it.
+            subprocess.run(["wineserver", "-p"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.env = env
+            self.driver = subprocess.Popen(["wine", self.driver_path], env=env, stdin=subprocess.PIPE,
+                                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+                                           encoding="utf-8", bufsize=1)
+            first = self.driver.stdout.readline().strip()
+            if first != "ready":
+                raise HarnessError(f"the test driver did not start: {first!r}")
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
         return self
 
     def __exit__(self, kind, value, trace):
@@ -216,11 +227,14 @@ class Harness:
                 self.driver.stdin.flush()
                 self.driver.wait(timeout=30)
         except Exception:
-            self.driver.kill()
+            if self.driver:
+                self.driver.kill()
         finally:
             if self.xvfb:
                 self.xvfb.terminate()
                 self.xvfb.wait()
+            if self.lock:
+                self.lock.close()
         return False
 
     @staticmethod
