@@ -9,6 +9,7 @@
 //   .Click (x << 16 | y of the last left click, which also moves to the next variant)
 //   .Dark (the theme in force) · .ThemeChanges (system theme changes handled) · .Dpi
 #include "render_window.h"
+#include "config/start_settings.h"
 #include "render/map_overlay_rules.h"
 #include "render/scale.h"
 #include "render/start_log.h"
@@ -211,9 +212,7 @@ TestOptions parseOptions() {
       o.themeOverride = t == L"dark" ? 1 : t == L"light" ? 0 : -1;
     } else if (a == L"--accent" && more) {
       std::wstring name = argv[++i];
-      static const wchar_t* names[] = {L"blue", L"teal", L"orange", L"violet", L"pink"};
-      for (int k = 0; k < 5; k++)
-        if (name == names[k]) o.accentIndex = k;
+      o.accentIndex = accentIndexFromName(std::u16string(name.begin(), name.end()));
     } else if (a == L"--dpi" && more) o.dpi = static_cast<uint32_t>(_wtoi(argv[++i]));
   }
   if (argv) LocalFree(argv);
