@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Sets up, builds both targets and runs Mossbloom's main job on FOLDER
-# (default: this repository): the headless export of that folder to CSV.
+# (default: this repository): the headless export of that folder to CSV, then
+# the window: with a display, shown under Wine; without one, drawn on a private
+# X display and saved as build/run/window.png. Until the main window exists the
+# window is the render layer's test window with its gallery of primitives.
 set -euo pipefail
 cd "$(dirname "$0")"
 folder="$(realpath "${1:-.}")"
@@ -18,5 +21,15 @@ echo "run.sh: exit code $status"
 if [ -f "$out/export.csv" ]; then
   echo "run.sh: $(wc -l < "$out/export.csv") lines in $out/export.csv; the largest entries:"
   head -n 8 "$out/export.csv"
+fi
+
+window=(build/win64/tests/render/window/render_window.exe --scene gallery)
+class=MossbloomRenderTest
+if [ -n "${DISPLAY:-}" ]; then
+  echo "run.sh: showing the window on $DISPLAY under Wine (close it to end)"
+  (source scripts/wine-env.sh && mb_wine_prefix && wine "${window[@]}") || status=$?
+else
+  echo "run.sh: no display: drawing the window on a private X display"
+  python3 scripts/window-screenshot.py "$out/window.png" "$class" "${window[@]}" || status=$?
 fi
 exit $status

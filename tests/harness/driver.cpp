@@ -1,0 +1,527 @@
+// The window test driver: a Windows console program started once per group of
+// checks (under Wine, in the test prefix, with its own X display). A script
+// sends it one command per line on stdin, fields separated by tabs, and reads
+// one answer line per command: "ok" with tab-separated values, or "error" with
+// a reason. tests/harness/mbwin.py is the script side; docs/window-testing.md
+// lists the commands.
+//
+// It launches one program at a time, finds its window by class and process id,
+// sends input, waits on properties the program publishes (never on a fixed
+// sleep: it polls the property until a deadline), captures the client area from
+// the screen DC and saves it as PNG.
+//
+// Threading: one thread; every command runs to completion before the next is read.
+#include "tests/harness/png_write.h"
+#include <windows.h>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+struct Target {
+  HANDLE process = nullptr;
+  DWORD processId = 0;
+  HWND window = nullptr;
+};
+Target gTarget;
+
+// --- Text ------------------------------------------------------------------------
+std::wstring wide(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  return out;
+}
+
+std::string narrow(const std::wstring& text) {
+  if (text.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+// Tabs and line breaks in answers would break the protocol.
+std::string escaped(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\\') out += "\\\\";
+    else if (c == '\n') out += "\\n";
+    else if (c == '\r') out += "\\r";
+    else if (c == '\t') out += "\\t";
+    else out += c;
+  }
+  return out;
+}
+
+std::vector<std::string> split(const std::string& line) {
+  std::vector<std::string> fields;
+  size_t start = 0;
+  for (;;) {
+    size_t tab = line.find('\t', start);
+    fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+    if (tab == std::string::npos) return fields;
+    start = tab + 1;
+  }
+}
+
+long long number(const std::string& text) { return std::strtoll(text.c_str(), nullptr, 0); }
+
+// --- Answers ------------------------------------------------------------------------
+void writeOut(const std::string& line) {
+  std::string data = line + "\n";
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+}
+
+struct Answer {
+  bool ok = true;
+  std::vector<std::string> values;
+};
+Answer ok(std::vector<std::string> values = {}) { return {true, std::move(values)}; }
+Answer error(const std::string& reason) { return {false, {reason}}; }
+
+// --- Waiting -------------------------------------------------------------------------
+// Polls `done` every millisecond or two until it holds or `timeoutMs` passed.
+template <typename Condition>
+bool waitFor(long long timeoutMs, Condition done) {
+  ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(1);
+  }
+}
+
+bool processExited(DWORD* code = nullptr) {
+  if (!gTarget.process) return true;
+  DWORD c = 0;
+  if (!GetExitCodeProcess(gTarget.process, &c) || c == STILL_ACTIVE) return false;
+  if (code) *code = c;
+  return true;
+}
+
+// --- Windows of the target process -----------------------------------------------------
+struct WindowSearch {
+  DWORD processId;
+  std::wstring className;
+  HWND found = nullptr;
+  int count = 0;
+};
+
+BOOL CALLBACK matchWindow(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<WindowSearch*>(parameter);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid != search->processId) return TRUE;
+  wchar_t name[256];
+  if (!GetClassNameW(window, name, 256) || search->className != name) return TRUE;
+  if (!search->found) search->found = window;
+  search->count++;
+  return TRUE;
+}
+
+WindowSearch findWindows(const std::wstring& className) {
+  WindowSearch search{gTarget.processId, className};
+  EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
+  return search;
+}
+
+// --- Launching --------------------------------------------------------------------------
+std::wstring quoted(const std::wstring& argument) {
+  if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
+  std::wstring out = L"\"";
+  size_t backslashes = 0;
+  for (wchar_t c : argument) {
+    if (c == L'\\') {
+      backslashes++;
+      continue;
+    }
+    out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    out += c;
+  }
+  out.append(backslashes * 2, L'\\');
+  return out + L"\"";
+}
+
+void forgetTarget() {
+  if (gTarget.process) CloseHandle(gTarget.process);
+  gTarget = {};
+}
+
+Answer startProcess(const std::vector<std::string>& f, size_t firstArgument) {
+  if (gTarget.process && !processExited()) return error("a program is still running; close it first");
+  forgetTarget();
+  std::wstring exe = wide(f[firstArgument]);
+  std::wstring commandLine = quoted(exe);
+  for (size_t i = firstArgument + 1; i < f.size(); i++) commandLine += L" " + quoted(wide(f[i]));
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    return error("CreateProcessW failed: " + std::to_string(GetLastError()));
+  CloseHandle(info.hThread);
+  gTarget.process = info.hProcess;
+  gTarget.processId = info.dwProcessId;
+  return ok({std::to_string(info.dwProcessId)});
+}
+
+Answer findWindow(long long timeoutMs, const std::wstring& className) {
+  HWND found = nullptr;
+  DWORD code = 0;
+  bool exited = false;
+  waitFor(timeoutMs, [&] {
+    found = findWindows(className).found;
+    exited = !found && processExited(&code);
+    return found || exited;
+  });
+  if (exited) return error("the program ended with exit code " + std::to_string(code) + " before its window appeared");
+  if (!found) return error("no window of class " + narrow(className) + " appeared");
+  gTarget.window = found;
+  return ok({std::to_string(reinterpret_cast<uintptr_t>(found)), std::to_string(gTarget.processId)});
+}
+
+// --- Properties -------------------------------------------------------------------------
+long long property(const std::string& name) {
+  return static_cast<long long>(reinterpret_cast<intptr_t>(GetPropW(gTarget.window, wide(name).c_str())));
+}
+
+bool compare(long long value, const std::string& op, long long expected) {
+  if (op == "gt") return value > expected;
+  if (op == "ge") return value >= expected;
+  if (op == "eq") return value == expected;
+  if (op == "ne") return value != expected;
+  if (op == "lt") return value < expected;
+  return false;
+}
+
+Answer waitProperty(const std::string& name, const std::string& op, long long expected, long long timeoutMs) {
+  long long value = 0;
+  bool exited = false;
+  bool met = waitFor(timeoutMs, [&] {
+    value = property(name);
+    exited = !IsWindow(gTarget.window);
+    return compare(value, op, expected) || exited;
+  });
+  if (exited) return error("the window is gone");
+  if (!met) return error("timeout: " + name + " is " + std::to_string(value) + ", wanted " + op + " " + std::to_string(expected));
+  return ok({std::to_string(value)});
+}
+
+// --- Capture -------------------------------------------------------------------------------
+bool writeFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool done = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+  CloseHandle(file);
+  return done;
+}
+
+// The screen's pixels in a rectangle, read from the screen DC: what a person sees.
+bool captureScreen(const RECT& r, std::vector<uint32_t>& pixels) {
+  int width = r.right - r.left, height = r.bottom - r.top;
+  if (width <= 0 || height <= 0) return false;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;   // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool done = false;
+  if (bitmap) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    done = BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY) != 0;
+    GdiFlush();
+    if (done) {
+      const uint32_t* source = static_cast<const uint32_t*>(bits);
+      pixels.assign(source, source + static_cast<size_t>(width) * height);
+      for (uint32_t& p : pixels) p &= 0xFFFFFF;
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return done;
+}
+
+Answer capture(const std::string& path, bool wholeScreen) {
+  RECT r;
+  if (wholeScreen) {
+    r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  } else {
+    if (!GetClientRect(gTarget.window, &r)) return error("no window");
+    POINT origin = {0, 0};
+    ClientToScreen(gTarget.window, &origin);
+    OffsetRect(&r, origin.x, origin.y);
+  }
+  std::vector<uint32_t> pixels;
+  if (!captureScreen(r, pixels)) return error("empty client area or BitBlt failed");
+  uint32_t width = static_cast<uint32_t>(r.right - r.left), height = static_cast<uint32_t>(r.bottom - r.top);
+  if (!writeFileBytes(wide(path), encodePng(pixels.data(), width, height))) return error("cannot write " + path);
+  return ok({std::to_string(width), std::to_string(height)});
+}
+
+// --- Input ----------------------------------------------------------------------------------
+bool bringToForeground() {
+  if (GetForegroundWindow() == gTarget.window) return true;
+  SetForegroundWindow(gTarget.window);
+  return waitFor(2000, [] { return GetForegroundWindow() == gTarget.window; });
+}
+
+POINT screenPoint(long long x, long long y) {
+  POINT p = {static_cast<LONG>(x), static_cast<LONG>(y)};
+  ClientToScreen(gTarget.window, &p);
+  return p;
+}
+
+void sendMouse(POINT p, DWORD flags) {
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  INPUT input = {};
+  input.type = INPUT_MOUSE;
+  // Rounded up: rounding down lands one pixel short.
+  input.mi.dx = static_cast<LONG>((static_cast<long long>(p.x) * 65536 + w - 1) / w);
+  input.mi.dy = static_cast<LONG>((static_cast<long long>(p.y) * 65536 + h - 1) / h);
+  input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+  SendInput(1, &input, sizeof input);
+}
+
+void sendKey(WORD vk, bool up) {
+  INPUT input = {};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = vk;
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &input, sizeof input);
+}
+
+// --- Registry -----------------------------------------------------------------------------------
+HKEY hive(const std::string& name) { return name == "HKLM" ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+
+Answer registry(const std::vector<std::string>& f) {
+  const std::string& verb = f[0];
+  if (f.size() < 4) return error("usage: " + verb + " HKCU|HKLM key name [value]");
+  std::wstring key = wide(f[2]), name = wide(f[3]);
+  if (verb == "reg-get-dword") {
+    DWORD value = 0, size = sizeof value;
+    LSTATUS status = RegGetValueW(hive(f[1]), key.c_str(), name.c_str(), RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return status == ERROR_SUCCESS ? ok({std::to_string(value)}) : ok({"missing"});
+  }
+  HKEY handle;
+  if (RegCreateKeyExW(hive(f[1]), key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr) != ERROR_SUCCESS)
+    return error("cannot open the key");
+  LSTATUS status;
+  if (verb == "reg-set-dword") {
+    if (f.size() < 5) return error("no value");
+    DWORD value = static_cast<DWORD>(number(f[4]));
+    status = RegSetValueExW(handle, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  } else {
+    status = RegDeleteValueW(handle, name.c_str());
+    if (status == ERROR_FILE_NOT_FOUND) status = ERROR_SUCCESS;
+  }
+  RegCloseKey(handle);
+  return status == ERROR_SUCCESS ? ok() : error("registry write failed: " + std::to_string(status));
+}
+
+// --- Commands ----------------------------------------------------------------------------------
+bool needsWindow(const std::string& verb) {
+  static const char* verbs[] = {"prop", "wait-prop", "wait-frame", "invalidate", "client", "resize-client", "move",
+                                "show", "post", "send", "capture", "click", "post-click", "mouse-move", "key",
+                                "post-key", "foreground", "close", "window-text", "child-text", "visible", "wait-visible"};
+  for (const char* v : verbs)
+    if (verb == v) return true;
+  return false;
+}
+
+Answer run(const std::vector<std::string>& f) {
+  const std::string& verb = f[0];
+  auto has = [&](size_t n) { return f.size() >= n + 1; };
+  if (needsWindow(verb) && !IsWindow(gTarget.window)) return error("no window: launch a program or find its window first");
+
+  if (verb == "launch") {   // launch timeoutMs class exe args…
+    if (!has(3)) return error("usage: launch timeoutMs class exe [arguments]");
+    Answer started = startProcess(f, 3);
+    if (!started.ok) return started;
+    return findWindow(number(f[1]), wide(f[2]));
+  }
+  if (verb == "start") {    // start exe args…: no window expected
+    if (!has(1)) return error("usage: start exe [arguments]");
+    return startProcess(f, 1);
+  }
+  if (verb == "find-window" && has(2)) return findWindow(number(f[1]), wide(f[2]));
+  if (verb == "count-windows" && has(1)) return ok({std::to_string(findWindows(wide(f[1])).count)});
+  if (verb == "prop" && has(1)) return ok({std::to_string(property(f[1]))});
+  if (verb == "wait-prop" && has(4)) return waitProperty(f[1], f[2], number(f[3]), number(f[4]));
+  if (verb == "wait-frame" && has(2)) return waitProperty("Mossbloom.Frame", "gt", number(f[1]), number(f[2]));
+  if (verb == "invalidate") {
+    InvalidateRect(gTarget.window, nullptr, FALSE);
+    return ok();
+  }
+  if (verb == "client") {
+    RECT r;
+    GetClientRect(gTarget.window, &r);
+    return ok({std::to_string(r.right - r.left), std::to_string(r.bottom - r.top)});
+  }
+  if (verb == "resize-client" && has(2)) {
+    RECT r = {0, 0, static_cast<LONG>(number(f[1])), static_cast<LONG>(number(f[2]))};
+    DWORD style = static_cast<DWORD>(GetWindowLongPtrW(gTarget.window, GWL_STYLE));
+    DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(gTarget.window, GWL_EXSTYLE));
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    SetWindowPos(gTarget.window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return ok();
+  }
+  if (verb == "move" && has(2)) {
+    SetWindowPos(gTarget.window, nullptr, static_cast<int>(number(f[1])), static_cast<int>(number(f[2])), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return ok();
+  }
+  if (verb == "show" && has(1)) {
+    ShowWindow(gTarget.window, static_cast<int>(number(f[1])));
+    return ok();
+  }
+  if (verb == "visible") return ok({IsWindowVisible(gTarget.window) ? "1" : "0"});
+  if (verb == "wait-visible" && has(1)) {   // e.g. a dialog, shown once it is initialised
+    if (!waitFor(number(f[1]), [] { return IsWindowVisible(gTarget.window) != 0; }))
+      return error("timeout: the window stayed hidden");
+    return ok();
+  }
+  if (verb == "post" && has(3)) {
+    BOOL posted = PostMessageW(gTarget.window, static_cast<UINT>(number(f[1])), static_cast<WPARAM>(number(f[2])),
+                               static_cast<LPARAM>(number(f[3])));
+    return posted ? ok() : error("PostMessageW failed");
+  }
+  if (verb == "send" && has(4)) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(gTarget.window, static_cast<UINT>(number(f[1])), static_cast<WPARAM>(number(f[2])),
+                             static_cast<LPARAM>(number(f[3])), SMTO_ABORTIFHUNG, static_cast<UINT>(number(f[4])),
+                             &result))
+      return error("SendMessageTimeoutW failed or timed out");
+    return ok({std::to_string(static_cast<long long>(result))});
+  }
+  if (verb == "broadcast-setting" && has(1)) {   // WM_SETTINGCHANGE to every top-level window, as Windows does
+    std::wstring area = wide(f[1]);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(area.c_str()), SMTO_ABORTIFHUNG,
+                        5000, &result);
+    return ok();
+  }
+  if (verb == "capture" && has(1)) return capture(f[1], false);
+  if (verb == "capture-screen" && has(1)) return capture(f[1], true);
+  if (verb == "foreground") return bringToForeground() ? ok() : error("the window did not become the foreground window");
+  if (verb == "mouse-move" && has(2)) {
+    sendMouse(screenPoint(number(f[1]), number(f[2])), 0);
+    return ok();
+  }
+  if (verb == "click" && has(2)) {   // SendInput, after bringing the window to the foreground
+    if (!bringToForeground()) return error("the window did not become the foreground window");
+    POINT p = screenPoint(number(f[1]), number(f[2]));
+    bool right = has(3) && f[3] == "right";
+    sendMouse(p, 0);
+    sendMouse(p, right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
+    sendMouse(p, right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+    return ok();
+  }
+  if (verb == "post-click" && has(2)) {   // posted messages: no activation, focus or input state involved
+    LPARAM at = MAKELPARAM(static_cast<int>(number(f[1])), static_cast<int>(number(f[2])));
+    PostMessageW(gTarget.window, WM_MOUSEMOVE, 0, at);
+    PostMessageW(gTarget.window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(gTarget.window, WM_LBUTTONUP, 0, at);
+    return ok();
+  }
+  if (verb == "key" && has(1)) {
+    if (!bringToForeground()) return error("the window did not become the foreground window");
+    sendKey(static_cast<WORD>(number(f[1])), false);
+    sendKey(static_cast<WORD>(number(f[1])), true);
+    return ok();
+  }
+  if (verb == "post-key" && has(1)) {
+    WPARAM vk = static_cast<WPARAM>(number(f[1]));
+    UINT scan = MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC);
+    PostMessageW(gTarget.window, WM_KEYDOWN, vk, 1 | static_cast<LPARAM>(scan) << 16);
+    PostMessageW(gTarget.window, WM_KEYUP, vk, 1 | static_cast<LPARAM>(scan) << 16 | 0xC0000000LL);
+    return ok();
+  }
+  if (verb == "window-text") {
+    wchar_t text[1024] = {};
+    GetWindowTextW(gTarget.window, text, 1024);
+    return ok({escaped(narrow(text))});
+  }
+  if (verb == "child-text" && has(1)) {
+    wchar_t text[4096] = {};
+    GetDlgItemTextW(gTarget.window, static_cast<int>(number(f[1])), text, 4096);
+    return ok({escaped(narrow(text))});
+  }
+  if (verb == "close" && has(1)) {   // WM_CLOSE, then the exit code
+    PostMessageW(gTarget.window, WM_CLOSE, 0, 0);
+    DWORD code = 0;
+    if (!waitFor(number(f[1]), [&] { return processExited(&code); })) return error("timeout: the program did not end");
+    forgetTarget();
+    return ok({std::to_string(code)});
+  }
+  if (verb == "wait-exit" && has(1)) {
+    DWORD code = 0;
+    if (!waitFor(number(f[1]), [&] { return processExited(&code); })) return error("timeout: the program did not end");
+    forgetTarget();
+    return ok({std::to_string(code)});
+  }
+  if (verb == "kill") {
+    if (gTarget.process && !processExited()) {
+      TerminateProcess(gTarget.process, 1);
+      WaitForSingleObject(gTarget.process, 5000);
+    }
+    forgetTarget();
+    return ok();
+  }
+  if (verb.rfind("reg-", 0) == 0) return registry(f);
+  if (verb == "screen") return ok({std::to_string(GetSystemMetrics(SM_CXSCREEN)), std::to_string(GetSystemMetrics(SM_CYSCREEN))});
+  return error("unknown command or missing fields: " + verb);
+}
+
+bool readLine(std::string& line) {
+  static std::string pending;
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  for (;;) {
+    size_t end = pending.find('\n');
+    if (end != std::string::npos) {
+      line = pending.substr(0, end);
+      pending.erase(0, end + 1);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      return true;
+    }
+    char buffer[4096];
+    DWORD read = 0;
+    if (!ReadFile(input, buffer, sizeof buffer, &read, nullptr) || read == 0) return false;
+    pending.append(buffer, read);
+  }
+}
+}  // namespace
+
+int main() {
+  // A stray error dialog would hang the run.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+  writeOut("ready");
+  std::string line;
+  while (readLine(line)) {
+    if (line.empty()) continue;
+    std::vector<std::string> fields = split(line);
+    if (fields[0] == "quit") break;
+    Answer answer = run(fields);
+    std::string out = answer.ok ? "ok" : "error";
+    for (const std::string& v : answer.values) out += "\t" + v;
+    writeOut(out);
+  }
+  // Nothing launched outlives the driver.
+  if (gTarget.process && !processExited()) TerminateProcess(gTarget.process, 1);
+  forgetTarget();
+  writeOut("bye");
+  return 0;
+}

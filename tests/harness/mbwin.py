@@ -1,0 +1,449 @@
+"""The script side of the window test harness (docs/window-testing.md).
+
+A Harness is one group of checks: the test Wine prefix, a private Xvfb, a
+persistent wineserver and one long-lived test driver (mbdriver.exe) that runs
+under Wine and answers one line per command. Through it a test launches a
+program, finds its window, sends input, waits for presented frames, captures the
+client area as PNG and reads window properties. Every capture is kept as a PNG
+under build/win64/screenshots/<group>/ so that a person can look at it.
+
+    with Harness("render_device") as h:
+        w = h.launch(os.environ["MB_RENDER_WINDOW"], ["--test-input"], "MossbloomRenderTest")
+        w.ready()
+        shot = w.capture("first")
+        shot.expect(10, 10, 0x204080)
+        w.close()
+"""
+import fcntl
+import os
+import struct
+import subprocess
+import sys
+import time
+import zlib
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE_DIR = os.environ.get("MB_SOURCE_DIR", os.path.dirname(os.path.dirname(HERE)))
+BINARY_DIR = os.environ.get("MB_BINARY_DIR", os.path.join(SOURCE_DIR, "build", "win64"))
+
+WM_CLOSE = 0x0010
+WM_APP = 0x8000
+SW_MINIMIZE = 6
+SW_RESTORE = 9
+FRAME = "Mossbloom.Frame"
+
+
+class HarnessError(Exception):
+    pass
+
+
+def winpath(path):
+    """A Linux path as Wine's Z: drive sees it."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+# --- Pictures --------------------------------------------------------------------
+class Image:
+    """An 8-bit RGB or RGBA PNG, decoded with the standard library."""
+
+    def __init__(self, path):
+        self.path = path
+        with open(path, "rb") as f:
+            data = f.read()
+        if data[:8] != b"\x89PNG\r\n\x1a\n":
+            raise HarnessError(f"{path}: not a PNG")
+        pos, idat, header = 8, b"", None
+        while pos < len(data):
+            (length,) = struct.unpack(">I", data[pos:pos + 4])
+            kind = data[pos + 4:pos + 8]
+            body = data[pos + 8:pos + 8 + length]
+            (crc,) = struct.unpack(">I", data[pos + 8 + length:pos + 12 + length])
+            if zlib.crc32(kind + body) != crc:
+                raise HarnessError(f"{path}: bad CRC in {kind!r}")
+            if kind == b"IHDR":
+                header = struct.unpack(">IIBBBBB", body)
+            elif kind == b"IDAT":
+                idat += body
+            pos += 12 + length
+        self.width, self.height, depth, colour, _, _, interlace = header
+        if depth != 8 or colour not in (2, 6) or interlace:
+            raise HarnessError(f"{path}: only 8-bit RGB/RGBA, not interlaced")
+        self.channels = 3 if colour == 2 else 4
+        raw = zlib.decompress(idat)
+        stride = self.width * self.channels
+        rows, prev = [], bytearray(stride)
+        for y in range(self.height):
+            start = y * (stride + 1)
+            kind = raw[start]
+            line = bytearray(raw[start + 1:start + 1 + stride])
+            unfilter(kind, line, prev, self.channels)
+            rows.append(bytes(line))
+            prev = line
+        self.rows = rows
+
+    def pixel(self, x, y):
+        """0xRRGGBB at (x, y)."""
+        if not (0 <= x < self.width and 0 <= y < self.height):
+            raise HarnessError(f"{self.path}: ({x}, {y}) is outside {self.width} x {self.height}")
+        i = x * self.channels
+        r, g, b = self.rows[y][i:i + 3]
+        return r << 16 | g << 8 | b
+
+    def expect(self, x, y, colour, tolerance=0, what=""):
+        """The pixel at (x, y) within `tolerance` per channel of `colour`."""
+        got = self.pixel(x, y)
+        if not close(got, colour, tolerance):
+            raise HarnessError(f"{what or 'pixel'} at ({x}, {y}) is {got:06X}, expected {colour:06X}"
+                               f" (tolerance {tolerance}) in {self.path}")
+
+    def region(self, left, top, right, bottom):
+        """Every pixel of the rectangle, row by row."""
+        for y in range(max(top, 0), min(bottom, self.height)):
+            row = self.rows[y]
+            for x in range(max(left, 0), min(right, self.width)):
+                i = x * self.channels
+                yield x, y, row[i] << 16 | row[i + 1] << 8 | row[i + 2]
+
+    def count_unlike(self, rect, colour, tolerance=0):
+        """How many pixels of rect (left, top, right, bottom) differ from colour."""
+        return sum(1 for _, _, p in self.region(*rect) if not close(p, colour, tolerance))
+
+    def expect_uniform(self, rect, colour, tolerance=0, what=""):
+        for x, y, p in self.region(*rect):
+            if not close(p, colour, tolerance):
+                raise HarnessError(f"{what or 'region'} {rect}: ({x}, {y}) is {p:06X}, expected {colour:06X}"
+                                   f" in {self.path}")
+
+    def expect_matches(self, reference, rect=None, tolerance=0, at=(0, 0)):
+        """The rectangle (default: all of the reference) equals the reference PNG placed at `at`."""
+        ref = reference if isinstance(reference, Image) else Image(reference)
+        left, top, right, bottom = rect or (0, 0, ref.width, ref.height)
+        bad, first = 0, None
+        for x, y, p in ref.region(left, top, right, bottom):
+            got = self.pixel(x + at[0], y + at[1])
+            if not close(got, p, tolerance):
+                bad += 1
+                first = first or (x + at[0], y + at[1], got, p)
+        if bad:
+            x, y, got, want = first
+            raise HarnessError(f"{bad} pixels differ from {ref.path}; first at ({x}, {y}): {got:06X} for {want:06X}")
+
+
+def write_png(path, width, height, pixels):
+    """An 8-bit RGB PNG (compressed) from width × height 0xRRGGBB values, rows top to bottom:
+    for reference pictures cut from captures that a person has checked."""
+    raw = bytearray()
+    for y in range(height):
+        raw.append(0)
+        for p in pixels[y * width:(y + 1) * width]:
+            raw += bytes(((p >> 16) & 255, (p >> 8) & 255, p & 255))
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+                + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
+def crop(source, target, left, top, right, bottom):
+    """Cuts a rectangle of a PNG into a reference PNG."""
+    image = Image(source)
+    pixels = [p for _, _, p in image.region(left, top, right, bottom)]
+    write_png(target, right - left, bottom - top, pixels)
+
+
+def unfilter(kind, line, prev, bpp):
+    for i in range(len(line)):
+        a = line[i - bpp] if i >= bpp else 0
+        b = prev[i]
+        c = prev[i - bpp] if i >= bpp else 0
+        if kind == 1:
+            line[i] = (line[i] + a) & 0xFF
+        elif kind == 2:
+            line[i] = (line[i] + b) & 0xFF
+        elif kind == 3:
+            line[i] = (line[i] + (a + b) // 2) & 0xFF
+        elif kind == 4:
+            p = a + b - c
+            pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+            line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 0xFF
+
+
+def close(a, b, tolerance):
+    return all(abs(((a >> s) & 0xFF) - ((b >> s) & 0xFF)) <= tolerance for s in (16, 8, 0))
+
+
+# --- The harness ---------------------------------------------------------------------
+class Harness:
+    """One group of checks: Xvfb, wineserver and the test driver, for a `with` block."""
+
+    def __init__(self, group, driver=None, display=None):
+        self.group = group
+        self.driver_path = driver or os.environ.get("MB_DRIVER") or os.path.join(BINARY_DIR, "tests", "harness", "mbdriver.exe")
+        self.shots = os.path.join(BINARY_DIR, "screenshots", group)
+        self.own_display = display is None
+        self.display = display
+        self.xvfb = None
+        self.driver = None
+        self.window = None
+        self.verbose = bool(os.environ.get("MB_HARNESS_VERBOSE"))
+        self.lock = None
+
+    # Set-up and tear-down
+    def __enter__(self):
+        os.makedirs(self.shots, exist_ok=True)
+        env = dict(os.environ)
+        env.update(self.wine_environment())
+        # The prefix's programs share one Wine desktop (foreground, SendInput, registry):
+        # one group of window checks at a time (MB_DESKTOP_LOCK in scripts/wine-env.sh).
+        # Python's descriptors are not inherited, so Wine's processes never hold it.
+        self.lock = open(env["WINEPREFIX"] + ".desktop.lock", "w")
+        fcntl.flock(self.lock, fcntl.LOCK_EX)
+        try:
+            if self.own_display:
+                self.start_xvfb()
+            env["DISPLAY"] = self.display
+            subprocess.run(["bash", "-c", f'source "{SOURCE_DIR}/scripts/wine-env.sh" && mb_wine_prefix'],
+                           env=env, check=True)
+            # A persistent server spares every program a cold start (1.5 s); test.sh stops it.
+            subprocess.run(["wineserver", "-p"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.env = env
+            self.driver = subprocess.Popen(["wine", self.driver_path], env=env, stdin=subprocess.PIPE,
+                                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+                                           encoding="utf-8", bufsize=1)
+            first = self.driver.stdout.readline().strip()
+            if first != "ready":
+                raise HarnessError(f"the test driver did not start: {first!r}")
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def __exit__(self, kind, value, trace):
+        try:
+            if self.driver and self.driver.poll() is None:
+                self.driver.stdin.write("quit\n")
+                self.driver.stdin.flush()
+                self.driver.wait(timeout=30)
+        except Exception:
+            if self.driver:
+                self.driver.kill()
+        finally:
+            if self.xvfb:
+                self.xvfb.terminate()
+                self.xvfb.wait()
+            if self.lock:
+                self.lock.close()
+        return False
+
+    @staticmethod
+    def wine_environment():
+        prefix = os.environ.get("WINEPREFIX") or os.path.join(BINARY_DIR, "wineprefix")
+        return {"WINEPREFIX": prefix, "WINEDEBUG": os.environ.get("WINEDEBUG", "-all"),
+                "WINEDLLOVERRIDES": "mscoree,mshtml=", "WINEARCH": "win64"}
+
+    def start_xvfb(self):
+        read, write = os.pipe()
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1600x1000x24",
+                                      "-nolisten", "tcp"], pass_fds=(write,),
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        number = b""
+        while not number.endswith(b"\n"):
+            chunk = os.read(read, 16)
+            if not chunk:
+                break
+            number += chunk
+        os.close(read)
+        if not number.strip():
+            raise HarnessError("Xvfb did not start")
+        self.display = ":" + number.decode().strip()
+
+    # The protocol
+    def command(self, *fields):
+        """Sends one command and returns the answer's values; raises on "error"."""
+        line = "\t".join(str(f) for f in fields)
+        if self.verbose:
+            print(">", line, file=sys.stderr)
+        self.driver.stdin.write(line + "\n")
+        self.driver.stdin.flush()
+        answer = self.driver.stdout.readline()
+        if not answer:
+            raise HarnessError(f"the test driver ended during: {line}")
+        parts = answer.rstrip("\n").split("\t")
+        if self.verbose:
+            print("<", answer.rstrip(), file=sys.stderr)
+        if parts[0] != "ok":
+            raise HarnessError(f"{fields[0]}: {' '.join(parts[1:])}")
+        return parts[1:]
+
+    def launch(self, exe, args, window_class, timeout_ms=60000):
+        """Starts the program and waits for its top-level window of that class."""
+        hwnd, pid = self.command("launch", timeout_ms, window_class, winpath(exe) if exe.startswith("/") else exe, *args)
+        self.window = Window(self, int(hwnd), int(pid))
+        return self.window
+
+    def start(self, exe, args):
+        """Starts a program without waiting for any window; returns its process id."""
+        (pid,) = self.command("start", winpath(exe) if exe.startswith("/") else exe, *args)
+        return int(pid)
+
+    def find_window(self, window_class, timeout_ms=30000):
+        hwnd, pid = self.command("find-window", timeout_ms, window_class)
+        self.window = Window(self, int(hwnd), int(pid))
+        return self.window
+
+    def count_windows(self, window_class):
+        return int(self.command("count-windows", window_class)[0])
+
+    def wait_exit(self, timeout_ms=30000):
+        return int(self.command("wait-exit", timeout_ms)[0])
+
+    def broadcast_setting(self, area):
+        self.command("broadcast-setting", area)
+
+    def reg_get_dword(self, key, name, hive="HKCU"):
+        value = self.command("reg-get-dword", hive, key, name)[0]
+        return None if value == "missing" else int(value)
+
+    def reg_set_dword(self, key, name, value, hive="HKCU"):
+        self.command("reg-set-dword", hive, key, name, value)
+
+    def reg_delete_value(self, key, name, hive="HKCU"):
+        self.command("reg-delete-value", hive, key, name)
+
+    def shot_path(self, name):
+        return os.path.join(self.shots, name + ".png")
+
+
+class Window:
+    """The launched program's window, as the driver's current target."""
+
+    def __init__(self, harness, hwnd, pid):
+        self.h, self.hwnd, self.pid = harness, hwnd, pid
+
+    def prop(self, name):
+        return int(self.h.command("prop", name)[0])
+
+    def wait_prop(self, name, op, value, timeout_ms=30000):
+        """Waits until the property compares (gt, ge, eq, ne, lt) with value; returns it."""
+        return int(self.h.command("wait-prop", name, op, value, timeout_ms)[0])
+
+    def frame(self):
+        return self.prop(FRAME)
+
+    def wait_frame(self, after, timeout_ms=30000):
+        """Waits for a frame presented after frame number `after`; returns its number."""
+        return int(self.h.command("wait-frame", after, timeout_ms)[0])
+
+    def ready(self, timeout_ms=60000):
+        """The first frame, then one more after an invalidation: the first is often lost under Wine."""
+        first = self.wait_frame(0, timeout_ms)
+        return self.repaint(first, timeout_ms)
+
+    def repaint(self, after=None, timeout_ms=30000):
+        """Invalidates the window and waits for the frame that answers it."""
+        after = self.frame() if after is None else after
+        self.h.command("invalidate")
+        return self.wait_frame(after, timeout_ms)
+
+    def after(self, action, timeout_ms=30000):
+        """Runs action() (input, a posted message) and waits for the next frame.
+        Another repaint (a timer, an X expose) may present that frame before the
+        input is handled: check pictures with expect_picture, state with wait_prop."""
+        before = self.frame()
+        action()
+        return self.wait_frame(before, timeout_ms)
+
+    def expect_picture(self, name, check, timeout_ms=30000):
+        """Captures and runs check(image) until it passes, waiting for the next
+        presented frame between tries; the last capture stays as <name>.png.
+        Returns the image that passed, or raises the last failure at the deadline."""
+        deadline = time.monotonic() + timeout_ms / 1000
+        while True:
+            frame = self.frame()
+            image = self.capture(name)
+            try:
+                check(image)
+                return image
+            except (HarnessError, AssertionError) as failure:
+                left = int((deadline - time.monotonic()) * 1000)
+                if left <= 0:
+                    raise
+                try:
+                    self.wait_frame(frame, left)
+                except HarnessError:
+                    raise failure
+
+    def capture(self, name):
+        """The client area as it is on the screen, saved as <group>/<name>.png."""
+        return self.capture_to(self.h.shot_path(name))
+
+    def capture_to(self, path):
+        self.h.command("capture", winpath(path))
+        return Image(path)
+
+    def client_size(self):
+        w, h = self.h.command("client")
+        return int(w), int(h)
+
+    def resize_client(self, width, height):
+        self.h.command("resize-client", width, height)
+
+    def show(self, command):
+        self.h.command("show", command)
+
+    def post(self, message, wparam=0, lparam=0):
+        self.h.command("post", message, wparam, lparam)
+
+    def send(self, message, wparam=0, lparam=0, timeout_ms=10000):
+        return int(self.h.command("send", message, wparam, lparam, timeout_ms)[0])
+
+    def click(self, x, y, button="left"):
+        self.h.command("click", x, y, button)
+
+    def post_click(self, x, y):
+        self.h.command("post-click", x, y)
+
+    def key(self, vk):
+        self.h.command("key", vk)
+
+    def post_key(self, vk):
+        self.h.command("post-key", vk)
+
+    def visible(self):
+        return self.h.command("visible")[0] == "1"
+
+    def wait_visible(self, timeout_ms=30000):
+        self.h.command("wait-visible", timeout_ms)
+
+    def text(self):
+        return unescape(self.h.command("window-text")[0])
+
+    def child_text(self, control_id):
+        return unescape(self.h.command("child-text", control_id)[0])
+
+    def close(self, timeout_ms=30000):
+        """WM_CLOSE; returns the exit code."""
+        return int(self.h.command("close", timeout_ms)[0])
+
+
+def unescape(text):
+    out, i = [], 0
+    while i < len(text):
+        if text[i] == "\\" and i + 1 < len(text):
+            out.append({"n": "\n", "r": "\r", "t": "\t", "\\": "\\"}.get(text[i + 1], text[i + 1]))
+            i += 2
+        else:
+            out.append(text[i])
+            i += 1
+    return "".join(out)
+
+
+if __name__ == "__main__":
+    # python3 tests/harness/mbwin.py crop CAPTURE.png REFERENCE.png LEFT TOP RIGHT BOTTOM
+    if len(sys.argv) == 8 and sys.argv[1] == "crop":
+        crop(sys.argv[2], sys.argv[3], *(int(v) for v in sys.argv[4:8]))
+    else:
+        sys.exit("usage: mbwin.py crop CAPTURE.png REFERENCE.png LEFT TOP RIGHT BOTTOM")
