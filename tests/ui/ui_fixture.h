@@ -12,7 +12,16 @@
 #include "ui/view_state.h"
 #include <gtest/gtest.h>
 #include <memory>
+#include <ostream>
 #include <string>
+
+// Readable failures for the model's small records.
+inline void PrintTo(const Rect& r, std::ostream* os) {
+  *os << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+}
+inline void PrintTo(const ElementRef& e, std::ostream* os) {
+  *os << "element " << static_cast<int32_t>(e.id) << "/" << e.sub;
+}
 
 // Every code unit of a style has one width, so expected layouts can be worked out by hand.
 class FakeMeasurer : public TextMeasurer {
