@@ -20,7 +20,7 @@ class Pointer : public UiTest {
   static int32_t cx(const Rect& r) { return (r.left + r.right) / 2; }
   static int32_t cy(const Rect& r) { return (r.top + r.bottom) / 2; }
   Outcome click(const Rect& r) {
-    Outcome down = pointerDown(s, layout, cx(r), cy(r));
+    pointerDown(s, layout, cx(r), cy(r));
     return pointerUp(s, layout, cx(r), cy(r));
   }
 };

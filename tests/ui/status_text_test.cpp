@@ -161,7 +161,9 @@ TEST_F(Status, PerformanceFiguresAsCellsSummaryAndValue) {
   };
   for (int i = 0; i < kPerformanceCells; i++) {
     EXPECT_EQ(narrow(cells[i].label), expected[i][0]);
-    if (i != 7) EXPECT_EQ(narrow(cells[i].value), expected[i][1]) << expected[i][0];
+    if (i != 7) {
+      EXPECT_EQ(narrow(cells[i].value), expected[i][1]) << expected[i][0];
+    }
   }
   EXPECT_EQ(cells[7].value, formatSize(treeBytes(sample.tree())));
   EXPECT_EQ(narrow(performanceSummary(s)), "1.23 s walk · 9 items · 40.0 MB");
