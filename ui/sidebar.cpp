@@ -37,8 +37,9 @@ void resetSidebarWidth(ViewState& s, const SidebarLayout& current, Outcome& out)
 }
 
 void stepSidebarWidth(ViewState& s, const SidebarLayout& current, int32_t step, Outcome& out) {
+  int32_t before = s.settings.sidebarWidth;
   setSidebarWidth(s, current, current.width + step, false, out);
-  saveSidebarWidth(s, out);
+  if (s.settings.sidebarWidth != before) saveSidebarWidth(s, out);
 }
 
 void scrollDrives(ViewState& s, const SidebarLayout& current, int32_t pixels) {
