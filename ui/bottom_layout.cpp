@@ -17,7 +17,7 @@ int32_t ceilDips(double dips) { return static_cast<int32_t>(std::ceil(dips)); }
 
 void layoutStatusAndPanel(const ViewState& s, const TextMeasurer& measure, WindowLayout& out, int32_t L0, int32_t N) {
   const int32_t dpi = s.dpi, H = s.clientHeight;
-  auto px = [dpi](int64_t dips) { return scaleDip(dips, dpi); };
+  auto px = [dpi](int64_t dips) { return pixelsFromDips(dips, dpi); };
   StatusBarLayout& status = out.status;
   status = {};
   out.panel = {};
@@ -45,7 +45,7 @@ void layoutStatusAndPanel(const ViewState& s, const TextMeasurer& measure, Windo
       status.panelButton = {N - px(32), status.bar.top, N, status.bar.bottom};
       out.performanceSummary = performanceSummary(s);
       int32_t right = status.panelButton.left - px(4);
-      int32_t width = px(ceilDips(measure.textWidth(TextStyle::caption, out.performanceSummary)));
+      int32_t width = px(ceilDips(measure.textWidth(TextStyle::Caption, out.performanceSummary)));
       status.performance = {std::max(status.bar.left, right - width), status.bar.top, right, status.bar.bottom};
       int32_t line = status.performance.left - px(8);
       status.separator = {line, status.bar.top + px(6), line + std::max(1, px(1)), status.bar.bottom - px(6)};
@@ -56,7 +56,7 @@ void layoutStatusAndPanel(const ViewState& s, const TextMeasurer& measure, Windo
   }
   int32_t textLeft = status.bar.left;
   if (marksPillShown(s)) {
-    int32_t width = px(ceilDips(10 + 16 + 6 + measure.textWidth(TextStyle::body, marksPillText(s)) + 10));
+    int32_t width = px(ceilDips(10 + 16 + 6 + measure.textWidth(TextStyle::Body, marksPillText(s)) + 10));
     status.marksPill = {status.bar.left, status.bar.top + px(2), status.bar.left + width, status.bar.bottom - px(2)};
     textLeft = status.marksPill.right + px(10);
   }
@@ -66,13 +66,13 @@ void layoutStatusAndPanel(const ViewState& s, const TextMeasurer& measure, Windo
 void layoutReviewCard(const ViewState& s, const TextMeasurer& measure, ContentLayout& c, int32_t L0, int32_t N,
                       int32_t d) {
   const int32_t dpi = s.dpi;
-  auto px = [dpi](int64_t dips) { return scaleDip(dips, dpi); };
+  auto px = [dpi](int64_t dips) { return pixelsFromDips(dips, dpi); };
   c.reviewCard = {L0 + px(1), px(163 + d), N - px(1), px(213 + d)};
   ReviewCardText card = reviewCardText(s);
   int32_t right = c.reviewCard.right - px(9);
   const int32_t top = c.reviewCard.top + px(9), bottom = c.reviewCard.top + px(41);
   auto place = [&](std::u16string_view label, int32_t minimum) {
-    int32_t width = std::max(minimum, ceilDips(measure.textWidth(TextStyle::body, label) + 32));
+    int32_t width = std::max(minimum, ceilDips(measure.textWidth(TextStyle::Body, label) + 32));
     Rect r{right - px(width), top, right, bottom};
     right = r.left - px(8);
     return r;
@@ -86,7 +86,7 @@ void layoutReviewCard(const ViewState& s, const TextMeasurer& measure, ContentLa
 
 void layoutContent(const ViewState& s, const TextMeasurer& measure, WindowLayout& out, int32_t L0, int32_t N) {
   const int32_t dpi = s.dpi;
-  auto px = [dpi](int64_t dips) { return scaleDip(dips, dpi); };
+  auto px = [dpi](int64_t dips) { return pixelsFromDips(dips, dpi); };
   const int32_t d = out.noticeShift;
   ContentLayout& c = out.content;
   c = {};
@@ -137,7 +137,7 @@ void placeTooltips(const ViewState& s, WindowLayout& out) {
 }  // namespace
 
 void layoutBottom(const ViewState& s, const TextMeasurer& measure, WindowLayout& out) {
-  const int32_t L0 = scaleDip(out.sidebar.width + 16, s.dpi), N = s.clientWidth - scaleDip(24, s.dpi);
+  const int32_t L0 = pixelsFromDips(out.sidebar.width + 16, s.dpi), N = s.clientWidth - pixelsFromDips(24, s.dpi);
   layoutStatusAndPanel(s, measure, out, L0, N);
   layoutContent(s, measure, out, L0, N);
   placeTooltips(s, out);

@@ -63,8 +63,8 @@ void placeBreadcrumb(Breadcrumb& crumb, const Rect& pathBar, int32_t dpi, const 
   size_t n = crumb.segments.size();
   if (n == 0) return;
   std::vector<double> widths(n);
-  for (size_t i = 0; i < n; i++) widths[i] = measure.textWidth(TextStyle::largeTitle, crumb.segments[i].name);
-  double ellipsisWidth = measure.textWidth(TextStyle::body, u"\u2026");
+  for (size_t i = 0; i < n; i++) widths[i] = measure.textWidth(TextStyle::LargeTitle, crumb.segments[i].name);
+  double ellipsisWidth = measure.textWidth(TextStyle::Body, u"\u2026");
   double available = dipsFromPixels(pathBar.width(), dpi) - 2.0 * kBreadcrumbInset;
   auto pieceWidth = [](double text) { return text + 2.0 * kBreadcrumbPad; };
 
@@ -77,9 +77,9 @@ void placeBreadcrumb(Breadcrumb& crumb, const Rect& pathBar, int32_t dpi, const 
     if (total <= available) break;
   }
 
-  int32_t top = pathBar.top + scaleDip(6, dpi), bottom = pathBar.bottom - scaleDip(6, dpi);
-  int32_t limit = pathBar.right - scaleDip(kBreadcrumbInset - kBreadcrumbPad, dpi);
-  auto at = [&](double dips) { return std::min(limit, pathBar.left + scaleDip(static_cast<int64_t>(std::ceil(dips)), dpi)); };
+  int32_t top = pathBar.top + pixelsFromDips(6, dpi), bottom = pathBar.bottom - pixelsFromDips(6, dpi);
+  int32_t limit = pathBar.right - pixelsFromDips(kBreadcrumbInset - kBreadcrumbPad, dpi);
+  auto at = [&](double dips) { return std::min(limit, pathBar.left + pixelsFromDips(static_cast<int64_t>(std::ceil(dips)), dpi)); };
   double x = kBreadcrumbInset - kBreadcrumbPad;   // left edge of the next piece, DIPs from the bar
   auto place = [&](double textWidth) {
     Rect r{at(x), top, at(x + pieceWidth(textWidth)), bottom};

@@ -83,7 +83,22 @@ void moveFocus(ViewState& s, const WindowLayout& layout, bool backward, Outcome&
       if (stops[k] == at || (stop.group != kGroupNone && stop.group == list[at].group)) current = k;
     }
   }
-  int32_t next = current < 0 ? (backward ? count - 1 : 0) : (current + (backward ? count - 1 : 1)) % count;
+  int32_t next;
+  if (current >= 0) {
+    next = (current + (backward ? count - 1 : 1)) % count;
+  } else if (at >= 0) {
+    // Focus on an element that is no stop (a tab after a click): the stop after it.
+    next = backward ? count - 1 : 0;
+    for (int32_t k = 0; k < count; k++) {
+      if (!backward && stops[k] > at) {
+        next = k;
+        break;
+      }
+      if (backward && stops[k] < at) next = k;
+    }
+  } else {
+    next = backward ? count - 1 : 0;
+  }
   focusElement(s, layout, refOf(list[stops[next]]), out);
 }
 

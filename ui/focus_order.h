@@ -20,7 +20,8 @@ void focusElement(ViewState& s, const WindowLayout& layout, ElementRef element, 
                   bool scrollIntoView = true);
 
 // Tab (or Shift+Tab with `backward`): the next stop after the one holding the focus,
-// wrapping; without one, the first (last).
+// wrapping. Focus on an element that is no stop moves to the stop after (before) it;
+// without any focus, to the first (last).
 void moveFocus(ViewState& s, const WindowLayout& layout, bool backward, Outcome& out);
 
 // Left/Up (-1) or Right/Down (+1) within the focused element's group; radio buttons

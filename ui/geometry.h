@@ -22,7 +22,7 @@ inline Rect intersect(const Rect& a, const Rect& b) {
 
 // n DIPs in pixels at `dpi`: n·dpi/96 rounded half away from zero, as MulDiv does,
 // so 3 DIPs at 144 DPI are 5 pixels.
-constexpr int32_t scaleDip(int64_t n, int32_t dpi) {
+constexpr int32_t pixelsFromDips(int64_t n, int32_t dpi) {
   int64_t product = n * dpi;
   return static_cast<int32_t>((product + (product >= 0 ? 48 : -48)) / 96);
 }

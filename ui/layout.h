@@ -1,6 +1,6 @@
 // The layout pass of the main window: every region's rectangle in client pixels,
 // computed from a ViewState and measured texts. Lengths are fixed in DIPs and scaled
-// with scaleDip; edges anchored at the client's right or bottom are measured from it.
+// with pixelsFromDips; edges anchored at the client's right or bottom are measured from it.
 // Painting draws into these rectangles and hit testing tests against them.
 //
 // Threading: window thread. Run on creation, on size and DPI changes, and whenever the

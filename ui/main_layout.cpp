@@ -16,15 +16,15 @@ int32_t ceilDips(double dips) { return static_cast<int32_t>(std::ceil(dips)); }
 int32_t toolbarButtonWidth(const IconLabel* labels, size_t count, int32_t minimum, const TextMeasurer& measure) {
   double widest = minimum;
   for (size_t i = 0; i < count; i++) {
-    double icon = measure.textWidth(TextStyle::smallIcon, std::u16string_view(&labels[i].icon, 1));
-    widest = std::max(widest, 16 + icon + 8 + measure.textWidth(TextStyle::body, labels[i].label) + 16);
+    double icon = measure.textWidth(TextStyle::SmallIcon, std::u16string_view(&labels[i].icon, 1));
+    widest = std::max(widest, 16 + icon + 8 + measure.textWidth(TextStyle::Body, labels[i].label) + 16);
   }
   return ceilDips(widest);
 }
 
 void layoutToolbarAndPath(const ViewState& s, const TextMeasurer& measure, WindowLayout& out) {
   const int32_t dpi = s.dpi;
-  auto px = [dpi](int64_t dips) { return scaleDip(dips, dpi); };
+  auto px = [dpi](int64_t dips) { return pixelsFromDips(dips, dpi); };
   const int32_t L0 = px(out.sidebar.width + 16), N = s.clientWidth - px(24);
 
   // Widest label each button can show, so it never changes width with its label.
@@ -71,7 +71,7 @@ void layoutToolbarAndPath(const ViewState& s, const TextMeasurer& measure, Windo
 
 void layoutBars(const ViewState& s, const TextMeasurer& measure, WindowLayout& out) {
   const int32_t dpi = s.dpi;
-  auto px = [dpi](int64_t dips) { return scaleDip(dips, dpi); };
+  auto px = [dpi](int64_t dips) { return pixelsFromDips(dips, dpi); };
   const int32_t L0 = px(out.sidebar.width + 16), N = s.clientWidth - px(24);
   const int32_t d = noticeShown(s) ? 48 : 0;
   out.noticeShift = d;
@@ -84,7 +84,7 @@ void layoutBars(const ViewState& s, const TextMeasurer& measure, WindowLayout& o
     if (noticeActionShown(s)) {
       bool update = s.notice.action == NoticeAction::Update;
       std::u16string_view label = text(update ? Text::Update : Text::TurnOn);
-      int32_t width = std::max(update ? 96 : 112, ceilDips(measure.textWidth(TextStyle::body, label) + 28));
+      int32_t width = std::max(update ? 96 : 112, ceilDips(measure.textWidth(TextStyle::Body, label) + 28));
       int32_t right = out.noticeClose.left - px(8);
       out.noticeAction = {right - px(width), px(84), right, px(116)};
       buttonsLeft = out.noticeAction.left;
@@ -110,7 +110,7 @@ void layoutBars(const ViewState& s, const TextMeasurer& measure, WindowLayout& o
   const Text tabTexts[3] = {Text::Map, Text::Files_111, Text::Extensions};
   int32_t x = L0;
   for (int i = 0; i < 3; i++) {
-    int32_t width = px(ceilDips(measure.textWidth(TextStyle::body, text(tabTexts[i])) + 24));
+    int32_t width = px(ceilDips(measure.textWidth(TextStyle::Body, text(tabTexts[i])) + 24));
     out.tabs[i] = {x, px(124 + d), x + width, px(156 + d)};
     x += width + px(4);
   }

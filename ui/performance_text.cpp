@@ -23,11 +23,11 @@ int64_t roundedFps(double fps) { return static_cast<int64_t>(std::floor(fps + 0.
 }  // namespace
 
 int32_t frameRate(const FrameTimes& frames, double nowMs) {
-  uint64_t stored = frames.count < kFrameRingSize ? frames.count : kFrameRingSize;
+  uint64_t stored = frames.count < kFrameTimeCount ? frames.count : kFrameTimeCount;
   int32_t withinSecond = 0, withinHalf = 0;
   double newest = 0, oldest = 0;
   for (uint64_t k = 0; k < stored; k++) {
-    double t = frames.endMs[(frames.count - 1 - k) % kFrameRingSize];
+    double t = frames.endMs[(frames.count - 1 - k) % kFrameTimeCount];
     double age = nowMs - t;
     if (age > 1000) break;
     withinSecond++;

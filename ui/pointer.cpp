@@ -213,7 +213,7 @@ Outcome doubleClick(ViewState& s, const WindowLayout& layout, int32_t x, int32_t
 Outcome wheel(ViewState& s, const WindowLayout& layout, int32_t x, int32_t y, int32_t delta) {
   Outcome out;
   if (layout.sidebar.driveList.contains(x, y)) {
-    scrollDrives(s, layout.sidebar, scaleDip(-static_cast<int64_t>(delta) * 72 / 120, s.dpi));
+    scrollDrives(s, layout.sidebar, pixelsFromDips(-static_cast<int64_t>(delta) * 72 / 120, s.dpi));
     out.repaint = true;
     return out;
   }

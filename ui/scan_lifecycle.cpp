@@ -82,6 +82,7 @@ void startScan(ViewState& s, int32_t driveIndex, std::u16string_view path, Outco
   restart.number = driveIndex;
   dropShownTree(s, out);
   s.marks = {};
+  s.review = {};
   s.scan.restoreViewRoot = -1;
   s.scan.continuing = false;
   s.scan.importing = import;

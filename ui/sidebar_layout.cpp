@@ -36,28 +36,28 @@ int32_t automaticSidebarWidth(const ViewState& s, const TextMeasurer& measure) {
   auto need = [&](double leading, TextStyle style, std::u16string_view t, double trailing) {
     widest = std::max(widest, leading + measure.textWidth(style, t) + trailing);
   };
-  need(73, TextStyle::title, text(Text::Mossbloom), 8);
-  need(73, TextStyle::caption, text(Text::DiskUsageAtAGlance), 8);
+  need(73, TextStyle::Title, text(Text::Mossbloom), 8);
+  need(73, TextStyle::Caption, text(Text::DiskUsageAtAGlance), 8);
   for (const DriveEntry& drive : s.drives) {
-    need(68, TextStyle::bodyStrong, driveTitle(drive), 12);
-    need(68, TextStyle::caption, driveDetail(s, drive), 12);
+    need(68, TextStyle::BodyStrong, driveTitle(drive), 12);
+    need(68, TextStyle::Caption, driveDetail(s, drive), 12);
   }
-  need(24, TextStyle::bodyStrong, text(Text::ScanMode), 8);
-  need(32, TextStyle::body, text(Text::Standard_14), 12);
-  need(32, TextStyle::caption, text(Text::DirectoryWalk_15), 12);
+  need(24, TextStyle::BodyStrong, text(Text::ScanMode), 8);
+  need(32, TextStyle::Body, text(Text::Standard_14), 12);
+  need(32, TextStyle::Caption, text(Text::DirectoryWalk_15), 12);
   bool restarts = fastScanStateOf(s) == kFastScanRestart;
-  need(restarts ? 58 : 32, TextStyle::body, text(Text::Fast), 12);
-  if (elevateCheckShown(s)) need(58, TextStyle::body, text(Text::AlwaysStartAsAdministrator), 12);
-  else need(32, TextStyle::caption, fastDescription(s), 12);
-  if (s.facts.isAdministrator) need(24, TextStyle::caption, text(Text::RunningAsAdministrator), 8);
-  need(52, TextStyle::body, text(Text::AboutMossbloom), 108);
+  need(restarts ? 58 : 32, TextStyle::Body, text(Text::Fast), 12);
+  if (elevateCheckShown(s)) need(58, TextStyle::Body, text(Text::AlwaysStartAsAdministrator), 12);
+  else need(32, TextStyle::Caption, fastDescription(s), 12);
+  if (s.facts.isAdministrator) need(24, TextStyle::Caption, text(Text::RunningAsAdministrator), 8);
+  need(52, TextStyle::Body, text(Text::AboutMossbloom), 108);
   return static_cast<int32_t>(std::ceil(widest));
 }
 
 void layoutSidebar(const ViewState& s, const TextMeasurer& measure, WindowLayout& out) {
   SidebarLayout& bar = out.sidebar;
   const int32_t dpi = s.dpi;
-  auto px = [dpi](int64_t dips) { return scaleDip(dips, dpi); };
+  auto px = [dpi](int64_t dips) { return pixelsFromDips(dips, dpi); };
   const int32_t H = s.clientHeight;
 
   bar.maxWidth = sidebarMaxWidth(s);

@@ -97,17 +97,17 @@ std::u16string statusLine(const ViewState& s) {
 }
 
 HoverLineLayout placeHoverLine(const HoverLine& line, const Rect& area, int32_t dpi, const TextMeasurer& measure) {
-  auto px = [dpi](double dips) { return scaleDip(static_cast<int64_t>(std::ceil(dips)), dpi); };
+  auto px = [dpi](double dips) { return pixelsFromDips(static_cast<int64_t>(std::ceil(dips)), dpi); };
   auto width = [&](TextStyle style, const std::u16string& t) { return t.empty() ? 0.0 : measure.textWidth(style, t); };
   HoverLineLayout out;
   const double A = dipsFromPixels(area.width(), dpi);
-  double parent = line.parent.empty() ? 0 : std::min(A / 4, width(TextStyle::caption, line.parent) + 4);
+  double parent = line.parent.empty() ? 0 : std::min(A / 4, width(TextStyle::Caption, line.parent) + 4);
   double B = std::max(0.0, A - parent - 16);
-  double failure = line.failure.empty() ? 0 : std::min(B / 3, width(TextStyle::caption, line.failure) + 16);
+  double failure = line.failure.empty() ? 0 : std::min(B / 3, width(TextStyle::Caption, line.failure) + 16);
   double D = std::max(0.0, B - failure);
-  double info = std::min(D / 3, width(TextStyle::bodyStrong, line.info) + 2);
-  double name = std::min(std::max(0.0, D - info - 10) / 2, width(TextStyle::caption, line.name) + 2);
-  double folder = std::max(0.0, std::min(D - info - 10 - name, width(TextStyle::caption, line.folder) + 1));
+  double info = std::min(D / 3, width(TextStyle::BodyStrong, line.info) + 2);
+  double name = std::min(std::max(0.0, D - info - 10) / 2, width(TextStyle::Caption, line.name) + 2);
+  double folder = std::max(0.0, std::min(D - info - 10 - name, width(TextStyle::Caption, line.folder) + 1));
   const int32_t top = area.top, bottom = area.bottom;
   if (parent > 0) out.parent = {area.right - px(parent), top, area.right, bottom};
   double x = 0;

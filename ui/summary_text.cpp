@@ -111,14 +111,14 @@ SummaryFit fitSummary(const SummaryText& summary, double available, const TextMe
   SummaryFit fit;
   fit.head = summary.head;
   if (!summary.piece.empty()) fit.head += kJoin;
-  fit.headWidth = measure.textWidth(TextStyle::caption, fit.head);
-  fit.pieceWidth = summary.piece.empty() ? 0 : measure.textWidth(TextStyle::caption, summary.piece);
-  fit.tailWidth = summary.tail.empty() ? 0 : measure.textWidth(TextStyle::caption, summary.tail);
+  fit.headWidth = measure.textWidth(TextStyle::Caption, fit.head);
+  fit.pieceWidth = summary.piece.empty() ? 0 : measure.textWidth(TextStyle::Caption, summary.piece);
+  fit.tailWidth = summary.tail.empty() ? 0 : measure.textWidth(TextStyle::Caption, summary.tail);
   if (summary.piece.empty() || fit.headWidth + fit.pieceWidth + fit.tailWidth <= available) return fit;
   // Keep the piece whole: the head gives way, then the tail is trimmed after it.
-  size_t keep = fittingPrefix(summary.head, kJoin, available - fit.pieceWidth, TextStyle::caption, measure);
+  size_t keep = fittingPrefix(summary.head, kJoin, available - fit.pieceWidth, TextStyle::Caption, measure);
   fit.shortened = true;
   fit.head = keep > 0 ? summary.head.substr(0, keep) + std::u16string(kJoin) : std::u16string();
-  fit.headWidth = fit.head.empty() ? 0 : measure.textWidth(TextStyle::caption, fit.head);
+  fit.headWidth = fit.head.empty() ? 0 : measure.textWidth(TextStyle::Caption, fit.head);
   return fit;
 }

@@ -4,7 +4,7 @@
 //
 // Threading: called on the window thread only.
 #pragma once
-#include "render/text_style.h"
+#include "render/text_styles.h"
 #include <string_view>
 
 class TextMeasurer {

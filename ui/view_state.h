@@ -115,9 +115,9 @@ struct ExportView {
 };
 
 // Ring of the end times of the last frames (monotonic ms), newest at (count - 1) % 32.
-constexpr int kFrameRingSize = 32;
+constexpr int kFrameTimeCount = 32;
 struct FrameTimes {
-  double endMs[kFrameRingSize] = {};
+  double endMs[kFrameTimeCount] = {};
   uint64_t count = 0;           // frames recorded so far
   double lastPaintMs = 0;       // paint time of the last frame
 };

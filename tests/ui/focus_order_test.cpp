@@ -66,6 +66,13 @@ TEST_F(FocusOrder, TabWrapsAndShiftTabGoesBack) {
   s.focus = {ElementId::Settings, -1};
   tab(true);
   EXPECT_EQ(s.focus.id, ElementId::About);
+  // A clicked tab holds the focus but is no stop: Tab goes on from there.
+  s.focus = {ElementId::ViewTab, 1};
+  tab();
+  EXPECT_EQ(s.focus.id, ElementId::Map);
+  s.focus = {ElementId::ViewTab, 1};
+  tab(true);
+  EXPECT_EQ(s.focus.id, ElementId::BinaryUnits);
 }
 
 TEST_F(FocusOrder, EditsAndTheListTakeTheirOwnFocus) {

@@ -102,7 +102,7 @@ TEST_F(Layout, NoticeMovesEverythingBelowItDown) {
     WindowLayout without = layoutWindow(s, measure);
     s.notice = {NoticeKind::Managed, u"Managed by your organization: the size mode is set by policy."};
     WindowLayout with = layoutWindow(s, measure);
-    const int32_t d = scaleDip(48, dpi);
+    const int32_t d = pixelsFromDips(48, dpi);
     EXPECT_EQ(with.noticeShift, 48);
     EXPECT_EQ(with.searchField.top, without.searchField.top + d) << dpi;
     EXPECT_EQ(with.binaryUnits.bottom, without.binaryUnits.bottom + d) << dpi;
@@ -112,7 +112,7 @@ TEST_F(Layout, NoticeMovesEverythingBelowItDown) {
     EXPECT_EQ(with.status.bar, without.status.bar) << "the status bar stays at the bottom";
     EXPECT_EQ(with.pathBar, without.pathBar);
     EXPECT_TRUE(without.noticeBar.empty());
-    EXPECT_EQ(with.noticeBar.top, scaleDip(80, dpi));
+    EXPECT_EQ(with.noticeBar.top, pixelsFromDips(80, dpi));
     // And it all comes back when the notice closes.
     s.notice = {};
     EXPECT_EQ(layoutWindow(s, measure).content.panel, without.content.panel);
@@ -246,13 +246,13 @@ TEST_F(Layout, HigherDpiScalesEveryDipLength) {
   WindowLayout layout = layoutWindow(s, measure);
   EXPECT_EQ(layout.sidebar.width, kAutomaticWidth) << "the width rule works in DIPs";
   EXPECT_EQ(layout.content.panel.top, 243);
-  EXPECT_EQ(layout.searchField.left, scaleDip(kAutomaticWidth + 16, 144));
+  EXPECT_EQ(layout.searchField.left, pixelsFromDips(kAutomaticWidth + 16, 144));
   EXPECT_EQ(layout.status.bar.top, s.clientHeight - 60);
   EXPECT_EQ(layout.exportButton.right, s.clientWidth - 36);
   EXPECT_EQ(layout.exportButton.width(), 150);
-  EXPECT_EQ(scaleDip(3, 144), 5);
-  EXPECT_EQ(scaleDip(1, 144), 2);
-  EXPECT_EQ(scaleDip(6, 120), 8);
+  EXPECT_EQ(pixelsFromDips(3, 144), 5);
+  EXPECT_EQ(pixelsFromDips(1, 144), 2);
+  EXPECT_EQ(pixelsFromDips(6, 120), 8);
 }
 
 TEST_F(Layout, ScanningContentCentresOnTheMapArea) {

@@ -138,7 +138,7 @@ TEST_F(Status, FrameRateOverTheLastFrames) {
   for (const RateCase& c : cases) {
     FrameTimes frames;
     // Oldest first into the ring, as painting records them.
-    for (auto it = c.ages.rbegin(); it != c.ages.rend(); ++it) frames.endMs[frames.count++ % kFrameRingSize] = 50000 - *it;
+    for (auto it = c.ages.rbegin(); it != c.ages.rend(); ++it) frames.endMs[frames.count++ % kFrameTimeCount] = 50000 - *it;
     EXPECT_EQ(frameRate(frames, 50000), c.fps) << c.ages.size();
   }
 }

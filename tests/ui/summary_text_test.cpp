@@ -196,7 +196,7 @@ TEST_F(Summary, ShorteningNeverSplitsASurrogatePair) {
       {0, 0},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(fittingPrefix(text, u" · ", c.room, TextStyle::caption, measure), c.units) << c.room;
+    EXPECT_EQ(fittingPrefix(text, u" · ", c.room, TextStyle::Caption, measure), c.units) << c.room;
   SummaryText summary{text, u"PIECE", u""};
   SummaryFit fit = fitSummary(summary, 5 * 6 + 6 * 6, measure);
   EXPECT_EQ(fit.head, u"ab · ");
@@ -205,7 +205,7 @@ TEST_F(Summary, ShorteningNeverSplitsASurrogatePair) {
 TEST_F(Summary, BinarySearchMeasuresLogarithmicallyOften) {
   std::u16string head(4000, u'x');
   measure.calls = 0;
-  EXPECT_EQ(fittingPrefix(head, u" · ", 1000 * 6, TextStyle::caption, measure), 997u);
+  EXPECT_EQ(fittingPrefix(head, u" · ", 1000 * 6, TextStyle::Caption, measure), 997u);
   EXPECT_LE(measure.calls, 14);
 }
 

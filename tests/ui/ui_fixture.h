@@ -53,8 +53,8 @@ class UiTest : public ::testing::Test {
 inline ViewState windowState(int32_t width, int32_t height, int32_t dpi = 96) {
   ViewState s;
   s.dpi = dpi;
-  s.clientWidth = scaleDip(width, dpi);
-  s.clientHeight = scaleDip(height, dpi);
+  s.clientWidth = pixelsFromDips(width, dpi);
+  s.clientHeight = pixelsFromDips(height, dpi);
   s.outerWidth = s.clientWidth;
   s.facts.version = u"1.0";
   s.nowMs = 100000;
