@@ -28,17 +28,6 @@ bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
 
 bool isBlankText(std::u16string_view t) { return t.find_first_not_of(u" \t") == std::u16string_view::npos; }
 
-bool ignoredInReview(ElementId id) {
-  switch (id) {
-    case ElementId::Drive: case ElementId::StandardScan: case ElementId::FastScan: case ElementId::ClearFilters:
-    case ElementId::About: case ElementId::ElevateAtStart: case ElementId::Address: case ElementId::ViewTab:
-    case ElementId::SearchEdit: case ElementId::TypesEdit: case ElementId::SizeEdit: case ElementId::AddressEdit:
-      return true;
-    default:
-      return false;
-  }
-}
-
 void setScanMode(ViewState& s, ScanMode mode, Outcome& out) {
   s.settings.scanMode = mode;
   saveSetting(out, kSettingsSection, kScanModeKey, mode == ScanMode::Mft ? u"Mft" : u"Walk");

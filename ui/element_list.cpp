@@ -262,17 +262,6 @@ void addMarksAndPanel(const ViewState& s, const WindowLayout& layout, ListBuilde
         .value = performanceAccessibleValue(s);
 }
 
-bool unavailableInReview(int32_t code) {
-  switch (elementFromCode(code).id) {
-    case ElementId::Drive: case ElementId::StandardScan: case ElementId::FastScan: case ElementId::ClearFilters:
-    case ElementId::About: case ElementId::ElevateAtStart: case ElementId::Address: case ElementId::ViewTab:
-    case ElementId::SearchEdit: case ElementId::TypesEdit: case ElementId::SizeEdit: case ElementId::AddressEdit:
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
 
 std::u16string unreadableFoldersText(const Tree& tree, std::u16string_view separator, ErrorTextFunction errorText) {
@@ -317,7 +306,7 @@ std::vector<AccessibleElement> buildElementList(const ViewState& s, const Window
 
   const int32_t focusCode = s.focus.id == ElementId::None ? -1 : focusedElementCode(s);
   for (AccessibleElement& e : b.list) {
-    if (s.review.open && unavailableInReview(e.code)) e.state |= kStateUnavailable;
+    if (s.review.open && ignoredInReview(elementFromCode(e.code).id)) e.state |= kStateUnavailable;
     if (e.state & kStateUnavailable) e.state &= ~kStateFocusable;
     if (s.windowHasFocus && e.code == focusCode && e.child == ChildControl::None) e.state |= kStateFocused;
   }

@@ -67,6 +67,17 @@ bool anyFilterText(const ViewState& s) {
 
 bool sizeModeFixedByPolicy(const ViewState& s) { return s.facts.policies.defaultSizeMode >= 0; }
 bool updateChecksOff(const ViewState& s) { return s.facts.policies.updateCheck == 0; }
+bool ignoredInReview(ElementId id) {
+  switch (id) {
+    case ElementId::Drive: case ElementId::StandardScan: case ElementId::FastScan: case ElementId::ClearFilters:
+    case ElementId::About: case ElementId::ElevateAtStart: case ElementId::Address: case ElementId::ViewTab:
+    case ElementId::SearchEdit: case ElementId::TypesEdit: case ElementId::SizeEdit: case ElementId::AddressEdit:
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool noticeShown(const ViewState& s) { return s.notice.kind != NoticeKind::None; }
 
 bool noticeActionShown(const ViewState& s) {

@@ -33,6 +33,9 @@ bool anyFilterText(const ViewState& s);          // "Clear filters" is enabled
 bool sizeModeFixedByPolicy(const ViewState& s);
 bool updateChecksOff(const ViewState& s);
 bool noticeShown(const ViewState& s);
+// Elements that belong outside the deletion review: their commands do nothing there
+// and screen readers find them unavailable.
+bool ignoredInReview(ElementId id);
 bool noticeActionShown(const ViewState& s);
 bool marksPillShown(const ViewState& s);
 bool markingAllowed(const ViewState& s);

@@ -5,18 +5,8 @@
 
 namespace {
 
-class Commands : public UiTest {
+class Commands : public WindowTest {
  protected:
-  SampleTree sample;
-  ViewState s;
-  WindowLayout layout;
-  void SetUp() override {
-    UiTest::SetUp();
-    s = windowState(1280, 800);
-    s.drives = {driveEntry(u'C'), driveEntry(u'D')};
-    showTree(s, sample.tree(), sample.photos);
-    layout = layoutWindow(s, measure);
-  }
   Outcome run(ElementId id, int32_t sub = -1) { return invokeElement(s, layout, {id, sub}); }
   static const Effect* saved(const Outcome& out, std::u16string_view key) {
     for (const Effect& e : out.effects)
@@ -311,7 +301,7 @@ TEST_F(Commands, DriveEntriesScanOrOfferTheMenu) {
 
 TEST_F(Commands, EnterOnTheMapZoomsOrShowsTheItem) {
   showTree(s, sample.tree());
-  layout = layoutWindow(s, measure);
+  relayout();
   MapCells cells;
   cells.build(s, layout);
   s.shown.focusNode = sample.a;
@@ -345,7 +335,7 @@ TEST_F(Commands, UseFastScanOnTheTip) {
 
 TEST_F(Commands, SplitterResetsTheWidth) {
   s.settings.sidebarWidth = 400;
-  layout = layoutWindow(s, measure);
+  relayout();
   Outcome out = run(ElementId::Splitter);
   EXPECT_EQ(s.settings.sidebarWidth, 0);
   ASSERT_NE(saved(out, u"sidebarWidth"), nullptr);

@@ -5,16 +5,14 @@
 
 namespace {
 
-class FocusOrder : public UiTest {
+// The window before anything was chosen: two drives, logical sizes, no tree.
+class FocusOrder : public WindowTest {
  protected:
-  ViewState s;
-  WindowLayout layout;
   void SetUp() override {
-    UiTest::SetUp();
-    s = windowState(1280, 800);
-    s.drives = {driveEntry(u'C'), driveEntry(u'D')};
-    s.settings.sizeMode = SizeMode::Logical;
-    layout = layoutWindow(s, measure);
+    WindowTest::SetUp();
+    s.shown = {};
+    s.scan = {};
+    relayout();
   }
   std::vector<ElementRef> stops() {
     std::vector<AccessibleElement> list = buildElementList(s, layout, nullptr);
@@ -89,12 +87,11 @@ TEST_F(FocusOrder, EditsAndTheListTakeTheirOwnFocus) {
 }
 
 TEST_F(FocusOrder, ReviewTakesItsUnavailableElementsOutOfTheOrder) {
-  SampleTree sample;
   showTree(s, sample.tree(), sample.photos);
   s.marks = {1, 2, 7000};
   s.review.open = true;
   s.review.root = sample.photos;
-  layout = layoutWindow(s, measure);
+  relayout();
   for (const ElementRef& stop : stops()) {
     EXPECT_NE(stop.id, ElementId::Drive);
     EXPECT_NE(stop.id, ElementId::StandardScan);
@@ -108,7 +105,7 @@ TEST_F(FocusOrder, ReviewTakesItsUnavailableElementsOutOfTheOrder) {
 
 TEST_F(FocusOrder, ArrowsMoveWithinAGroupAndChoose) {
   s.facts.isAdministrator = true;
-  layout = layoutWindow(s, measure);
+  relayout();
   s.focus = {ElementId::StandardScan, -1};
   Outcome out;
   groupMove(s, layout, 1, out);
@@ -147,7 +144,6 @@ TEST_F(FocusOrder, ArrowsMoveWithinAGroupAndChoose) {
 }
 
 TEST_F(FocusOrder, SpatialMoveCountsSidewaysTwice) {
-  SampleTree sample;
   showTree(s, sample.tree());
   TreemapLayout cells;
   // The focused cell centred at (50, 50); below it one 100 away straight down (score

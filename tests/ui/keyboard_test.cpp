@@ -4,18 +4,11 @@
 
 namespace {
 
-class Keyboard : public UiTest {
+class Keyboard : public WindowTest {
  protected:
-  SampleTree sample;
-  ViewState s;
-  WindowLayout layout;
   void SetUp() override {
-    UiTest::SetUp();
-    s = windowState(1280, 800);
-    s.drives = {driveEntry(u'C')};
-    showTree(s, sample.tree(), sample.photos);
+    WindowTest::SetUp();
     s.windowHasFocus = true;
-    layout = layoutWindow(s, measure);
   }
   Outcome press(Key key, KeyModifiers modifiers = {}) { return keyDown(s, layout, key, modifiers); }
 };
@@ -83,7 +76,7 @@ TEST_F(Keyboard, EnterAndSpaceRunTheFocusedElement) {
 
   MapCells cells;
   showTree(s, sample.tree());
-  layout = layoutWindow(s, measure);
+  relayout();
   cells.build(s, layout);
   s.focus = {ElementId::Map, 0};
   s.shown.focusNode = sample.a;
@@ -112,7 +105,7 @@ TEST_F(Keyboard, ArrowsOnTheSplitterChangeTheWidth) {
   EXPECT_EQ(out.find(EffectKind::SaveSetting)->text, u"249");
   EXPECT_TRUE(press(Key::Up).effects.empty()) << "Up and Down do nothing there";
   s.settings.sidebarWidth = 480;
-  layout = layoutWindow(s, measure);
+  relayout();
   out = press(Key::Right);
   EXPECT_EQ(s.settings.sidebarWidth, 480);
   EXPECT_FALSE(out.has(EffectKind::SaveSetting)) << "at the largest width Right does nothing";

@@ -4,18 +4,14 @@
 
 namespace {
 
-class Navigation : public UiTest {
+// The sample from its root, with its cells.
+class Navigation : public WindowTest {
  protected:
-  SampleTree sample;
-  ViewState s;
-  WindowLayout layout;
   MapCells cells;
   void SetUp() override {
-    UiTest::SetUp();
-    s = windowState(1280, 800);
-    s.drives = {driveEntry(u'C')};
+    WindowTest::SetUp();
     showTree(s, sample.tree());
-    layout = layoutWindow(s, measure);
+    relayout();
     cells.build(s, layout);
   }
 };

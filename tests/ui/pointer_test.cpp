@@ -4,19 +4,8 @@
 
 namespace {
 
-class Pointer : public UiTest {
+class Pointer : public WindowTest {
  protected:
-  SampleTree sample;
-  ViewState s;
-  WindowLayout layout;
-  void SetUp() override {
-    UiTest::SetUp();
-    s = windowState(1280, 800);
-    s.drives = {driveEntry(u'C'), driveEntry(u'D')};
-    showTree(s, sample.tree(), sample.photos);
-    relayout();
-  }
-  void relayout() { layout = layoutWindow(s, measure); }
   static int32_t cx(const Rect& r) { return (r.left + r.right) / 2; }
   static int32_t cy(const Rect& r) { return (r.top + r.bottom) / 2; }
   Outcome click(const Rect& r) {

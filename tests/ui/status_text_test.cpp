@@ -7,16 +7,7 @@
 
 namespace {
 
-class Status : public UiTest {
- protected:
-  SampleTree sample;
-  std::vector<float> weights;
-  ViewState withTree() {
-    ViewState s = windowState(1280, 800);
-    showTree(s, sample.tree());
-    return s;
-  }
-};
+class Status : public TreeTextTest {};
 
 TEST_F(Status, HoverLineNamesTheItemItsShareAndItsParent) {
   ViewState s = withTree();

@@ -6,15 +6,8 @@
 
 namespace {
 
-class Summary : public UiTest {
+class Summary : public TreeTextTest {
  protected:
-  SampleTree sample;
-  std::vector<float> weights;
-  ViewState withTree() {
-    ViewState s = windowState(1280, 800);
-    showTree(s, sample.tree());
-    return s;
-  }
   // Filters the sample through the engine, as applying filters does.
   void filter(ViewState& s, std::u16string_view names) {
     CompiledFilter f = compileFilter(names, u"", 0);
@@ -104,37 +97,28 @@ TEST_F(Summary, OptionalPiecesWithTheirPlurals) {
 }
 
 struct PluralCase {
+  const char16_t* language;
   int64_t files, folders, links, unreadable;
   const char* head;
   const char* piece;
 };
 
 TEST_F(Summary, PolishAndRussianPickTheirPluralForms) {
-  loadLanguage(u"pl");
-  const PluralCase polish[] = {
-      {1, 1, 0, 0, "18,0 kB logicznie · 1 plik · 1 folder · skanowanie: przeglądanie katalogów w 1,25 s", ""},
-      {22, 5, 3, 2, "18,0 kB logicznie · 22 pliki · 5 folderów · skanowanie: przeglądanie katalogów w 1,25 s · 3 linki twarde",
+  const PluralCase cases[] = {
+      {u"pl", 1, 1, 0, 0, "18,0 kB logicznie · 1 plik · 1 folder · skanowanie: przeglądanie katalogów w 1,25 s", ""},
+      {u"pl", 22, 5, 3, 2,
+       "18,0 kB logicznie · 22 pliki · 5 folderów · skanowanie: przeglądanie katalogów w 1,25 s · 3 linki twarde",
        "Nie można odczytać 2 folderów, wyniki niepełne"},
-      {112, 24, 5, 1, "18,0 kB logicznie · 112 plików · 24 foldery · skanowanie: przeglądanie katalogów w 1,25 s · 5 linków twardych",
+      {u"pl", 112, 24, 5, 1,
+       "18,0 kB logicznie · 112 plików · 24 foldery · skanowanie: przeglądanie katalogów w 1,25 s · 5 linków twardych",
        "Nie można odczytać 1 folderu, wyniki niepełne"},
-  };
-  for (const PluralCase& c : polish) {
-    ViewState s = withTree();
-    sample.tree().fileCount = c.files;
-    sample.tree().folderCount = c.folders;
-    sample.tree().hardLinkCount = c.links;
-    sample.tree().unreadableFolderCount = c.unreadable;
-    SummaryText summary = summaryText(s);
-    EXPECT_EQ(narrow(summary.head), c.head);
-    EXPECT_EQ(narrow(summary.piece), c.piece);
-  }
-  loadLanguage(u"ru");
-  const PluralCase russian[] = {
-      {21, 3, 1, 0, "18,0 kB логический · 21 файл · 3 папки · сканирование: обход папок за 1,25 s · 1 жесткая ссылка", ""},
-      {11, 111, 22, 21, "18,0 kB логический · 11 файлов · 111 папок · сканирование: обход папок за 1,25 s · 22 жесткие ссылки",
+      {u"ru", 21, 3, 1, 0, "18,0 kB логический · 21 файл · 3 папки · сканирование: обход папок за 1,25 s · 1 жесткая ссылка", ""},
+      {u"ru", 11, 111, 22, 21,
+       "18,0 kB логический · 11 файлов · 111 папок · сканирование: обход папок за 1,25 s · 22 жесткие ссылки",
        "Не удалось прочитать 21 папку, результаты неполные"},
   };
-  for (const PluralCase& c : russian) {
+  for (const PluralCase& c : cases) {
+    loadLanguage(c.language);
     ViewState s = withTree();
     sample.tree().fileCount = c.files;
     sample.tree().folderCount = c.folders;

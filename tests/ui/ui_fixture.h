@@ -14,6 +14,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 // Readable failures for the model's small records.
 inline void PrintTo(const Rect& r, std::ostream* os) {
@@ -131,6 +132,35 @@ struct MapCells {
     const TreemapRect& r = layout.rects()[cellOf(node)];
     x = window.content.map.left + (r.x0 + r.x1) / 2;
     y = window.content.map.top + (r.y0 + r.y1) / 2;
+  }
+};
+
+// A window of 1280 × 800 DIPs with drives C and D showing the sample tree at
+// C:\Users\me\photos, and its layout.
+class WindowTest : public UiTest {
+ protected:
+  SampleTree sample;
+  ViewState s;
+  WindowLayout layout;
+  void SetUp() override {
+    UiTest::SetUp();
+    s = windowState(1280, 800);
+    s.drives = {driveEntry(u'C'), driveEntry(u'D')};
+    showTree(s, sample.tree(), sample.photos);
+    relayout();
+  }
+  void relayout() { layout = layoutWindow(s, measure); }
+};
+
+// The sample tree shown from its root, for the texts; `weights` backs a filter.
+class TreeTextTest : public UiTest {
+ protected:
+  SampleTree sample;
+  std::vector<float> weights;
+  ViewState withTree() {
+    ViewState s = windowState(1280, 800);
+    showTree(s, sample.tree());
+    return s;
   }
 };
 
