@@ -98,3 +98,12 @@ void switchView(ViewState& s, int32_t view, Outcome& out) {
   out.add(EffectKind::AnnounceFocus).element = s.focus;
   out.repaint = true;
 }
+
+void mapCellsReplaced(ViewState& s, const TreemapLayout* cells, int32_t width, int32_t height) {
+  s.treemap = cells;
+  s.treemapWidth = width;
+  s.treemapHeight = height;
+  s.hoverCell = -1;
+  s.mapStale = false;
+  s.layoutGeneration++;
+}

@@ -28,3 +28,7 @@ void zoomTo(ViewState& s, int32_t node, bool zoomIn, Outcome& out);
 void goUp(ViewState& s, bool keepFocus, Outcome& out);
 // The view 0..2; only another one, and in the review only the map.
 void switchView(ViewState& s, int32_t view, Outcome& out);
+
+// The map has new cells, laid out for width × height pixels: the hovered cell index
+// means nothing any more, while the focus node (a node, not a cell) stays.
+void mapCellsReplaced(ViewState& s, const TreemapLayout* cells, int32_t width, int32_t height);

@@ -244,7 +244,7 @@ Outcome pointerLeave(ViewState& s) {
   return out;
 }
 
-Outcome captureLost(ViewState& s, const WindowLayout& layout) {
+Outcome captureLost(ViewState& s) {
   Outcome out;
   if (s.marks.dragging) out.add(EffectKind::CancelDragToMark);
   s.marks.dragArmed = s.marks.dragging = false;
@@ -253,4 +253,12 @@ Outcome captureLost(ViewState& s, const WindowLayout& layout) {
   s.pressed = {};
   out.repaint = true;
   return out;
+}
+
+PointerShape pointerShapeAt(const ViewState& s, const WindowLayout& layout, int32_t x, int32_t y) {
+  if (s.pressed.id == ElementId::Splitter) return PointerShape::SizeWestEast;
+  ElementId over = elementAt(s, layout, x, y).id;
+  if (over == ElementId::Splitter) return PointerShape::SizeWestEast;
+  if (over == ElementId::PerformanceHeader) return PointerShape::Hand;
+  return PointerShape::Arrow;
 }

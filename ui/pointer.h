@@ -19,7 +19,12 @@ Outcome wheel(ViewState& s, const WindowLayout& layout, int32_t x, int32_t y, in
 Outcome backButton(ViewState& s);
 Outcome pointerLeave(ViewState& s);
 // The capture went to another window: drags end without running a command.
-Outcome captureLost(ViewState& s, const WindowLayout& layout);
+Outcome captureLost(ViewState& s);
+
+// The pointer's shape at a point: the hand over the performance header, the sizing
+// arrows over the splitter and while it is dragged, else the class arrow.
+enum class PointerShape : uint8_t { Arrow, Hand, SizeWestEast };
+PointerShape pointerShapeAt(const ViewState& s, const WindowLayout& layout, int32_t x, int32_t y);
 
 // Whether an element is a segmented switch's option, and its switch disabled.
 bool isSwitchOption(ElementId id);

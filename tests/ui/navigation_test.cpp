@@ -98,6 +98,19 @@ TEST_F(Navigation, FocusedCellPrefersTheLargestBelowTheFocusNode) {
   EXPECT_EQ(focusedCell(s), -1);
 }
 
+TEST_F(Navigation, NewCellsDropTheHoverButKeepTheFocusNode) {
+  s.hoverCell = cells.cellOf(sample.a);
+  s.shown.focusNode = sample.b;
+  s.mapStale = true;
+  const uint32_t generation = s.layoutGeneration;
+  mapCellsReplaced(s, &cells.layout, 300, 200);
+  EXPECT_EQ(s.hoverCell, -1);
+  EXPECT_EQ(s.shown.focusNode, sample.b);
+  EXPECT_FALSE(s.mapStale);
+  EXPECT_EQ(s.treemapWidth, 300);
+  EXPECT_EQ(s.layoutGeneration, generation + 1);
+}
+
 TEST_F(Navigation, SwitchingViews) {
   Outcome out;
   switchView(s, 2, out);

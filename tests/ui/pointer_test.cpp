@@ -104,7 +104,7 @@ TEST_F(Pointer, DraggedKnobSnapsToTheNearerOption) {
   pointerDown(s, layout, cx(onDisk), cy(onDisk));
   pointerMove(s, layout, cx(logical), cy(onDisk));
   EXPECT_DOUBLE_EQ(s.press.knobPosition, 0.0);
-  out = captureLost(s, layout);
+  out = captureLost(s);
   EXPECT_EQ(s.settings.sizeMode, SizeMode::OnDisk);
   EXPECT_FALSE(s.press.knobDragged);
   EXPECT_EQ(s.pressed.id, ElementId::None);
@@ -136,7 +136,11 @@ TEST_F(Pointer, PolicyFixedSizeModeCannotBeDraggedAndClickingTellsWhy) {
 TEST_F(Pointer, SplitterDragSetsTheWidthAndSavesItAtTheEnd) {
   const Rect splitter = layout.sidebar.splitter;
   const int32_t x = cx(splitter);
+  EXPECT_EQ(pointerShapeAt(s, layout, x, 300), PointerShape::SizeWestEast);
+  EXPECT_EQ(pointerShapeAt(s, layout, x + 200, 300), PointerShape::Arrow);
+  EXPECT_EQ(pointerShapeAt(s, layout, cx(layout.status.panelButton), cy(layout.status.panelButton)), PointerShape::Hand);
   pointerDown(s, layout, x, 300);
+  EXPECT_EQ(pointerShapeAt(s, layout, x + 200, 300), PointerShape::SizeWestEast) << "while dragged";
   Outcome out = pointerMove(s, layout, x + 40, 300);
   EXPECT_EQ(s.settings.sidebarWidth, 265 + 40);
   EXPECT_TRUE(s.resizing);
