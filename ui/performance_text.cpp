@@ -15,7 +15,9 @@ int64_t itemCount(const Tree& tree) { return tree.fileCount + tree.folderCount; 
 // " walk", " MFT" or " CSV" after a scan's duration.
 std::u16string methodSuffix(TreeSource source) {
   if (source == TreeSource::Walk) return std::u16string(text(Text::Walk_94));
-  return u" " + std::u16string(text(source == TreeSource::Mft ? Text::MFT : Text::CSV));
+  std::u16string suffix(1, u' ');
+  suffix += text(source == TreeSource::Mft ? Text::MFT : Text::CSV);
+  return suffix;
 }
 
 int64_t roundedFps(double fps) { return static_cast<int64_t>(std::floor(fps + 0.5)); }
