@@ -1,0 +1,102 @@
+// What a window decision asks the Windows side to do. The portable code changes the
+// ViewState itself and lists everything else, in order, as effects: threads to
+// start or cancel, settings to write, child windows to show, animations to run.
+// The Windows side runs them in list order after the decision returned.
+//
+// Threading: window thread.
+#pragma once
+#include "engine/tree.h"
+#include "ui/element_id.h"
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class EffectKind : uint8_t {
+  // Scans. The state already says scanning; these start or end the threads.
+  CancelScan,           // set the cancel flag, join the scan thread, free a pending tree
+  CancelExport,
+  CancelDeletion,
+  FreeTree,             // `tree`: a tree the window no longer shows
+  RegisterRestart,      // the restart command line for `text` (root path)
+  StartScanThread,      // `text` target, `number` generation, `flag` try the fast scan
+  StartImportThread,    // `text` CSV path, `number` generation
+  StartContinueThread,  // `tree` handed over (count progress from its items), `text` tree
+                        // path, `detail` the status text passed through, `number` generation
+  RequestStop,          // set the scan's cancel flag
+  StopScanTimer,
+  ReadMemoryCounters,
+  // Settings and notices.
+  SaveSetting,          // `section`, `key`, `text` (an empty text clears the key)
+  NoticeShown,          // set Mossbloom.Info to the kind and raise the alert for the text
+  RelaunchAsAdministrator,
+  // The filter and the map.
+  ApplyFilters,         // read the three fields, recompute the weights (state.filter)
+  ClearFilterFields,    // empty the three edits (before ApplyFilters)
+  SetDecimalSizes,      // `flag`: decimal units for every size shown
+  ResetMap,             // stop a zoom animation, drop the cell list and the weights
+  ZoomMap,              // `node` new view root, `number` old view root, `flag` zoom in, `animate`
+  StartPanelAnimation,  // `flag`: unfold (else fold), 220 ms
+  StartResizeTimer,     // timer 3
+  // Focus and child windows.
+  FocusChild,           // `element`: an edit or the list view takes the keyboard focus
+  FocusMainWindow,
+  AnnounceFocus,        // raise EVENT_OBJECT_FOCUS for the focus element
+  AnnounceValueChange,  // `element`
+  ShowAddressEdit,      // `text`: its text; focus it and select all
+  HideSuggestions,
+  ShowLists,            // `number`: the current view; show or hide the list views
+  ShowDriveMenu,        // `number` drive index, `flag` offer "Continue scanning"
+  // Things other parts of the window own; each is a named point until it is built.
+  OpenExportDialog,
+  ShowAbout,
+  OpenSettings,
+  CheckForUpdates,
+  StartUpdateDownload,
+  ShowInExplorer,       // `node`
+  OpenReview,
+  ReviewMainButton,
+  ReviewSecondButton,
+  LeaveReview,
+  ArmDragToMark,        // `node` the pressed cell
+  CancelDragToMark,
+  MarkOrUnmark,         // `node`: Delete on a cell (marks outside the review, unmarks in it)
+  CaptureMouse,
+  ReleaseMouse,
+};
+
+struct Effect {
+  EffectKind kind;
+  int32_t number = 0;
+  int32_t node = -1;
+  bool flag = false;
+  bool animate = false;
+  std::u16string text;
+  std::u16string detail;
+  std::u16string_view section;
+  std::u16string_view key;
+  Tree* tree = nullptr;
+  ElementRef element;
+};
+
+// The result of one decision: its effects, and whether the window must be laid out
+// again or repainted afterwards.
+struct Outcome {
+  std::vector<Effect> effects;
+  bool relayout = false;
+  bool repaint = false;
+
+  Effect& add(EffectKind kind) {
+    effects.push_back(Effect{kind});
+    return effects.back();
+  }
+  bool has(EffectKind kind) const {
+    for (const Effect& e : effects)
+      if (e.kind == kind) return true;
+    return false;
+  }
+  const Effect* find(EffectKind kind) const {
+    for (const Effect& e : effects)
+      if (e.kind == kind) return &e;
+    return nullptr;
+  }
+};
