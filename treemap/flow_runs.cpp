@@ -54,7 +54,8 @@ void feedBottomEnds(const Network& n) {
 int32_t arrivalFromColumn(const Network& n, int32_t x, int32_t y) {
   const GapLine* vEnd = n.vertical + n.verticalCount;
   GapLine key{x, y, 0, 1};
-  const GapLine* end = std::upper_bound(n.vertical, vEnd, key, verticalBefore);
+  const GapLine* end = std::upper_bound(n.vertical, vEnd, key,
+                                        [](const GapLine& a, const GapLine& b) { return verticalBefore(a, b); });
   int32_t arrival = kUnreached;
   int examined = 0;
   for (const GapLine* v = end; v > n.vertical && examined < kJunctionLines; ++examined) {
@@ -122,8 +123,11 @@ void buildFlowRuns(TreemapLayout& layout) {
   for (const GapLine& line : layout.gapLines)
     if (!line.vertical && line.length > 0) s.lines.push_back(line);
   size_t horizontalCount = s.lines.size() - verticalCount;
-  std::sort(s.lines.begin(), s.lines.begin() + ptrdiff_t(verticalCount), verticalBefore);
-  std::sort(s.lines.begin() + ptrdiff_t(verticalCount), s.lines.end(), horizontalBefore);
+  // lambdas, so that the comparisons are inlined into the sort
+  std::sort(s.lines.begin(), s.lines.begin() + ptrdiff_t(verticalCount),
+            [](const GapLine& a, const GapLine& b) { return verticalBefore(a, b); });
+  std::sort(s.lines.begin() + ptrdiff_t(verticalCount), s.lines.end(),
+            [](const GapLine& a, const GapLine& b) { return horizontalBefore(a, b); });
 
   for (size_t v = 0; v < verticalCount; ++v) {
     const GapLine& line = s.lines[v];

@@ -13,6 +13,11 @@
 
 // --- Adding pixels ------------------------------------------------------------------------
 namespace {
+#if defined(__SSE2__)
+inline uint32_t addPixel(uint32_t p, uint32_t q) {
+  return uint32_t(_mm_cvtsi128_si32(_mm_adds_epu8(_mm_cvtsi32_si128(int32_t(p)), _mm_cvtsi32_si128(int32_t(q)))));
+}
+#else
 inline uint32_t addPixel(uint32_t p, uint32_t q) {
   uint32_t out = 0;
   for (int shift = 0; shift < 32; shift += 8) {
@@ -21,8 +26,9 @@ inline uint32_t addPixel(uint32_t p, uint32_t q) {
   }
   return out;
 }
+#endif
 
-void addRow(uint32_t* pixels, const uint32_t* add, int32_t count) {
+inline void addRow(uint32_t* pixels, const uint32_t* add, int32_t count) {
   int32_t i = 0;
 #if defined(__SSE2__)
   for (; i + 4 <= count; i += 4) {
@@ -34,7 +40,7 @@ void addRow(uint32_t* pixels, const uint32_t* add, int32_t count) {
   for (; i < count; ++i) pixels[i] = addPixel(pixels[i], add[i]);
 }
 
-void addConstant(uint32_t* pixels, uint32_t add, int32_t count) {
+inline void addConstant(uint32_t* pixels, uint32_t add, int32_t count) {
   int32_t i = 0;
 #if defined(__SSE2__)
   __m128i q = _mm_set1_epi32(int32_t(add));

@@ -18,9 +18,11 @@ bool sameRun(const FlowRun& a, const FlowRun& b) {
 
 std::string describe(const std::vector<FlowRun>& runs) {
   std::string text;
-  for (const FlowRun& r : runs)
-    text += "(" + std::to_string(r.x) + "," + std::to_string(r.y) + " n" + std::to_string(r.length) + " age" +
-            std::to_string(r.startAge) + " step" + std::to_string(r.stepX) + "," + std::to_string(r.stepY) + ") ";
+  for (const FlowRun& r : runs) {
+    for (int32_t v : {r.x, r.y, r.length, r.startAge, int32_t(r.stepX), int32_t(r.stepY)})
+      text.append(std::to_string(v)).append(" ");
+    text.append("| ");
+  }
   return text;
 }
 
