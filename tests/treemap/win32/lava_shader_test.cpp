@@ -7,6 +7,7 @@
 #include "treemap/lava.h"
 #include "../tree_fixture.h"
 #include <windows.h>
+#include <d2d1_1.h>
 #include <d3d11_1.h>
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -136,22 +137,21 @@ struct LavaRig {
     return SUCCEEDED(device->CreateTexture2D(&d, nullptr, out.out())) ? &out : nullptr;
   }
 
-  // raster + the glow of the layout's runs at t, as the GPU draws it; empty on a failure
-  std::vector<uint32_t> draw(const TreemapLayout& layout, const std::vector<uint32_t>& raster, int32_t width,
-                             int32_t height, int32_t t) {
-    Com<ID3D11Texture2D> source, target, staging;
+  // raster + the glow of the layout's runs at t into `target`, as LavaGpu draws it
+  bool drawInto(Com<ID3D11Texture2D>& target, const TreemapLayout& layout, const std::vector<uint32_t>& raster,
+                int32_t width, int32_t height, int32_t t) {
+    Com<ID3D11Texture2D> source;
     if (!texture(source, width, height, D3D11_USAGE_DEFAULT, 0, 0) ||
-        !texture(target, width, height, D3D11_USAGE_DEFAULT, D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_RENDER_TARGET, 0) ||
-        !texture(staging, width, height, D3D11_USAGE_STAGING, 0, D3D11_CPU_ACCESS_READ))
-      return {};
+        !texture(target, width, height, D3D11_USAGE_DEFAULT, D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_RENDER_TARGET, 0))
+      return false;
     context->UpdateSubresource(source.p, 0, nullptr, raster.data(), UINT(4 * width), 0);
     context->CopyResource(target.p, source.p);
     Com<ID3D11RenderTargetView> view;
-    if (FAILED(device->CreateRenderTargetView(target.p, nullptr, view.out()))) return {};
+    if (FAILED(device->CreateRenderTargetView(target.p, nullptr, view.out()))) return false;
 
     int32_t g = layout.gap;
     std::vector<uint32_t> lookupValues(lavaLookupCount(g));
-    if (!fillLavaLookup(g, lookupValues.data())) return {};
+    if (!fillLavaLookup(g, lookupValues.data())) return false;
     D3D11_TEXTURE1D_DESC lookupDescription = {UINT(lookupValues.size()), 1, 1, DXGI_FORMAT_R32_UINT,
                                               D3D11_USAGE_IMMUTABLE, D3D11_BIND_SHADER_RESOURCE, 0, 0};
     D3D11_SUBRESOURCE_DATA lookupData = {lookupValues.data(), 0, 0};
@@ -159,7 +159,7 @@ struct LavaRig {
     Com<ID3D11ShaderResourceView> lookupView;
     if (FAILED(device->CreateTexture1D(&lookupDescription, &lookupData, lookup.out())) ||
         FAILED(device->CreateShaderResourceView(lookup.p, nullptr, lookupView.out())))
-      return {};
+      return false;
     std::vector<RunVertexData> runs;
     for (const FlowRun& r : layout.flowRuns) runs.push_back({r.x, r.y, r.length, r.startAge, r.stepX, r.stepY});
     Com<ID3D11Buffer> runBuffer;
@@ -167,7 +167,7 @@ struct LavaRig {
       D3D11_BUFFER_DESC d = {UINT(runs.size() * sizeof(RunVertexData)), D3D11_USAGE_IMMUTABLE,
                              D3D11_BIND_VERTEX_BUFFER, 0, 0, 0};
       D3D11_SUBRESOURCE_DATA data = {runs.data(), 0, 0};
-      if (FAILED(device->CreateBuffer(&d, &data, runBuffer.out()))) return {};
+      if (FAILED(device->CreateBuffer(&d, &data, runBuffer.out()))) return false;
     }
     LavaConstantsData values = {width, height, t, g};
     context->UpdateSubresource(constants.p, 0, nullptr, &values, 0, 0);
@@ -192,8 +192,13 @@ struct LavaRig {
       context->OMSetRenderTargets(0, nullptr, nullptr);
       if (state) context1->SwapDeviceContextState(previous.p, nullptr);
     }
+    return true;
+  }
 
-    context->CopyResource(staging.p, target.p);
+  std::vector<uint32_t> readBack(ID3D11Texture2D* target, int32_t width, int32_t height) {
+    Com<ID3D11Texture2D> staging;
+    if (!texture(staging, width, height, D3D11_USAGE_STAGING, 0, D3D11_CPU_ACCESS_READ)) return {};
+    context->CopyResource(staging.p, target);
     D3D11_MAPPED_SUBRESOURCE mapped = {};
     if (FAILED(context->Map(staging.p, 0, D3D11_MAP_READ, 0, &mapped))) return {};
     std::vector<uint32_t> pixels(size_t(width) * size_t(height));
@@ -202,6 +207,14 @@ struct LavaRig {
                   size_t(width) * 4);
     context->Unmap(staging.p, 0);
     return pixels;
+  }
+
+  // empty on a failure
+  std::vector<uint32_t> draw(const TreemapLayout& layout, const std::vector<uint32_t>& raster, int32_t width,
+                             int32_t height, int32_t t) {
+    Com<ID3D11Texture2D> target;
+    if (!drawInto(target, layout, raster, width, height, t)) return {};
+    return readBack(target.p, width, height);
   }
 };
 
@@ -313,4 +326,58 @@ TEST(LavaShaders, EdgesAndGapsMatchTheCpu) {
     for (int32_t t : {0, 5, 40, 200, 2000})
       expectSameGlow(layout, raster, 100, 80, t, "gap " + std::to_string(g) + " t " + std::to_string(t));
   }
+}
+
+// The GPU frame reaches the window as LavaGpu hands it over: a Direct2D bitmap on the
+// target texture's DXGI surface, here drawn by Direct2D into another texture.
+TEST(LavaShaders, FrameReachesDirect2D) {
+  LavaRig& r = rig();
+  ASSERT_TRUE(r.failure.empty()) << r.failure;
+  FixtureTree f;
+  buildDemoTree(f);
+  setCurrentMapSchemeIndex(4);
+  TreemapLayout layout;
+  layoutTreemap(layout, f.tree, f.tree.rootIndex, 160, 100, nullptr, 0, 3, true);
+  std::vector<uint32_t> raster = rasterOf(layout, 160, 100);
+  setCurrentMapSchemeIndex(0);
+  Com<ID3D11Texture2D> frame, shown;
+  ASSERT_TRUE(r.drawInto(frame, layout, raster, 160, 100, 60));
+  ASSERT_TRUE(r.texture(shown, 160, 100, D3D11_USAGE_DEFAULT, D3D11_BIND_RENDER_TARGET | D3D11_BIND_SHADER_RESOURCE, 0));
+
+  Com<ID2D1Factory1> factory;
+  Com<IDXGIDevice> dxgi;
+  Com<ID2D1Device> device2d;
+  Com<ID2D1DeviceContext> context2d;
+  ASSERT_HRESULT_SUCCEEDED(D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory1), nullptr,
+                                             reinterpret_cast<void**>(factory.out())));
+  ASSERT_HRESULT_SUCCEEDED(r.device->QueryInterface(__uuidof(IDXGIDevice), reinterpret_cast<void**>(dxgi.out())));
+  ASSERT_HRESULT_SUCCEEDED(factory->CreateDevice(dxgi.p, device2d.out()));
+  ASSERT_HRESULT_SUCCEEDED(device2d->CreateDeviceContext(D2D1_DEVICE_CONTEXT_OPTIONS_NONE, context2d.out()));
+  auto bitmapOn = [&](ID3D11Texture2D* texture, D2D1_BITMAP_OPTIONS options, Com<ID2D1Bitmap1>& bitmap) {
+    Com<IDXGISurface> surface;
+    HRESULT hr = texture->QueryInterface(__uuidof(IDXGISurface), reinterpret_cast<void**>(surface.out()));
+    if (FAILED(hr)) return hr;
+    D2D1_BITMAP_PROPERTIES1 properties = {};
+    properties.pixelFormat = {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE};
+    properties.dpiX = properties.dpiY = 96;
+    properties.bitmapOptions = options;
+    return context2d->CreateBitmapFromDxgiSurface(surface.p, &properties, bitmap.out());
+  };
+  Com<ID2D1Bitmap1> frameBitmap, targetBitmap;
+  ASSERT_HRESULT_SUCCEEDED(bitmapOn(frame.p, D2D1_BITMAP_OPTIONS_NONE, frameBitmap));
+  ASSERT_HRESULT_SUCCEEDED(bitmapOn(shown.p, D2D1_BITMAP_OPTIONS_TARGET, targetBitmap));
+  context2d->SetTarget(targetBitmap.p);
+  context2d->BeginDraw();
+  context2d->DrawBitmap(frameBitmap.p, D2D1::RectF(0, 0, 160, 100), 1.0f, D2D1_INTERPOLATION_MODE_NEAREST_NEIGHBOR,
+                        nullptr, nullptr);
+  ASSERT_HRESULT_SUCCEEDED(context2d->EndDraw());
+  context2d->SetTarget(nullptr);
+  std::vector<uint32_t> cpu = raster;
+  drawLavaFlow(layout, cpu.data(), cpu.size(), 160, 100, 60);
+  std::vector<uint32_t> seen = r.readBack(shown.p, 160, 100);
+  ASSERT_EQ(seen.size(), cpu.size());
+  size_t differing = 0;
+  for (size_t i = 0; i < seen.size(); ++i) differing += (seen[i] & 0xFFFFFF) != (cpu[i] & 0xFFFFFF);
+  EXPECT_EQ(differing, 0u) << "pixels Direct2D shows differently from the CPU glow";
+  releaseTreemapLayout(layout);
 }
