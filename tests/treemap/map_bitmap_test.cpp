@@ -67,14 +67,26 @@ struct Map {
     return pixels;
   }
 };
+
+class MapBitmap : public testing::Test {
+ protected:
+  Map map;
+  MapBitmapState state;
+  RecordingSink sink;
+  // one paint; what the sink was asked to do
+  std::string update(int32_t t, bool rasterNew = false, bool runsNew = false) {
+    return update(map.request(t, rasterNew, runsNew));
+  }
+  std::string update(const MapBitmapRequest& request) {
+    updateMapBitmap(state, request, sink);
+    return sink.take();
+  }
+};
 }  // namespace
 
 // Under Wine the GPU path may not start: the CPU path then draws every new t, and
 // nothing is redrawn while neither t nor the map changes.
-TEST(MapBitmap, CpuPathWhenTheGpuGivesNothing) {
-  Map map;
-  MapBitmapState state;
-  RecordingSink sink;
+TEST_F(MapBitmap, CpuPathWhenTheGpuGivesNothing) {
   struct Step { int32_t t; bool rasterNew, runsNew; const char* calls; } steps[] = {
       {0, true, true, "gpu(0,raster,runs) create "},
       {0, false, false, "gpu(0,raster,runs) "},        // same t: the bitmap is kept
@@ -86,115 +98,92 @@ TEST(MapBitmap, CpuPathWhenTheGpuGivesNothing) {
       {-1, true, false, "refresh "},
   };
   for (const Step& s : steps) {
-    updateMapBitmap(state, map.request(s.t, s.rasterNew, s.runsNew), sink);
-    EXPECT_EQ(sink.take(), s.calls) << "t " << s.t;
+    EXPECT_EQ(update(s.t, s.rasterNew, s.runsNew), s.calls) << "t " << s.t;
     EXPECT_TRUE(sink.bitmap == (s.t >= 0 ? map.glowAt(s.t) : map.raster)) << "t " << s.t;
   }
   EXPECT_EQ(state.content, MapBitmapContent::Plain);
 }
 
-TEST(MapBitmap, GpuBitmapWinsAndIsReleasedForTheCpu) {
-  Map map;
-  MapBitmapState state;
-  RecordingSink sink;
+TEST_F(MapBitmap, GpuBitmapWinsAndIsReleasedForTheCpu) {
   sink.gpuWorks = true;
-  updateMapBitmap(state, map.request(5, true, true), sink);
-  EXPECT_EQ(sink.take(), "gpu(5,raster,runs) ");
+  EXPECT_EQ(update(5, true, true), "gpu(5,raster,runs) ");
   EXPECT_EQ(state.content, MapBitmapContent::Gpu);
-  updateMapBitmap(state, map.request(6), sink);
-  EXPECT_EQ(sink.take(), "gpu(6) ") << "the GPU is told only what changed since it drew";
+  EXPECT_EQ(update(6), "gpu(6) ") << "the GPU is told only what changed since it drew";
   // the device changed and the GPU path cannot start again: the CPU bitmap replaces it
   sink.gpuWorks = false;
-  updateMapBitmap(state, map.request(7), sink);
-  EXPECT_EQ(sink.take(), "gpu(7) release create ");
+  EXPECT_EQ(update(7), "gpu(7) release create ");
   EXPECT_EQ(state.content, MapBitmapContent::Glow);
   EXPECT_TRUE(sink.bitmap == map.glowAt(7));
   // plain raster after a GPU frame: released and made anew, never refreshed in place
   sink.gpuWorks = true;
-  updateMapBitmap(state, map.request(8), sink);
-  sink.take();
-  updateMapBitmap(state, map.request(-1), sink);
-  EXPECT_EQ(sink.take(), "release create ");
+  update(8);
+  EXPECT_EQ(update(-1), "release create ");
 }
 
 // Changes seen while the plain raster was shown still reach the GPU when the glow returns.
-TEST(MapBitmap, GpuHearsOfChangesMadeWhileItWasNotAsked) {
-  Map map;
-  MapBitmapState state;
-  RecordingSink sink;
+TEST_F(MapBitmap, GpuHearsOfChangesMadeWhileItWasNotAsked) {
   sink.gpuWorks = true;
-  updateMapBitmap(state, map.request(5, true, true), sink);
-  updateMapBitmap(state, map.request(-1, true, false), sink);
-  sink.take();
-  updateMapBitmap(state, map.request(5), sink);
-  EXPECT_EQ(sink.take(), "gpu(5,raster) ");
+  update(5, true, true);
+  update(-1, true, false);
+  EXPECT_EQ(update(5), "gpu(5,raster) ");
 }
 
-TEST(MapBitmap, SizeChangeMakesANewBitmap) {
-  Map map;
-  MapBitmapState state;
-  RecordingSink sink;
-  updateMapBitmap(state, map.request(-1, true), sink);
-  EXPECT_EQ(sink.take(), "create ");
+TEST_F(MapBitmap, SizeChangeMakesANewBitmap) {
+  EXPECT_EQ(update(-1, true), "create ");
   map.width = 30;
   map.height = 20;
   map.raster.assign(600, 0xFF000000u);
-  updateMapBitmap(state, map.request(-1, true), sink);
-  EXPECT_EQ(sink.take(), "release create ");
+  EXPECT_EQ(update(-1, true), "release create ");
   EXPECT_EQ(state.width, 30);
   // a refresh that fails is followed by a new bitmap
   sink.refreshWorks = false;
-  updateMapBitmap(state, map.request(-1, true), sink);
-  EXPECT_EQ(sink.take(), "refresh release create ");
+  EXPECT_EQ(update(-1, true), "refresh release create ");
 }
 
-TEST(MapBitmap, NoCopyShowsThePlainRaster) {
-  Map map;
-  MapBitmapState state;
-  RecordingSink sink;
+TEST_F(MapBitmap, NoCopyShowsThePlainRaster) {
   sink.copyAvailable = false;
-  updateMapBitmap(state, map.request(10, true, true), sink);
-  EXPECT_EQ(sink.take(), "gpu(10,raster,runs) create ");
+  EXPECT_EQ(update(10, true, true), "gpu(10,raster,runs) create ");
   EXPECT_TRUE(sink.bitmap == map.raster);
   EXPECT_EQ(state.content, MapBitmapContent::Plain);
   sink.copyAvailable = true;
-  updateMapBitmap(state, map.request(10), sink);
+  update(10);
   EXPECT_TRUE(sink.bitmap == map.glowAt(10)) << "the glow comes back once there is memory";
 }
 
 // Nothing happens without a device context, pixels or a map area; a gap the glow
 // cannot draw shows the plain raster without asking the GPU.
-TEST(MapBitmap, NothingToDoOrNothingToGlow) {
-  Map map;
-  MapBitmapState state;
-  RecordingSink sink;
-  MapBitmapRequest r = map.request(3, true, true);
-  r.haveContext = false;
-  updateMapBitmap(state, r, sink);
-  r = map.request(3, true, true);
-  r.pixels = nullptr;
-  updateMapBitmap(state, r, sink);
-  r = map.request(3, true, true);
-  r.pixelCount = 10;
-  updateMapBitmap(state, r, sink);
-  r = map.request(3, true, true);
-  r.width = 0;
-  updateMapBitmap(state, r, sink);
-  EXPECT_EQ(sink.take(), "");
+TEST_F(MapBitmap, NothingToDoOrNothingToGlow) {
+  void (*unusable[])(MapBitmapRequest&) = {
+      [](MapBitmapRequest& r) { r.haveContext = false; }, [](MapBitmapRequest& r) { r.pixels = nullptr; },
+      [](MapBitmapRequest& r) { r.pixelCount = 10; }, [](MapBitmapRequest& r) { r.width = 0; }};
+  for (auto change : unusable) {
+    MapBitmapRequest r = map.request(3, true, true);
+    change(r);
+    EXPECT_EQ(update(r), "");
+  }
   map.layout.gap = 17;
-  updateMapBitmap(state, map.request(3, true, true), sink);
-  EXPECT_EQ(sink.take(), "create ");
+  EXPECT_EQ(update(3, true, true), "create ");
   map.layout.gap = 3;
   map.layout.flowRuns.clear();
-  updateMapBitmap(state, map.request(3), sink);
-  EXPECT_EQ(sink.take(), "");
+  EXPECT_EQ(update(3), "");
   forgetMapBitmap(state);
-  updateMapBitmap(state, map.request(3), sink);
-  EXPECT_EQ(sink.take(), "create ") << "a forgotten bitmap is made again";
+  EXPECT_EQ(update(3), "create ") << "a forgotten bitmap is made again";
 }
 
 namespace {
 int deviceA, deviceB, contextA, contextB;
+
+LavaGpuFacts capableFacts(int32_t width, int32_t height) {
+  LavaGpuFacts f;
+  f.device = &deviceA;
+  f.capable = true;
+  f.context2d = &contextA;
+  f.width = width;
+  f.height = height;
+  f.gap = 3;
+  f.haveRuns = true;
+  return f;
+}
 
 std::string planText(const LavaGpuPlan& p) {
   if (p.none) return "none";
@@ -210,14 +199,7 @@ std::string planText(const LavaGpuPlan& p) {
 }  // namespace
 
 TEST(LavaGpuPlan, RedoesOnlyWhatChanged) {
-  LavaGpuFacts f;
-  f.device = &deviceA;
-  f.capable = true;
-  f.context2d = &contextA;
-  f.width = 200;
-  f.height = 100;
-  f.gap = 3;
-  f.haveRuns = true;
+  LavaGpuFacts f = capableFacts(200, 100);
   LavaGpuMemory memory;
   struct Step { const char* what; void (*change)(LavaGpuFacts&); const char* plan; } steps[] = {
       {"first frame", [](LavaGpuFacts& x) { x.t = 0; x.rasterNew = x.runsNew = true; }, "device surfaces lookup raster copy draw "},
@@ -245,14 +227,7 @@ TEST(LavaGpuPlan, RedoesOnlyWhatChanged) {
 }
 
 TEST(LavaGpuPlan, FailureHoldsForTheDevice) {
-  LavaGpuFacts f;
-  f.device = &deviceA;
-  f.capable = true;
-  f.context2d = &contextA;
-  f.width = 10;
-  f.height = 10;
-  f.gap = 3;
-  f.haveRuns = true;
+  LavaGpuFacts f = capableFacts(10, 10);
   f.t = 0;
   LavaGpuMemory memory;
   EXPECT_FALSE(planLavaGpu(memory, f).none);
