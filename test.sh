@@ -11,6 +11,19 @@ passed=0; failed=0; broken=()
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export ASAN_OPTIONS=detect_leaks=1
 
+# Every Windows program of a run shares one X display: Wine's desktop process lives
+# on the display of the program that started it, and a program that came without a
+# display (or whose private Xvfb has gone) would leave the next window nowhere to appear.
+start_windows_display() {
+  source scripts/wine-env.sh
+  # A private Xvfb even on a desktop: the checks need exact pixels and no other windows.
+  unset DISPLAY
+  mb_start_display || return 1
+  export MB_TEST_DISPLAY="$DISPLAY"
+  # The prefix's server may still run with an older display: start it afresh.
+  wineserver -k 2>/dev/null || true
+}
+
 for preset in "${presets[@]}"; do
   echo "=== $preset: configure and build"
   if ! cmake --preset "$preset" >"build-$preset.log" 2>&1 || ! cmake --build --preset "$preset" >>"build-$preset.log" 2>&1; then
@@ -22,6 +35,7 @@ for preset in "${presets[@]}"; do
   rm -f "build-$preset.log"
   echo "=== $preset: test"
   jobs=2
+  if [ "$preset" = win64 ]; then start_windows_display; fi
   log="build/$preset/ctest.log"
   ctest --preset "$preset" -j "$jobs" 2>&1 | tee "$log"
   summary=$(grep -E '^[0-9]+% tests passed' "$log" | tail -n 1)
@@ -37,6 +51,7 @@ done
 if [ -d build/win64/wineprefix ]; then
   (source scripts/wine-env.sh && wineserver -k 2>/dev/null || true)
 fi
+if [ -n "${MB_XVFB_PID:-}" ]; then mb_stop_display; fi
 echo
 if [ ${#broken[@]} -gt 0 ]; then echo "test.sh: failures in ${broken[*]}"; fi
 echo "total: $passed passed, $failed failed"

@@ -182,6 +182,8 @@ class Harness:
         self.group = group
         self.driver_path = driver or os.environ.get("MB_DRIVER") or os.path.join(BINARY_DIR, "tests", "harness", "mbdriver.exe")
         self.shots = os.path.join(BINARY_DIR, "screenshots", group)
+        # test.sh gives the whole run one display (MB_TEST_DISPLAY); alone, a group starts its own.
+        display = display or os.environ.get("MB_TEST_DISPLAY") or None
         self.own_display = display is None
         self.display = display
         self.xvfb = None

@@ -23,17 +23,17 @@ def main():
             started = time.monotonic()
             for run in range(RUNS):
                 x, y = 101 + run * 17, 57 + run * 11
-                before = w.frame()
                 if how == "sendinput":
                     w.click(x, y)
                 else:
                     w.post_click(x, y)
-                w.wait_frame(before)
+                # Bringing the window to the foreground may paint a frame of its own before
+                # the click arrives: wait for the click, then for the frame after it.
+                w.wait_prop("MossbloomTest.Click", "eq", x << 16 | y)
+                w.wait_frame(w.prop("MossbloomTest.ClickFrame"))
                 variant = (variant + 1) % 4
                 # One capture, no retry: the frame the counter announced is the one on the screen.
                 check_scene(w.capture(f"{how}_{run:02d}"), variant)
-                click = w.prop("MossbloomTest.Click")
-                assert (click >> 16, click & 0xFFFF) == (x, y), f"{how} run {run}: click landed at {click >> 16}, {click & 0xFFFF}"
             per_check = (time.monotonic() - started) / RUNS * 1000
             print(f"harness_stability: {RUNS} of {RUNS} {how} checks passed, {per_check:.0f} ms each")
         assert w.close() == 0

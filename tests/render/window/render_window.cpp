@@ -7,6 +7,7 @@
 //   .Paints · .Skipped (paints of an empty client area) · .TargetSize (w << 16 | h)
 //   .Overlay 0 none / 1 live / 2 failed on this device · .OverlayTries
 //   .Click (x << 16 | y of the last left click, which also moves to the next variant)
+//   .ClickFrame (the frame count when that click arrived: the frame after it shows the new variant)
 //   .Dark (the theme in force) · .ThemeChanges (system theme changes handled) · .Dpi
 #include "render_window.h"
 #include "config/start_settings.h"
@@ -168,6 +169,7 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case kMapStepMessage: mapStep(); return 0;
     case WM_LBUTTONDOWN:   // input for the harness's own checks: the next variant, and where the click landed
       w.variant = (w.variant + 1) % 4;
+      setProperty(L"MossbloomTest.ClickFrame", reinterpret_cast<uintptr_t>(GetPropW(window, kFramePropertyName)));
       setProperty(L"MossbloomTest.Click", static_cast<uintptr_t>(LOWORD(lParam)) << 16 | HIWORD(lParam));
       InvalidateRect(window, nullptr, FALSE);
       return 0;
