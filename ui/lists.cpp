@@ -173,13 +173,17 @@ void listSelectionChanged(ViewState& s, const std::vector<int64_t>& selectedRows
   s.selection = {};
   if (!listRowsCurrent(s, s.currentView)) return;
   std::vector<int64_t> rows = validRows(s, selectedRows);
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
   s.selection.count = static_cast<int64_t>(rows.size());
   s.selection.types = s.currentView == MainView::Extensions;
   if (s.currentView == MainView::Files) {
     if (rows.size() == 1) s.selection.singleNode = fileRowNode(s.lists.files, fileOrderOf(s), rows[0]);
     if (rows.size() < 2) return;
     const FileOrder order = fileOrderOf(s);
-    for (int32_t node : fileRowsToNodes(s.lists.files, order, rows))
+    // Ctrl+A on a drive's rows must not put them all in order just to add them up.
+    const bool everyRow = rows.size() == s.lists.files.nodes.size();
+    for (int32_t node : everyRow ? s.lists.files.nodes : fileRowsToNodes(s.lists.files, order, rows))
       s.selection.bytes += fileSizeIn(*s.shown.tree, node, order.onDisk);
   } else if (rows.size() >= 2) {
     for (int64_t row : rows) s.selection.bytes += extensionRow(s.lists.types, row)->bytes;
@@ -344,7 +348,7 @@ void listMenuAnchor(const Rect& row, int32_t dpi, int32_t& x, int32_t& y) {
 
 Outcome listDragStarted(ViewState& s, const std::vector<int64_t>& selectedRows) {
   Outcome out;
-  if (!mayMarkFromList(s) || !listRowsCurrent(s, s.currentView)) return out;
+  if (s.marks.dragging || !mayMarkFromList(s) || !listRowsCurrent(s, s.currentView)) return out;
   std::vector<int64_t> rows = validRows(s, selectedRows);
   if (rows.empty()) return out;
   s.lists.rememberedRow = rows.front();

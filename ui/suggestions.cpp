@@ -125,6 +125,20 @@ int32_t suggestionRowAt(int32_t y, int32_t itemCount, int32_t dpi) {
   return -1;
 }
 
+bool suggestionPointerMoved(ViewState& s, int32_t y) {
+  const int32_t row = suggestionRowAt(y, static_cast<int32_t>(s.suggestions.items.size()), s.dpi);
+  if (row < 0 || row == s.suggestions.highlighted) return false;
+  s.suggestions.highlighted = row;
+  return true;
+}
+
+Outcome suggestionClicked(ViewState& s, int32_t y) {
+  Outcome out;
+  const int32_t row = suggestionRowAt(y, static_cast<int32_t>(s.suggestions.items.size()), s.dpi);
+  if (row >= 0) acceptSuggestion(s, row, out);
+  return out;
+}
+
 SuggestionRowLayout suggestionRowLayout(const Suggestion& item, int32_t index, int32_t popupWidth, int32_t dpi,
                                         const TextMeasurer& measure) {
   auto px = [dpi](double dips) { return pixelsFromDips(static_cast<int64_t>(std::ceil(dips)), dpi); };

@@ -52,6 +52,13 @@ Rect suggestionPopupRect(const Rect& owner, int32_t itemCount, int32_t dpi);
 // The row under a popup-relative y ((y − 4) ÷ 32 in DIPs), -1 outside the rows.
 int32_t suggestionRowAt(int32_t y, int32_t itemCount, int32_t dpi);
 
+// --- The popup's mouse (it never takes the focus from its field) ---------------------------
+// WM_MOUSEMOVE at popup-relative `y`: a row other than the highlighted one becomes
+// highlighted. True when the popup must be repainted.
+bool suggestionPointerMoved(ViewState& s, int32_t y);
+// WM_LBUTTONDOWN at popup-relative `y`: accepts the row under the pointer.
+Outcome suggestionClicked(ViewState& s, int32_t y);
+
 // One row of a popup `popupWidth` pixels wide (popup coordinates): the row from 4 to
 // width − 4; the accent bar (3 DIPs at the left, inset 9 from top and bottom, radius
 // 1.5); the label from 12 DIPs in; the detail right-aligned ending 10 DIPs before the
