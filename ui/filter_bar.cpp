@@ -4,6 +4,12 @@
 #include "ui/focus_order.h"
 #include "ui/suggestions.h"
 
+const FilterFieldSpec kFilterFields[3] = {
+    {ElementId::SearchEdit, Text::SearchNamesAndWildcards, Text::SearchNames},
+    {ElementId::TypesEdit, Text::TypesVideoJpg, Text::FileTypes},
+    {ElementId::SizeEdit, Text::LargerThan_79, Text::LargerThan_78},
+};
+
 namespace {
 
 std::u16string* fieldText(ViewState& s, ElementId field) {

@@ -5,6 +5,7 @@
 //
 // Threading: window thread.
 #pragma once
+#include "config/language.h"
 #include "engine/filter.h"
 #include "ui/effects.h"
 #include "ui/keyboard.h"
@@ -13,6 +14,16 @@
 #include <cstdint>
 #include <string_view>
 #include <vector>
+
+// --- The fields ------------------------------------------------------------------------
+// The three edits in the order they are created, with their cue banners (shown also
+// while the field has the focus) and their accessible names.
+struct FilterFieldSpec {
+  ElementId id;
+  Text cue;
+  Text name;
+};
+extern const FilterFieldSpec kFilterFields[3];
 
 // --- Timing --------------------------------------------------------------------------
 // Typing never filters per keystroke: every change of a field (re)starts this window

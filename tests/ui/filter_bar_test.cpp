@@ -207,6 +207,19 @@ TEST_F(FilterBar, EscClearsThenLeaves) {
   EXPECT_TRUE(s.windowHasFocus);
 }
 
+TEST_F(FilterBar, CueBannersAndNames) {
+  const char* expected[3][2] = {{"Search names (* and ? wildcards)", "Search names"},
+                                {"Types: video, jpg\xE2\x80\xA6", "File types"},
+                                {"Larger than\xE2\x80\xA6", "Larger than"}};
+  const ElementId ids[3] = {ElementId::SearchEdit, ElementId::TypesEdit, ElementId::SizeEdit};
+  for (int i = 0; i < 3; i++) {
+    EXPECT_EQ(kFilterFields[i].id, ids[i]);
+    EXPECT_EQ(narrow(text(kFilterFields[i].cue)), expected[i][0]);
+    EXPECT_EQ(narrow(text(kFilterFields[i].name)), expected[i][1]);
+    EXPECT_EQ(filterFieldRect(layout, ids[i]), i == 0 ? layout.searchField : i == 1 ? layout.typesField : layout.sizeField);
+  }
+}
+
 TEST_F(FilterBar, SwallowedCharacters) {
   for (char16_t c : {u'\t', u'\r', u'\n', char16_t(0x1B)}) EXPECT_TRUE(fieldSwallowsCharacter(c)) << int(c);
   for (char16_t c : {u'a', u' ', u'\b'}) EXPECT_FALSE(fieldSwallowsCharacter(c)) << int(c);
