@@ -4,7 +4,7 @@
 #include "ui/focus_order.h"
 #include "ui/suggestions.h"
 
-const FilterFieldSpec kFilterFields[3] = {
+const FilterFieldInfo kFilterFields[3] = {
     {ElementId::SearchEdit, Text::SearchNamesAndWildcards, Text::SearchNames},
     {ElementId::TypesEdit, Text::TypesVideoJpg, Text::FileTypes},
     {ElementId::SizeEdit, Text::LargerThan_79, Text::LargerThan_78},

@@ -18,12 +18,12 @@
 // --- The fields ------------------------------------------------------------------------
 // The three edits in the order they are created, with their cue banners (shown also
 // while the field has the focus) and their accessible names.
-struct FilterFieldSpec {
+struct FilterFieldInfo {
   ElementId id;
   Text cue;
   Text name;
 };
-extern const FilterFieldSpec kFilterFields[3];
+extern const FilterFieldInfo kFilterFields[3];
 
 // --- Timing --------------------------------------------------------------------------
 // Typing never filters per keystroke: every change of a field (re)starts this window

@@ -10,11 +10,11 @@
 #include <algorithm>
 #include <cmath>
 
-const ListColumnSpec kFileColumnSpecs[kFileColumnCount] = {
+const ListColumnInfo kFileColumnInfo[kFileColumnCount] = {
     {Text::Name, 260, false},         {Text::Size, 90, true},       {Text::Share, 130, true},
     {Text::Type, 80, false},          {Text::DateModified, 150, false}, {Text::Folder_118, 320, false},
 };
-const ListColumnSpec kExtensionColumnSpecs[kExtensionColumnCount] = {
+const ListColumnInfo kExtensionColumnInfo[kExtensionColumnCount] = {
     {Text::Extension, 140, false}, {Text::Category_120, 120, false}, {Text::Files_121, 100, true},
     {Text::Size, 110, true},       {Text::Share, 170, true},
 };
@@ -63,10 +63,10 @@ std::u16string extensionCell(const ViewState& s, int64_t row, int32_t column) {
 
 }  // namespace
 
-const ListColumnSpec* listColumns(MainView view, int32_t& count) {
+const ListColumnInfo* listColumns(MainView view, int32_t& count) {
   switch (view) {
-    case MainView::Files: count = kFileColumnCount; return kFileColumnSpecs;
-    case MainView::Extensions: count = kExtensionColumnCount; return kExtensionColumnSpecs;
+    case MainView::Files: count = kFileColumnCount; return kFileColumnInfo;
+    case MainView::Extensions: count = kExtensionColumnCount; return kExtensionColumnInfo;
     default: count = 0; return nullptr;
   }
 }

@@ -12,15 +12,15 @@
 #include <string>
 
 // --- Columns -------------------------------------------------------------------------------
-struct ListColumnSpec {
+struct ListColumnInfo {
   Text title;
   int32_t widthDips;
   bool rightAligned;
 };
-extern const ListColumnSpec kFileColumnSpecs[kFileColumnCount];
-extern const ListColumnSpec kExtensionColumnSpecs[kExtensionColumnCount];
+extern const ListColumnInfo kFileColumnInfo[kFileColumnCount];
+extern const ListColumnInfo kExtensionColumnInfo[kExtensionColumnCount];
 // The columns of Files or Extensions (none for the map).
-const ListColumnSpec* listColumns(MainView view, int32_t& count);
+const ListColumnInfo* listColumns(MainView view, int32_t& count);
 // The last column fills the client width: max(80 DIPs, client width − the other
 // columns' widths), all in pixels.
 int32_t lastColumnWidth(int32_t clientWidth, int32_t otherColumnsWidth, int32_t dpi);

@@ -139,7 +139,7 @@ TEST_F(ListCells, ShareBars) {
 
 TEST_F(ListCells, ColumnsAndTheLastOnesWidth) {
   int32_t count = 0;
-  const ListColumnSpec* files = listColumns(MainView::Files, count);
+  const ListColumnInfo* files = listColumns(MainView::Files, count);
   ASSERT_EQ(count, 6);
   const char* fileTitles[] = {"Name", "Size", "Share", "Type", "Date modified", "Folder"};
   const int32_t fileWidths[] = {260, 90, 130, 80, 150, 320};
@@ -148,7 +148,7 @@ TEST_F(ListCells, ColumnsAndTheLastOnesWidth) {
     EXPECT_EQ(files[i].widthDips, fileWidths[i]);
     EXPECT_EQ(files[i].rightAligned, i == 1 || i == 2);
   }
-  const ListColumnSpec* types = listColumns(MainView::Extensions, count);
+  const ListColumnInfo* types = listColumns(MainView::Extensions, count);
   ASSERT_EQ(count, 5);
   const char* typeTitles[] = {"Extension", "Category", "Files", "Size", "Share"};
   const int32_t typeWidths[] = {140, 120, 100, 110, 170};
