@@ -8,6 +8,7 @@
 #include "ui/navigation.h"
 #include "ui/scan_lifecycle.h"
 #include "ui/sidebar.h"
+#include "ui/suggestions.h"
 #include "ui/view_rules.h"
 
 namespace {
@@ -250,6 +251,11 @@ Outcome invokeElement(ViewState& s, const WindowLayout& layout, ElementRef eleme
       break;
     case ElementId::Map: mapCommand(s, out); break;
     case ElementId::Splitter: resetSidebarWidth(s, layout.sidebar, out); break;
+    case ElementId::TypesEdit:
+    case ElementId::AddressEdit:
+      // A sub-index is an item of the field's suggestion popup (its accessible default action).
+      if (element.sub >= 0 && s.suggestions.owner == element.id) acceptSuggestion(s, element.sub, out);
+      break;
     default: break;   // the list, the edits and read-only texts only take the focus
   }
   out.repaint = true;

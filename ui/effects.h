@@ -32,6 +32,9 @@ enum class EffectKind : uint8_t {
   // The filter and the map.
   ApplyFilters,         // read the three fields, recompute the weights (state.filter)
   ClearFilterFields,    // empty the three edits (before ApplyFilters)
+  RestartFilterTimer,   // (re)start timer 4 with the typing pause (filter_bar.h)
+  SetFieldText,         // `element`: an edit; its text := `text`, caret at `number` (its length)
+  ShowSuggestions,      // `element`: the owner field; place and show the popup (suggestions.h)
   SetDecimalSizes,      // `flag`: decimal units for every size shown
   ResetMap,             // stop a zoom animation, drop the cell list and the weights
   ZoomMap,              // `node` new view root, `number` old view root, `flag` zoom in, `animate`
@@ -45,6 +48,7 @@ enum class EffectKind : uint8_t {
   ShowAddressEdit,      // `text`: its text; focus it and select all
   HideSuggestions,
   ShowLists,            // `number`: the current view; show or hide the list views
+  SelectAllListRows,    // Ctrl+A in the shown list
   ShowDriveMenu,        // `number` drive index, `flag` offer "Continue scanning"
   // Things other parts of the window own; each is a named point until it is built.
   OpenExportDialog,
@@ -60,6 +64,8 @@ enum class EffectKind : uint8_t {
   ArmDragToMark,        // `node` the pressed cell
   CancelDragToMark,
   MarkOrUnmark,         // `node`: Delete on a cell (marks outside the review, unmarks in it)
+  MarkNodes,            // `nodes`: mark them (rows of a list; a list row to restore is remembered)
+  StartListDrag,        // `nodes`: a drag to mark them starts from a list
   CaptureMouse,
   ReleaseMouse,
 };
@@ -76,6 +82,7 @@ struct Effect {
   std::u16string_view key;
   Tree* tree = nullptr;
   ElementRef element;
+  std::vector<int32_t> nodes;
 };
 
 // The result of one decision: its effects, and whether the window must be laid out

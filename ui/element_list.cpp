@@ -8,12 +8,16 @@
 #include "engine/format.h"
 #include "ui/content_text.h"
 #include "ui/drive_text.h"
+#include "ui/filter_bar.h"
+#include "ui/lists.h"
 #include "ui/navigation.h"
 #include "ui/performance_text.h"
 #include "ui/review_text.h"
 #include "ui/status_text.h"
+#include "ui/suggestions.h"
 #include "ui/tooltip_text.h"
 #include "ui/view_rules.h"
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -166,13 +170,20 @@ void addFilterBar(const ViewState& s, const WindowLayout& layout, ListBuilder& b
     Text name;
     const Rect* rect;
     ChildControl child;
-  } fields[] = {{ElementId::SearchEdit, Text::SearchNames, &layout.searchField, ChildControl::SearchEdit},
-                {ElementId::TypesEdit, Text::FileTypes, &layout.typesField, ChildControl::TypesEdit},
-                {ElementId::SizeEdit, Text::LargerThan_78, &layout.sizeField, ChildControl::SizeEdit}};
+    const std::u16string* value;
+  } fields[] = {{ElementId::SearchEdit, Text::SearchNames, &layout.searchField, ChildControl::SearchEdit, &s.filter.search},
+                {ElementId::TypesEdit, Text::FileTypes, &layout.typesField, ChildControl::TypesEdit, &s.filter.types},
+                {ElementId::SizeEdit, Text::LargerThan_78, &layout.sizeField, ChildControl::SizeEdit, &s.filter.minimumSize}};
   for (const auto& f : fields) {
     AccessibleElement& e = b.add({f.id, -1}, AccessibleRole::Text, text(f.name), *f.rect);
     e.state |= kStateFocusable;
     e.child = f.child;
+    e.value = *f.value;
+    // The hint the summary line appends, without its joining " · ".
+    if (filterFieldShowsError(s, f.id)) {
+      std::u16string_view hint = text(Text::SizeNotUnderstoodTry500MB);
+      e.description = std::u16string(hint.substr(std::min(hint.size(), hint.find_first_not_of(u" \u00B7"))));
+    }
   }
   b.add({ElementId::ClearFilters, -1}, AccessibleRole::PushButton, text(Text::ClearFilters), layout.clearFilters,
         anyFilterText(s));
@@ -215,12 +226,12 @@ void addReview(const ViewState& s, const WindowLayout& layout, ListBuilder& b) {
 
 void addContent(const ViewState& s, const WindowLayout& layout, ListBuilder& b) {
   const Rect& map = layout.content.map;
-  if (s.currentView != MainView::Map) {
+  if (listWanted(s)) {
     AccessibleElement& list = b.add({ElementId::List, -1}, AccessibleRole::List,
                                     text(s.currentView == MainView::Files ? Text::Files_111 : Text::Extensions), map);
     list.state |= kStateFocusable;
     list.child = ChildControl::ListView;
-    return;   // extension point: the lists' own rows are read from the list views
+    return;   // the rows are the list view's own accessible items
   }
   const int32_t cell = focusedCell(s);
   AccessibleElement& treemap = b.add({ElementId::Map, -1}, AccessibleRole::List, text(Text::Treemap), map);
@@ -260,6 +271,25 @@ void addMarksAndPanel(const ViewState& s, const WindowLayout& layout, ListBuilde
     b.add({ElementId::ReadOnlyText, kPerformanceText}, AccessibleRole::StaticText, text(Text::Performance),
           layout.panel.panel)
         .value = performanceAccessibleValue(s);
+}
+
+// The completion popup's items, over everything else: listed last, so that hit testing
+// (the last element containing the point) finds them. The focus stays in the field.
+void addSuggestions(const ViewState& s, const WindowLayout& layout, ListBuilder& b) {
+  const SuggestionPopup& popup = s.suggestions;
+  if (popup.owner == ElementId::None || popup.items.empty()) return;
+  const int32_t count = static_cast<int32_t>(popup.items.size());
+  const Rect area = suggestionPopupRect(filterFieldRect(layout, popup.owner), count, s.dpi);
+  for (int32_t i = 0; i < count; i++) {
+    const Suggestion& item = popup.items[i];
+    const int32_t top = area.top + pixelsFromDips(4 + 32 * int64_t(i), s.dpi);
+    const int32_t bottom = area.top + pixelsFromDips(4 + 32 * int64_t(i + 1), s.dpi);
+    AccessibleElement& e = b.add({popup.owner, i}, AccessibleRole::ListItem, item.label,
+                                 {area.left + pixelsFromDips(4, s.dpi), top, area.right - pixelsFromDips(4, s.dpi), bottom});
+    e.description = item.detail;
+    e.state = (e.state & ~kStateFocusable) | kStateSelectable;
+    if (i == popup.highlighted) e.state |= kStateSelected;
+  }
 }
 
 }  // namespace
@@ -303,6 +333,7 @@ std::vector<AccessibleElement> buildElementList(const ViewState& s, const Window
   addReview(s, layout, b);
   addContent(s, layout, b);
   addMarksAndPanel(s, layout, b);
+  addSuggestions(s, layout, b);
 
   const int32_t focusCode = s.focus.id == ElementId::None ? -1 : focusedElementCode(s);
   for (AccessibleElement& e : b.list) {

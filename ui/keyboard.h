@@ -9,7 +9,7 @@
 
 enum class Key : uint8_t {
   Escape, Tab, Left, Right, Up, Down, Backspace, Enter, Space, Delete,
-  E, L, D, Digit1, Digit2, Digit3, F1, F4, F5, Other,
+  A, E, L, D, Digit1, Digit2, Digit3, F1, F4, F5, Other,
 };
 struct KeyModifiers {
   bool ctrl = false, shift = false, alt = false;

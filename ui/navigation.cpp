@@ -1,5 +1,6 @@
 #include "ui/navigation.h"
 
+#include "ui/lists.h"
 #include "ui/view_rules.h"
 
 namespace {
@@ -93,6 +94,7 @@ void switchView(ViewState& s, int32_t view, Outcome& out) {
   if (s.review.open && view != 0) return;
   s.currentView = static_cast<MainView>(view);
   out.add(EffectKind::ShowLists).number = view;
+  resetListRows(s);   // coming back to a list rebuilds it from row 0
   s.hoverCell = -1;
   s.focus = {ElementId::ViewTab, view};
   out.add(EffectKind::AnnounceFocus).element = s.focus;

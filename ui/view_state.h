@@ -26,6 +26,7 @@
 #include "platform/platform.h"
 #include "treemap/treemap.h"
 #include "ui/element_id.h"
+#include "ui/list_rows.h"
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -165,12 +166,25 @@ struct ReviewView {
   int64_t failedCount = 0;
 };
 
-// The Files and Extensions lists' selection. Extension point for the lists.
+// The Files and Extensions lists' selection.
 struct ListSelection {
   int64_t count = 0;
-  int64_t bytes = 0;
+  int64_t bytes = 0;            // the selected rows' total, with two or more
   bool types = false;           // rows are file types
   int32_t singleNode = -1;      // the one selected file row's node
+};
+
+// One completion in the popup under the types field (or the address field).
+struct Suggestion {
+  std::u16string label;
+  std::u16string detail;
+  std::u16string insert;        // the owner field's whole new text
+};
+constexpr size_t kMaxSuggestions = 8;
+struct SuggestionPopup {
+  std::vector<Suggestion> items;
+  ElementId owner = ElementId::None;   // TypesEdit or AddressEdit while shown
+  int32_t highlighted = -1;
 };
 
 // --- Settings and facts --------------------------------------------------------------
@@ -220,6 +234,8 @@ struct ViewState {
   MarksView marks;
   ReviewView review;
   ListSelection selection;
+  ListRows lists;               // the Files and Extensions rows (ui/lists.h)
+  SuggestionPopup suggestions;
   std::u16string statusMessage; // a transient status text, shown first
 
   MainView currentView = MainView::Map;
