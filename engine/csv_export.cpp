@@ -347,10 +347,10 @@ bool exportCsvWithVolume(const Tree& tree, std::u16string_view path, const CsvVo
   });
   uint32_t exitCode = thread.handle ? joinThread(thread) : kExitOutOfMemory;
   bool outOfMemory = exitCode == kExitOutOfMemory;
-  uint32_t writeError = closeCsvFileWriter(writer);
-  if (bodyOk && !outOfMemory && writeError == 0) return true;
+  bool complete = bodyOk && !outOfMemory;
+  uint32_t writeError = closeCsvFileWriter(writer, complete);
+  if (complete && writeError == 0) return true;
 
-  deleteCsvFile(path);
   if (writeError) {
     errorText = systemErrorText(writeError);
   } else if (outOfMemory) {

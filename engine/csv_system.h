@@ -18,14 +18,19 @@ std::u16string systemErrorText(uint32_t code);
 // --- File writer: one write in flight ------------------------------------------------------
 struct CsvFileWriter;
 
-// Creates or replaces the file. Null with `error` set when it cannot be created.
+// Starts writing the file at `path`: into a new temporary file beside it, which takes
+// the path's place only when complete, so whatever was there survives a failure. An
+// existing device or pipe is written into directly (never truncated or removed); a
+// folder or a file the user may not write is refused. Null with `error` set when the
+// file cannot be started.
 CsvFileWriter* openCsvFileWriter(std::u16string_view path, uint32_t& error);
 // Waits for the previous write, converts the UTF-16 chunk (ending after a whole row)
 // to UTF-8 and starts writing it. False once any write has failed.
 bool writeCsvChunk(CsvFileWriter* writer, const char16_t* text, size_t length);
-// Waits for the last write and closes the file. Returns the first write error, 0 if none.
-uint32_t closeCsvFileWriter(CsvFileWriter* writer);
-void deleteCsvFile(std::u16string_view path);
+// Waits for the last write and closes the file. When `complete` and nothing failed,
+// the flushed file replaces the target; otherwise only the temporary file is removed.
+// Returns the first error of writing, flushing or replacing, 0 if none.
+uint32_t closeCsvFileWriter(CsvFileWriter* writer, bool complete);
 
 // --- Mapped file reader ---------------------------------------------------------------
 struct CsvMappedFile {

@@ -39,6 +39,8 @@ std::u16string systemErrorText(uint32_t code) {
 // --- Writer -----------------------------------------------------------------------------------
 struct CsvFileWriter {
   int fd = -1;
+  std::string targetPath;
+  std::string temporaryPath;  // empty: writing straight into an existing device or pipe
   std::string bytes;          // the chunk being written, owned by the writer thread while pending
   size_t byteCount = 0;
   std::mutex lock;
@@ -121,14 +123,61 @@ uint32_t waitForWrite(CsvFileWriter* writer, std::unique_lock<std::mutex>& guard
 
 }  // namespace
 
+namespace {
+std::atomic<uint32_t> gTemporaryCounter{0};
+
+// A fresh file beside `target`, created exclusively; -1 with errno set when it cannot be.
+int createTemporaryBeside(const std::string& target, std::string& temporary) {
+  size_t slash = target.rfind('/');
+  std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  for (int attempt = 0; attempt < 100; attempt++) {
+    temporary = folder + ".mossbloom-" + std::to_string(getpid()) + "-" +
+                std::to_string(gTemporaryCounter.fetch_add(1)) + ".tmp";
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+}  // namespace
+
 CsvFileWriter* openCsvFileWriter(std::u16string_view path, uint32_t& error) {
-  int fd = open(utf8Path(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  std::string target = utf8Path(path);
+  struct stat info;
+  // A link keeps pointing where it did: the file it names is the one replaced.
+  if (lstat(target.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+    if (char* real = realpath(target.c_str(), nullptr)) {
+      target = real;
+      free(real);
+    }
+  }
+  int fd = -1;
+  std::string temporary;
+  bool exists = stat(target.c_str(), &info) == 0;
+  if (exists && !S_ISREG(info.st_mode)) {
+    if (S_ISDIR(info.st_mode)) {
+      error = EISDIR;
+      return nullptr;
+    }
+    // A device or a pipe is written into as it is; it is never truncated or removed.
+    fd = open(target.c_str(), O_WRONLY | O_CLOEXEC);
+  } else {
+    // The file is replaced only when complete, so a file the user cannot write to
+    // is refused now rather than swapped away from under its permissions.
+    if (exists && access(target.c_str(), W_OK) != 0) {
+      error = static_cast<uint32_t>(errno);
+      return nullptr;
+    }
+    fd = createTemporaryBeside(target, temporary);
+    if (fd >= 0 && exists) fchmod(fd, info.st_mode & 07777);
+  }
   if (fd < 0) {
     error = static_cast<uint32_t>(errno);
     return nullptr;
   }
   auto* writer = new CsvFileWriter;
   writer->fd = fd;
+  writer->targetPath = target;
+  writer->temporaryPath = temporary;
   writer->thread = startThread(writerMain, writer, 256 << 10);
   if (!writer->thread.handle) failOutOfMemory();
   return writer;
@@ -145,7 +194,7 @@ bool writeCsvChunk(CsvFileWriter* writer, const char16_t* text, size_t length) {
   return true;
 }
 
-uint32_t closeCsvFileWriter(CsvFileWriter* writer) {
+uint32_t closeCsvFileWriter(CsvFileWriter* writer, bool complete) {
   {
     std::unique_lock<std::mutex> guard(writer->lock);
     waitForWrite(writer, guard);
@@ -154,13 +203,19 @@ uint32_t closeCsvFileWriter(CsvFileWriter* writer) {
   }
   joinThread(writer->thread);
   uint32_t error = writer->error;
+  bool replace = !writer->temporaryPath.empty();
+  // Flushed before it takes the target's place: a crash never leaves a short file there.
+  if (replace && complete && !error && fsync(writer->fd) != 0) error = static_cast<uint32_t>(errno);
   // Some file systems report a failed write-back only here.
   if (close(writer->fd) != 0 && !error && errno != EINTR) error = static_cast<uint32_t>(errno);
+  if (replace) {
+    const char* temporary = writer->temporaryPath.c_str();
+    if (complete && !error && rename(temporary, writer->targetPath.c_str()) != 0) error = static_cast<uint32_t>(errno);
+    if (!complete || error) unlink(temporary);
+  }
   delete writer;
   return error;
 }
-
-void deleteCsvFile(std::u16string_view path) { unlink(utf8Path(path).c_str()); }
 
 // --- Mapped file ----------------------------------------------------------------------------------
 bool mapCsvFile(std::u16string_view path, CsvMappedFile& file, uint32_t& error) {
