@@ -585,10 +585,13 @@ bool importCsv(Tree& tree, const uint8_t* bytes, size_t length, ScanProgress& pr
 // --- File entry ------------------------------------------------------------------------------------
 CsvImportResult importCsvFile(Tree& tree, std::u16string_view path, ScanProgress& progress) {
   CsvImportResult result;
-  CsvMappedFile file;
+  CsvFileBytes file;
   uint32_t error = 0;
-  if (!mapCsvFile(path, file, error)) {
-    if (error) result.errorText = systemErrorText(error);
+  if (!loadCsvFile(path, file, error)) {
+    if (error == kCsvOutOfMemory) result.outOfMemory = true;
+    else if (error == kCsvNotAFile) result.errorText = u"Not a regular file";
+    else if (error == kCsvChangedWhileRead) result.errorText = u"The file changed while it was read";
+    else if (error) result.errorText = systemErrorText(error);
     return result;
   }
   bool ok = false;
@@ -596,7 +599,7 @@ CsvImportResult importCsvFile(Tree& tree, std::u16string_view path, ScanProgress
     ok = importCsv(tree, file.data, file.size, progress);
     if (ok) finalizeTree(tree);
   });
-  unmapCsvFile(file);
+  releaseCsvFile(file);
   result.outOfMemory = exitCode == kExitOutOfMemory;
   result.ok = ok && !result.outOfMemory;
   if (!result.ok) {

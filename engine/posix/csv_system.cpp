@@ -1,10 +1,10 @@
 // CSV file pieces on POSIX: a writer thread keeps one write in flight while the
-// export fills its next chunk; mmap for reading; localtime_r/mktime honouring TZ.
+// export fills its next chunk; the import's file read into memory; localtime_r/mktime honouring TZ.
 //
 // Threading: a CsvFileWriter's mutex guards the hand-over between the export body
 // and the writer thread; the local-time caches are per thread.
 //
-// Sections: error texts · writer · mapped file · local time · name order · volume
+// Sections: error texts · writer · file reader · local time · name order · volume
 #include "engine/csv.h"
 #include "engine/csv_system.h"
 #include "engine/utf.h"
@@ -217,45 +217,63 @@ uint32_t closeCsvFileWriter(CsvFileWriter* writer, bool complete) {
   return error;
 }
 
-// --- Mapped file ----------------------------------------------------------------------------------
-bool mapCsvFile(std::u16string_view path, CsvMappedFile& file, uint32_t& error) {
-  file = CsvMappedFile{};
+// --- File reader ----------------------------------------------------------------------------------
+bool loadCsvFile(std::u16string_view path, CsvFileBytes& file, uint32_t& error) {
+  file = CsvFileBytes{};
   error = 0;
-  int fd = open(utf8Path(path).c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK, opening a pipe waits for a writer that may never come.
+  int fd = open(utf8Path(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
     error = static_cast<uint32_t>(errno);
     return false;
   }
-  struct stat info;
-  if (fstat(fd, &info) != 0) {
-    error = static_cast<uint32_t>(errno);
+  struct stat before;
+  if (fstat(fd, &before) != 0 || !S_ISREG(before.st_mode)) {
+    error = S_ISDIR(before.st_mode) ? EISDIR : kCsvNotAFile;
     close(fd);
     return false;
   }
-  if (S_ISDIR(info.st_mode)) {
-    error = EISDIR;
+  if (before.st_size <= 0) {
     close(fd);
     return false;
   }
-  if (info.st_size <= 0) {
-    close(fd);
-    return false;
-  }
-  void* data = mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-  close(fd);
+  size_t size = static_cast<size_t>(before.st_size);
+  // Pages of their own, given back whole when the import is done. Large pages: faulting
+  // in 4 KiB pages one by one cost ten times the read itself (docs/performance-csv.md).
+  void* data = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
   if (data == MAP_FAILED) {
-    error = static_cast<uint32_t>(errno);
+    error = kCsvOutOfMemory;
+    close(fd);
     return false;
   }
-  madvise(data, static_cast<size_t>(info.st_size), MADV_SEQUENTIAL);
+  madvise(data, size, MADV_HUGEPAGE);
+  size_t got = 0;
+  while (got < size) {
+    ssize_t n = pread(fd, static_cast<char*>(data) + got, size - got, static_cast<off_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      error = n < 0 ? static_cast<uint32_t>(errno) : kCsvChangedWhileRead;
+      break;
+    }
+    got += static_cast<size_t>(n);
+  }
+  struct stat after;
+  if (!error && (fstat(fd, &after) != 0 || after.st_size != before.st_size ||
+                 after.st_mtim.tv_sec != before.st_mtim.tv_sec || after.st_mtim.tv_nsec != before.st_mtim.tv_nsec))
+    error = kCsvChangedWhileRead;
+  close(fd);
+  if (error) {
+    munmap(data, size);
+    return false;
+  }
   file.data = static_cast<const uint8_t*>(data);
-  file.size = static_cast<size_t>(info.st_size);
+  file.size = size;
   return true;
 }
 
-void unmapCsvFile(CsvMappedFile& file) {
+void releaseCsvFile(CsvFileBytes& file) {
   if (file.data) munmap(const_cast<uint8_t*>(file.data), file.size);
-  file = CsvMappedFile{};
+  file = CsvFileBytes{};
 }
 
 // --- Local time ------------------------------------------------------------------------------------

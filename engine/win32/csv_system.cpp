@@ -187,15 +187,21 @@ uint32_t closeCsvFileWriter(CsvFileWriter* writer, bool complete) {
   return error;
 }
 
-// --- Mapped file ----------------------------------------------------------------------------------
-bool mapCsvFile(std::u16string_view path, CsvMappedFile& file, uint32_t& error) {
-  file = CsvMappedFile{};
+// --- File reader ----------------------------------------------------------------------------------
+bool loadCsvFile(std::u16string_view path, CsvFileBytes& file, uint32_t& error) {
+  file = CsvFileBytes{};
   error = 0;
   std::wstring wide = toWide(path);
   HANDLE handle = CreateFileW(widePath(wide), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     error = GetLastError();
+    return false;
+  }
+  // Only a file on disk: a pipe or a device would have no size to map.
+  if (GetFileType(handle) != FILE_TYPE_DISK) {
+    error = kCsvNotAFile;
+    CloseHandle(handle);
     return false;
   }
   LARGE_INTEGER size;
@@ -220,11 +226,11 @@ bool mapCsvFile(std::u16string_view path, CsvMappedFile& file, uint32_t& error) 
   return true;
 }
 
-void unmapCsvFile(CsvMappedFile& file) {
+void releaseCsvFile(CsvFileBytes& file) {
   if (file.data) UnmapViewOfFile(file.data);
   if (file.handles[1]) CloseHandle(file.handles[1]);
   if (file.handles[0]) CloseHandle(file.handles[0]);
-  file = CsvMappedFile{};
+  file = CsvFileBytes{};
 }
 
 // --- Local time ------------------------------------------------------------------------------------

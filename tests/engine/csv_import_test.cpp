@@ -4,8 +4,15 @@
 #include "tests/engine/csv_fixtures.h"
 #include "tests/support/temp_dir.h"
 #include <random>
+#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 using namespace csvtest;
 
@@ -436,6 +443,73 @@ TEST(CsvImport, FileFailures) {
     EXPECT_EQ(holder.tree.nodeCount, 0) << c.path;
   }
 }
+
+#if defined(_WIN32)
+TEST(CsvImport, OnlyRegularFilesAreRead) {
+  TreeHolder holder;
+  ScanProgress progress;
+  CsvImportResult result = importCsvFile(holder.tree, u"NUL", progress);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(u8(result.errorText), "Not a regular file");
+}
+#else
+TEST(CsvImport, OnlyRegularFilesAreRead) {
+  TempDir dir;
+  std::string pipe = dir.path + "/pipe.csv";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  TreeHolder holder;
+  ScanProgress progress;
+  CsvImportResult result;
+  std::atomic<bool> done{false};
+  std::thread importer([&] {
+    result = importCsvFile(holder.tree, u16(pipe), progress);
+    done = true;
+  });
+  for (int i = 0; i < 1000 && !done; i++) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  bool finished = done;
+  if (!finished) {
+    // Release an import stuck waiting for a writer before failing.
+    int writer = open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0) close(writer);
+  }
+  importer.join();
+  EXPECT_TRUE(finished) << "the import waited for a writer to the pipe";
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(u8(result.errorText), "Not a regular file");
+}
+
+TEST(CsvImport, AFileShortenedWhileImportedNeverCrashes) {
+  TempDir dir;
+  TreeHolder original;
+  buildTree(original.tree, 17, 200000);
+  std::string path = dir.path + "/shrinking.csv";
+  ASSERT_TRUE(exportFile(original.tree, path));
+  TreeHolder whole;
+  ScanProgress wholeProgress;
+  ASSERT_TRUE(importCsvFile(whole.tree, u16(path), wholeProgress).ok);
+  for (int round = 0; round < 3; round++) {
+    std::string copy = dir.path + "/round.csv";
+    writeTestFile(copy, readFile(path));
+    TreeHolder holder;
+    ScanProgress progress;
+    std::atomic<bool> finished{false};
+    // Another process cuts the file as soon as the first rows are read: a mapping of it
+    // would fault on the next page.
+    std::thread cutter([&] {
+      while (!finished && progress.done.load() < 1 + round * 1000) std::this_thread::yield();
+      truncate(copy.c_str(), 4096);
+    });
+    CsvImportResult result = importCsvFile(holder.tree, u16(copy), progress);
+    finished = true;
+    cutter.join();
+    if (result.ok) {
+      EXPECT_TRUE(snapshot(holder.tree) == snapshot(whole.tree)) << "a tree of neither version";
+    } else {
+      EXPECT_EQ(u8(result.errorText), "The file changed while it was read");
+    }
+  }
+}
+#endif
 
 TEST(CsvImport, StoppingDeliversNoTree) {
   TempDir dir;
