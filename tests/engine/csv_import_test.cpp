@@ -4,6 +4,7 @@
 #include "tests/engine/csv_fixtures.h"
 #include "tests/support/temp_dir.h"
 #include <random>
+#include <set>
 #include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
@@ -321,6 +322,87 @@ TEST(CsvImport, NativeAndWindowsSeparatorsBothImport) {
     ASSERT_TRUE(imported.ok);
     EXPECT_EQ(listing(imported.tree()), c.expected);
   }
+}
+
+TEST(CsvImport, NativeNamesWithLineBreaksAndForeignBytesRoundTrip) {
+  useFixedTimeZone();
+  TempDir dir;
+  TreeHolder original;
+  Tree& tree = original.tree;
+  tree.rootPath = u"/data";
+  tree.rootIndex = add(tree, kNoNode, tree.rootPath, 0, 0, true, utcFiletime(2021, 1, 1, 0, 0, 0), 0x10);
+  // Bytes that are no UTF-8 live in the tree as U+DC80..U+DCFF (one unit per byte).
+  const std::u16string latin1E9 = std::u16string(u"caf") + char16_t(0xDCE9);
+  const std::u16string latin1E8 = std::u16string(u"caf") + char16_t(0xDCE8);
+  int32_t odd = add(tree, tree.rootIndex, latin1E9, 0, 0, true, 0, 0x10);
+  add(tree, odd, u"two\nlines.txt", 11, 4096, false, utcFiletime(2021, 2, 3, 4, 5, 6), 0x80);
+  add(tree, odd, u"ends with a break\n", 12, 4096, false, 0, 0x80);
+  add(tree, tree.rootIndex, latin1E8, 13, 4096, false, 0, 0x80);
+  add(tree, tree.rootIndex, u"car\rriage\r\n", 14, 4096, false, 0, 0x80);
+  add(tree, tree.rootIndex, u"looks like \\x41 an escape", 15, 4096, false, 0, 0x80);
+  add(tree, tree.rootIndex, u"\\xE9", 16, 4096, false, 0, 0x80);
+  add(tree, tree.rootIndex, u"plain \\ and \\x and \\xZ1", 17, 4096, false, 0, 0x80);
+  add(tree, tree.rootIndex, std::u16string(u"emoji \U0001F600 ") + char16_t(0xDCFF), 18, 4096, false, 0, 0x80);
+  finalizeTree(tree);
+
+  std::string first = dir.path + "/first.csv", second = dir.path + "/second.csv";
+  ASSERT_TRUE(exportFile(tree, first));
+  std::string text = readFile(first);
+  // Every line is a whole row: 2 header lines + 10 rows, each ended by CR LF.
+  size_t lineFeeds = std::count(text.begin(), text.end(), '\n');
+  EXPECT_EQ(lineFeeds, 12u) << text;
+  EXPECT_NE(text.find("\"/data/caf\\xE9/two\\x0Alines.txt\","), std::string::npos) << text;
+  EXPECT_NE(text.find("\"/data/looks like \\x5Cx41 an escape.\","), std::string::npos) << text;
+  EXPECT_NE(text.find("\"/data/plain \\ and \\x and \\xZ1.\","), std::string::npos) << text;
+
+  TreeHolder imported;
+  ScanProgress progress;
+  CsvImportResult result = importCsvFile(imported.tree, u16(first), progress);
+  ASSERT_TRUE(result.ok) << u8(result.errorText);
+  EXPECT_EQ(imported.tree.fileCount, tree.fileCount);
+  EXPECT_EQ(imported.tree.folderCount, tree.folderCount);
+  std::set<std::u16string> before, after;
+  for (int32_t n = 0; n < tree.nodeCount; n++) before.insert(nodePath(tree, n));
+  for (int32_t n = 0; n < imported.tree.nodeCount; n++) after.insert(nodePath(imported.tree, n));
+  EXPECT_EQ(after, before);
+  EXPECT_TRUE(snapshot(imported.tree) == snapshot(tree));
+  ASSERT_TRUE(exportFile(imported.tree, second));
+  EXPECT_TRUE(readFile(first) == readFile(second)) << "second export differs";
+}
+
+TEST(CsvImport, DamagedNamesAreSkippedAndNothingLeavesTheRoot) {
+  const std::string text = kHeader + "\n"
+      "\"/r/\",0,0,,0\n"
+      "\"/r/./\",0,0,,0\n"
+      "\"/r/../\",0,0,,0\n"
+      "\"/r/../etc/\",0,0,,0\n"
+      "\"/r/../etc/passwd\",1,0,,0\n"
+      "\"/r/..\",2,0,,0\n"
+      "\"/r/.\",4,0,,0\n"
+      "\"/r/\xC0\xAE\xC0\xAE/\",0,0,,0\n"               // overlong UTF-8 for ..
+      "\"/r/\xC0\xAE\xC0\xAE/x\",8,0,,0\n"
+      "\"/r/\\x2E\\x2E/\",0,0,,0\n"                     // .. spelled as escapes
+      "\"/r/\\x2E\\x2E/y\",16,0,,0\n"
+      "\"/r/a\\x00b\",32,0,,0\n"                          // NUL spelled as an escape
+      "\"/r/a\\x2Fb\",64,0,,0\n"                          // a separator inside a name
+      "\"/r/...\",128,0,,0\n"                               // three dots are a name
+      "\"/r/.hidden/\",0,0,,0\n"
+      "\"/r/.hidden/..a\",256,0,,0\n" +
+      std::string("\"/r/nul\0byte\",512,0,,0\n", 22);
+  Imported imported;
+  importText(imported, text);
+  ASSERT_TRUE(imported.ok);
+  EXPECT_EQ(listing(imported.tree()), "<root>/=384;/...=128;/.hidden/=256;/.hidden/..a=256;");
+  for (int32_t n = 0; n < imported.tree().nodeCount; n++) {
+    std::u16string name = nodeName(imported.tree(), n);
+    EXPECT_TRUE(name != u"." && name != u".." && name.find(u'\0') == std::u16string::npos) << u8(name);
+  }
+
+  // A root row holding NUL is no root: the file is no export.
+  std::string nulRoot = kHeader + "\n" + std::string("\"/r\0/\",0,0,,0\n", 14);
+  Imported refused;
+  importText(refused, nulRoot);
+  EXPECT_FALSE(refused.ok);
 }
 
 TEST(CsvImport, Utf8DecodingIsLenientAsDocumented) {
