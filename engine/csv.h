@@ -37,6 +37,7 @@ char16_t csvSeparatorFor(std::u16string_view rootPath);
 // errorText holds the reason ("Stopped.", "Not enough memory." or the system's message).
 bool exportCsv(const Tree& tree, std::u16string_view path, ScanProgress& progress,
                std::u16string& errorText);
+// (The volume facts are the tree's sourceVolume when it has them, else the system's.)
 // The same with the volume facts given by the caller (the window's drive list, tests).
 bool exportCsvWithVolume(const Tree& tree, std::u16string_view path, const CsvVolume& volume,
                          ScanProgress& progress, std::u16string& errorText);

@@ -368,5 +368,8 @@ bool exportCsvWithVolume(const Tree& tree, std::u16string_view path, const CsvVo
 
 bool exportCsv(const Tree& tree, std::u16string_view path, ScanProgress& progress,
                std::u16string& errorText) {
-  return exportCsvWithVolume(tree, path, csvVolumeFor(tree.rootPath), progress, errorText);
+  const SourceVolume& source = tree.sourceVolume;
+  CsvVolume volume = source.known ? CsvVolume{source.label, source.fileSystem, source.capacity, source.freeBytes}
+                                  : csvVolumeFor(tree.rootPath);
+  return exportCsvWithVolume(tree, path, volume, progress, errorText);
 }

@@ -572,6 +572,7 @@ bool importCsv(Tree& tree, const uint8_t* bytes, size_t length, ScanProgress& pr
   prepareLocalTime();
 
   tree.rootPath = header.rootPath;
+  tree.sourceVolume = {true, header.label, header.fileSystem, header.capacity, header.freeBytes};
   int32_t root = addNode(tree, kNoNode, header.rootPath.data(), header.rootPath.size(), 0, 0, true);
   tree.rootIndex = root;
   setTimeAndAttributes(tree, root, parseCsvTime(row.modified), 0);

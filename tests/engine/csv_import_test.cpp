@@ -370,6 +370,25 @@ TEST(CsvImport, NativeNamesWithLineBreaksAndForeignBytesRoundTrip) {
   EXPECT_TRUE(readFile(first) == readFile(second)) << "second export differs";
 }
 
+TEST(CsvImport, AReexportCarriesTheFilesOwnVolumeFigures) {
+  TempDir dir;
+  std::string source = dir.path + "/source.csv", again = dir.path + "/again.csv";
+  writeTestFile(source, kBom + "Mossbloom export \xC2\xB7 Backup disk \xC2\xB7 NTFS\r\n" + kHeader + "\r\n" +
+                            "\"/elsewhere/\",5,4096,,0,1,0,987654321000,123456789000,864197532000,0\r\n"
+                            "\"/elsewhere/a.bin\",5,4096,,32,0,0\r\n");
+  TreeHolder imported;
+  ScanProgress progress;
+  ASSERT_TRUE(importCsvFile(imported.tree, u16(source), progress).ok);
+  EXPECT_TRUE(imported.tree.sourceVolume.known);
+  std::u16string error;
+  ScanProgress exportProgress;
+  ASSERT_TRUE(exportCsv(imported.tree, u16(again), exportProgress, error)) << u8(error);
+  std::string text = readFile(again);
+  EXPECT_EQ(text.substr(0, text.find("\r\n")), kBom + "Mossbloom export \xC2\xB7 Backup disk \xC2\xB7 NTFS");
+  EXPECT_NE(text.find("\"/elsewhere/\",5,4096,,0,1,0,987654321000,123456789000,864197532000,0\r\n"), std::string::npos)
+      << text;
+}
+
 TEST(CsvImport, DamagedNamesAreSkippedAndNothingLeavesTheRoot) {
   const std::string text = kHeader + "\n"
       "\"/r/\",0,0,,0\n"
