@@ -72,6 +72,15 @@ def main():
                   result.stdout.decode().startswith(f"Exported {items} rows to {csv_path} (scan "),
                   f"mft export: exit {result.returncode}, {len(rows)} rows, {result.stdout!r}")
 
+        # `.` and `..` after "::" move inside the image, never out of it into the host's folders.
+        whole = r["files"] + r["dirs"]
+        result = subprocess.run([BIN, "--bench", image + "::./$Extend/../.", "--mft", "--runs", "1", "--width", "64",
+                                 "--height", "64", "--out", report], stdout=subprocess.PIPE, timeout=300)
+        with open(report, "rb") as f:
+            r = json.loads(f.read().decode("utf-8"))
+        check(result.returncode == 0 and r["path"] == image + "::" and r["files"] + r["dirs"] == whole,
+              f"image path with . and ..: exit {result.returncode}, {r['path']!r}, {r['error']!r}")
+
         result = subprocess.run([BIN, "--bench", image + "::/missing", "--mft", "--out", report],
                                 stdout=subprocess.PIPE, timeout=300)
         with open(report, "rb") as f:
