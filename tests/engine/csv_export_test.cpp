@@ -407,7 +407,8 @@ TEST(CsvExport, AReadOnlyFileIsRefusedAndKept) {
   buildGoldenTree(golden.tree);
   std::string path = dir.path + "/protected.csv";
   writeTestFile(path, "keep me");
-  std::wstring wide(u16(path).begin(), u16(path).end());
+  std::u16string path16 = u16(path);
+  std::wstring wide(path16.begin(), path16.end());
   ASSERT_TRUE(SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_READONLY));
   std::u16string error;
   EXPECT_FALSE(exportTo(golden.tree, path, error));
