@@ -238,3 +238,50 @@ TEST(WalkWindows, AFolderAboveSwappedForALinkIsNotFollowedWhateverTheWay) {
   }
   CloseHandle(keptA);
 }
+
+// Opened relative to its kept parent, a name that now holds another folder (or, under
+// Wine, a host link the system follows without a word) is refused: only the folder the
+// parent listed, recognised by its file id, is listed. Without an id there is nothing to
+// compare, and whatever the name holds below the parent is listed.
+TEST(WalkWindows, AFolderOpenedBelowItsKeptParentMustBeTheOneListed) {
+  TempDir dir;
+  writeSizedFile(dir.path + "/root/a/b/inside.txt", 1);
+  std::string root = dir.path + "/root";
+  uint64_t id = folderIdOf(root + "/a/b");
+  ASSERT_NE(id, kNoFileId);
+  std::u16string aPath = listingPathOf(root + "/a");
+  std::u16string bPath = aPath + u"b\\";
+  std::wstring b(bPath.begin(), bPath.end() - 1);
+  ASSERT_TRUE(MoveFileW(b.c_str(), (b + L"-moved").c_str()));
+  writeSizedFile(root + "/a/b/other.txt", 1);
+  HANDLE keptA = CreateFileW(reinterpret_cast<const wchar_t*>(aPath.c_str()), FILE_LIST_DIRECTORY,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(keptA, INVALID_HANDLE_VALUE);
+  struct Case {
+    const char* what;
+    uint64_t expectedId;
+    int32_t error;
+    size_t listed;
+  } cases[] = {
+      {"the id its parent listed", id, ERROR_PATH_NOT_FOUND, 0},
+      {"no id to compare", kNoFileId, 0, 1},
+  };
+  for (const Case& c : cases) {
+    ListingContext context;
+    std::unique_ptr<uint64_t[]> buffer(new uint64_t[kListingBufferBytes / 8]());
+    std::vector<uint64_t> words;
+    std::u16string path = bPath;
+    ListingTarget target;
+    target.parent = reinterpret_cast<intptr_t>(keptA);
+    target.rootLength = listingPathOf(root).size();
+    target.expectedId = c.expectedId;
+    intptr_t openFolder = kNoOpenFolder;
+    EXPECT_EQ(listFolder(context, path, target, buffer.get(), words, openFolder), c.error) << c.what;
+    EXPECT_EQ(openFolder, kNoOpenFolder) << c.what;
+    std::multiset<std::u16string> names = namesOf(words);
+    EXPECT_EQ(names.count(u"other.txt"), c.listed) << c.what;
+    EXPECT_EQ(names.count(u"inside.txt"), 0u) << c.what;
+  }
+  CloseHandle(keptA);
+}
