@@ -16,7 +16,8 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
-#include <fstream>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <sys/mman.h>
@@ -529,10 +530,17 @@ CsvVolume csvVolumeFor(std::u16string_view path) {
   }
   // The file system type of the longest mount point holding the path; native
   // volumes have no label the way Windows volumes do, so it stays empty.
-  std::ifstream mounts("/proc/self/mountinfo");
+  // C stdio rather than a stream: with no descriptor free the open fails and the type
+  // stays unknown, while the sanitized build's check of a stream's dynamic type then
+  // reports a fault that is not there (it probes memory through a pipe of its own).
+  FILE* mounts = fopen("/proc/self/mountinfo", "re");
   std::string line, best;
   size_t bestLength = 0;
-  while (std::getline(mounts, line)) {
+  char* raw = nullptr;
+  size_t rawSize = 0;
+  ssize_t got;
+  while (mounts && (got = getline(&raw, &rawSize, mounts)) > 0) {
+    line.assign(raw, raw[got - 1] == '\n' ? got - 1 : got);
     // id parent major:minor root mountpoint options [optional...] - fstype source superoptions
     size_t fields[5] = {};
     size_t at = 0;
@@ -554,6 +562,8 @@ CsvVolume csvVolumeFor(std::u16string_view path) {
       best = type;
     }
   }
+  free(raw);
+  if (mounts) fclose(mounts);
   volume.fileSystem = utf16FromUtf8(best);
   return volume;
 }
