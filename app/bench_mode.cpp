@@ -90,7 +90,32 @@ int64_t allocatedBytes(const Tree& tree) {
 }
 
 // False when the scan failed: the loop ends there.
-bool benchRun(const BenchOptions& options, bool lastRun, std::vector<uint32_t>& pixels,
+// The map's pixels, committed up front: a map too large for this machine (more than
+// half its memory, or more than the system will commit) is refused with a message
+// instead of ending the process for lack of memory or being killed for it.
+struct PixelBuffer {
+  uint32_t* pixels = nullptr;
+  uint64_t count = 0;
+  uint64_t bytes = 0;
+  bool allocate(uint64_t n) {
+    bytes = roundUpToPage(n * sizeof(uint32_t));
+    uint64_t installed = installedMemoryBytes();
+    if (installed && bytes > installed / 2) return false;
+    void* base = reserveAddressSpace(bytes);
+    if (base && !commitMemory(base, bytes)) {
+      releaseAddressSpace(base, bytes);
+      base = nullptr;
+    }
+    pixels = static_cast<uint32_t*>(base);
+    count = base ? n : 0;
+    return base != nullptr;
+  }
+  ~PixelBuffer() {
+    if (pixels) releaseAddressSpace(pixels, bytes);
+  }
+};
+
+bool benchRun(const BenchOptions& options, bool lastRun, PixelBuffer& pixels,
               TreemapLayout& layout, BenchFigures& figures) {
   Tree tree;
   initTree(tree);
@@ -126,7 +151,7 @@ bool benchRun(const BenchOptions& options, bool lastRun, std::vector<uint32_t>& 
   layoutTreemap(layout, tree, tree.rootIndex, options.width, options.height,
                 options.hasTypes ? weights.data() : nullptr, options.hasTypes ? weights.size() : 0, 0, false);
   double t3 = nowMs();
-  rasterTreemap(layout, pixels.data(), pixels.size(), options.width, options.height, 0xFFFFFF, 0);
+  rasterTreemap(layout, pixels.pixels, pixels.count, options.width, options.height, 0xFFFFFF, 0);
   double t4 = nowMs();
   buildExtensionTable(tree);
   double t5 = nowMs();
@@ -226,11 +251,16 @@ std::u16string benchSummary(const BenchOptions& options, const BenchFigures& f, 
 int runBenchMode(std::span<const std::u16string> args) {
   BenchOptions options = parseBenchOptions(args);
   double startupMs = processUptimeMs();
-  std::vector<uint32_t> pixels(static_cast<size_t>(options.width) * static_cast<size_t>(options.height));
+  PixelBuffer pixels;
   TreemapLayout layout;
   BenchFigures figures;
   // A folder that cannot be listed is reported like a failing fast scan: no runs.
   if (!options.mft) figures.errorText = folderScanProblem(options.path);
+  if (figures.errorText.empty() &&
+      !pixels.allocate(static_cast<uint64_t>(options.width) * static_cast<uint64_t>(options.height))) {
+    figures.errorText = u"A map of " + formatInteger(options.width, 1) + u" \u00D7 " + formatInteger(options.height, 1) +
+                        u" pixels does not fit in memory.";
+  }
   for (int n = 0; n < options.runs && figures.errorText.empty(); n++)
     if (!benchRun(options, n == options.runs - 1, pixels, layout, figures)) break;
   releaseTreemapLayout(layout);
@@ -241,9 +271,11 @@ int runBenchMode(std::span<const std::u16string> args) {
     figures.lastRunAgain = memoryCounters();
   }
 
-  if (options.hasOut) writeUtf8File(options.outPath, benchJson(options, figures, startupMs));
+  bool reportWritten = !options.hasOut || writeUtf8File(options.outPath, benchJson(options, figures, startupMs));
   // No settings are read: sizes follow the sizeUnits default, binary units.
   setDecimalSizes(false);
   writeConsole(benchSummary(options, figures, startupMs));
-  return figures.errorText.empty() ? 0 : 1;
+  // A report that was asked for and is missing is a failed benchmark.
+  if (!reportWritten) writeConsole(u"Could not write the report to " + options.outPath + u".\r\n");
+  return figures.errorText.empty() && reportWritten ? 0 : 1;
 }

@@ -1,5 +1,5 @@
 // What the benchmark asks of the system: the running executable as it is
-// reported, and the folder benchmarked when none is given.
+// reported, the folder benchmarked when none is given, and the memory installed.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -14,3 +14,6 @@ ExecutableFile executableFile();
 
 // Windows: C:\ ; POSIX: /
 std::u16string_view defaultBenchPath();
+
+// The machine's physical memory in bytes, 0 when unknown.
+uint64_t installedMemoryBytes();

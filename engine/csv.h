@@ -31,11 +31,13 @@ CsvVolume csvVolumeFor(std::u16string_view path);
 char16_t csvSeparatorFor(std::u16string_view rootPath);
 
 // --- Export ------------------------------------------------------------------------------
-// Writes `tree` to `path` (created or replaced). progress.total receives the row count,
-// progress.done the rows written; progress.cancel stops. On failure the file is gone
-// and errorText holds the reason ("Stopped.", "Not enough memory." or the system's message).
+// Writes `tree` to `path` (created, or replaced once the new file is complete).
+// progress.total receives the row count, progress.done the rows written;
+// progress.cancel stops. On failure whatever was at `path` is left as it was and
+// errorText holds the reason ("Stopped.", "Not enough memory." or the system's message).
 bool exportCsv(const Tree& tree, std::u16string_view path, ScanProgress& progress,
                std::u16string& errorText);
+// (The volume facts are the tree's sourceVolume when it has them, else the system's.)
 // The same with the volume facts given by the caller (the window's drive list, tests).
 bool exportCsvWithVolume(const Tree& tree, std::u16string_view path, const CsvVolume& volume,
                          ScanProgress& progress, std::u16string& errorText);

@@ -5,6 +5,7 @@
 //
 // Sections: folder totals · row text · child order · body · entry
 #include "engine/csv.h"
+#include "engine/csv_native_names.h"
 #include "engine/csv_system.h"
 #include "platform/platform.h"
 #include <algorithm>
@@ -240,6 +241,9 @@ bool runExportBody(ExportJob& job) {
   std::u16string path(tree.rootPath);
   if (path.empty() || path.back() != separator) path.push_back(separator);
   doubleQuotes(path, 0);
+  // Native names may hold line breaks and bytes that are no UTF-8 (csv_native_names.h).
+  const bool nativeNames = separator == u'/';
+  if (nativeNames) escapeNativeCsvName(path, 0);
 
   // Root row: its own totals, attributes 0 and the drive columns.
   if (!reserveRow(path.size())) return false;
@@ -284,6 +288,7 @@ bool runExportBody(ExportJob& job) {
     size_t nameStart = path.size();
     appendName(tree, n, path);
     doubleQuotes(path, nameStart);
+    if (nativeNames) escapeNativeCsvName(path, nameStart);
     if (folder) {
       path.push_back(separator);
     } else if (path.find(u'.', nameStart) == std::u16string::npos) {
@@ -347,10 +352,10 @@ bool exportCsvWithVolume(const Tree& tree, std::u16string_view path, const CsvVo
   });
   uint32_t exitCode = thread.handle ? joinThread(thread) : kExitOutOfMemory;
   bool outOfMemory = exitCode == kExitOutOfMemory;
-  uint32_t writeError = closeCsvFileWriter(writer);
-  if (bodyOk && !outOfMemory && writeError == 0) return true;
+  bool complete = bodyOk && !outOfMemory;
+  uint32_t writeError = closeCsvFileWriter(writer, complete);
+  if (complete && writeError == 0) return true;
 
-  deleteCsvFile(path);
   if (writeError) {
     errorText = systemErrorText(writeError);
   } else if (outOfMemory) {
@@ -363,5 +368,8 @@ bool exportCsvWithVolume(const Tree& tree, std::u16string_view path, const CsvVo
 
 bool exportCsv(const Tree& tree, std::u16string_view path, ScanProgress& progress,
                std::u16string& errorText) {
-  return exportCsvWithVolume(tree, path, csvVolumeFor(tree.rootPath), progress, errorText);
+  const SourceVolume& source = tree.sourceVolume;
+  CsvVolume volume = source.known ? CsvVolume{source.label, source.fileSystem, source.capacity, source.freeBytes}
+                                  : csvVolumeFor(tree.rootPath);
+  return exportCsvWithVolume(tree, path, volume, progress, errorText);
 }

@@ -10,6 +10,7 @@
 //           thread) · file entry
 #include "engine/csv.h"
 #include "engine/csv_import_rows.h"
+#include "engine/csv_native_names.h"
 #include "engine/csv_system.h"
 #include "platform/platform.h"
 #include <algorithm>
@@ -227,6 +228,8 @@ bool parseCsvRow(const uint8_t* line, size_t length, CsvRow& row) {
   row.path.clear();
   decodeUtf8(line + 1, fields.close - 1, row.path);
   if (fields.doubledQuote) row.path.resize(undoubleQuotes(row.path.data(), row.path.size()));
+  if (!row.path.empty() && row.path[0] == u'/' && row.path.find(u'\\') != std::u16string::npos)
+    row.path.resize(unescapeNativeCsvPath(row.path.data(), row.path.size()));
   row.size = fields.size;
   row.allocated = fields.allocated;
   row.attributes = fields.attributes;
@@ -378,7 +381,8 @@ bool readCsvHeader(const uint8_t* bytes, size_t length, CsvHeader& header, CsvRo
   }
   if (lines.atEnd()) return false;
   lines.next(line, n);
-  if (!parseCsvRow(line, n, firstRow) || firstRow.path.empty()) return false;
+  if (!parseCsvRow(line, n, firstRow) || firstRow.path.empty() || firstRow.path.find(u'\0') != std::u16string::npos)
+    return false;
   header.rootPath = rootPathFromRow(firstRow.path);
   if (header.rootPath.size() >= 2 && header.rootPath[1] == u':') {
     char16_t c = header.rootPath[0];
@@ -454,6 +458,8 @@ bool nextCsvNode(CsvNodeReader& reader, CsvNodeRecord& record) {
     const char16_t* path = reader.path.data();
     size_t pathLength = decodeUtf8Units(line + 1, pathBytes, reader.path.data());
     if (row.doubledQuote) pathLength = undoubleQuotes(reader.path.data(), pathLength);
+    if (separator == u'/' && std::memchr(line + 1, '\\', pathBytes))
+      pathLength = unescapeNativeCsvPath(reader.path.data(), pathLength);
 
     // Every prefix on the stack starts the one above it, so one comparison with the
     // top tells how far to pop: to the deepest prefix the path extends. Most rows
@@ -482,6 +488,10 @@ bool nextCsvNode(CsvNodeReader& reader, CsvNodeRecord& record) {
       nameLength--;
     }
     if (nameLength == 0 || std::find(name, name + nameLength, separator) != name + nameLength) continue;
+    // A damaged row: no file system has such a name, and `.` or `..` would make the
+    // tree name places outside its root.
+    if (name[0] == u'.' && (nameLength == 1 || (nameLength == 2 && name[1] == u'.'))) continue;
+    if (std::find(name, name + nameLength, u'\0') != name + nameLength) continue;
 
     record.parent = stack.back().folder;
     record.folder = folder;
@@ -562,6 +572,7 @@ bool importCsv(Tree& tree, const uint8_t* bytes, size_t length, ScanProgress& pr
   prepareLocalTime();
 
   tree.rootPath = header.rootPath;
+  tree.sourceVolume = {true, header.label, header.fileSystem, header.capacity, header.freeBytes};
   int32_t root = addNode(tree, kNoNode, header.rootPath.data(), header.rootPath.size(), 0, 0, true);
   tree.rootIndex = root;
   setTimeAndAttributes(tree, root, parseCsvTime(row.modified), 0);
@@ -585,10 +596,13 @@ bool importCsv(Tree& tree, const uint8_t* bytes, size_t length, ScanProgress& pr
 // --- File entry ------------------------------------------------------------------------------------
 CsvImportResult importCsvFile(Tree& tree, std::u16string_view path, ScanProgress& progress) {
   CsvImportResult result;
-  CsvMappedFile file;
+  CsvFileBytes file;
   uint32_t error = 0;
-  if (!mapCsvFile(path, file, error)) {
-    if (error) result.errorText = systemErrorText(error);
+  if (!loadCsvFile(path, file, error)) {
+    if (error == kCsvOutOfMemory) result.outOfMemory = true;
+    else if (error == kCsvNotAFile) result.errorText = u"Not a regular file";
+    else if (error == kCsvChangedWhileRead) result.errorText = u"The file changed while it was read";
+    else if (error) result.errorText = systemErrorText(error);
     return result;
   }
   bool ok = false;
@@ -596,7 +610,7 @@ CsvImportResult importCsvFile(Tree& tree, std::u16string_view path, ScanProgress
     ok = importCsv(tree, file.data, file.size, progress);
     if (ok) finalizeTree(tree);
   });
-  unmapCsvFile(file);
+  releaseCsvFile(file);
   result.outOfMemory = exitCode == kExitOutOfMemory;
   result.ok = ok && !result.outOfMemory;
   if (!result.ok) {

@@ -1,6 +1,6 @@
 // The operating-system pieces behind CSV export and import, implemented in
 // engine/win32/csv_system.cpp and engine/posix/csv_system.cpp: the chunked file
-// writer, the mapped file reader, local time both ways, name order, error texts.
+// writer, the file reader, local time both ways, name order, error texts.
 //
 // Threading: a CsvFileWriter is driven by one thread (the export body); its own
 // write may proceed in the background (overlapped I/O or a writer thread).
@@ -18,24 +18,38 @@ std::u16string systemErrorText(uint32_t code);
 // --- File writer: one write in flight ------------------------------------------------------
 struct CsvFileWriter;
 
-// Creates or replaces the file. Null with `error` set when it cannot be created.
+// Starts writing the file at `path`: into a new temporary file beside it, which takes
+// the path's place only when complete, so whatever was there survives a failure. An
+// existing device or pipe is written into directly (never truncated or removed); a
+// folder or a file the user may not write is refused. Null with `error` set when the
+// file cannot be started.
 CsvFileWriter* openCsvFileWriter(std::u16string_view path, uint32_t& error);
 // Waits for the previous write, converts the UTF-16 chunk (ending after a whole row)
 // to UTF-8 and starts writing it. False once any write has failed.
 bool writeCsvChunk(CsvFileWriter* writer, const char16_t* text, size_t length);
-// Waits for the last write and closes the file. Returns the first write error, 0 if none.
-uint32_t closeCsvFileWriter(CsvFileWriter* writer);
-void deleteCsvFile(std::u16string_view path);
+// Waits for the last write and closes the file. When `complete` and nothing failed,
+// the flushed file replaces the target; otherwise only the temporary file is removed.
+// Returns the first error of writing, flushing or replacing, 0 if none.
+uint32_t closeCsvFileWriter(CsvFileWriter* writer, bool complete);
 
-// --- Mapped file reader ---------------------------------------------------------------
-struct CsvMappedFile {
+// --- File reader -------------------------------------------------------------------------
+// The whole file in memory for the import. Natively it is read, not mapped: a mapping
+// of a file another process shortens turns every later read of it into a bus error.
+// Windows maps it and holds it with read-only sharing, so nobody can shorten it.
+struct CsvFileBytes {
   const uint8_t* data = nullptr;
   size_t size = 0;
-  void* handles[3] = {};   // platform handles, released by unmapCsvFile
+  void* handles[3] = {};   // platform handles, released by releaseCsvFile
 };
-// False with `error` set (0 for an empty file) when the file cannot be opened or mapped.
-bool mapCsvFile(std::u16string_view path, CsvMappedFile& file, uint32_t& error);
-void unmapCsvFile(CsvMappedFile& file);
+// Errors of our own, beside the system's codes: only a regular file on disk is read
+// (a pipe would wait for a writer forever), and a file that changes while it is read
+// would give a tree of neither version.
+constexpr uint32_t kCsvNotAFile = 0xE0000001;
+constexpr uint32_t kCsvChangedWhileRead = 0xE0000002;
+constexpr uint32_t kCsvOutOfMemory = 0xE0000003;
+// False with `error` set (0 for an empty file) when the file cannot be opened or read.
+bool loadCsvFile(std::u16string_view path, CsvFileBytes& file, uint32_t& error);
+void releaseCsvFile(CsvFileBytes& file);
 
 // --- Local time -------------------------------------------------------------------------
 // Picks up the current time zone (natively the TZ variable) for the calls below.

@@ -58,7 +58,19 @@ bool mftScanImage(Tree& tree, std::u16string_view imageAndFolder, ScanProgress& 
   reader.context = &handle;
   reader.read = readMftVolumeHandle;
   reader.chunkBytes = 256u << 10;   // an image is usually read from the page cache
+  // The boot sector's sector count, in whole clusters as Windows counts a volume's size.
+  int64_t sectors = readI64(sector + 40), sectorBytes = readU16(sector + 11);
+  if (sectors > 0 && sectors <= INT64_MAX / sectorBytes)
+    reader.totalClusters = sectors * sectorBytes / reader.data.bytesPerCluster;
   bool ok = mftScanVolume(tree, reader, folder, imageAndFolder, progress, errorText);
   closeVolume(handle);
+  if (ok) {
+    // The export tells the image's volume, not the disk of the machine holding the image.
+    tree.sourceVolume.known = true;
+    tree.sourceVolume.label = reader.label;
+    tree.sourceVolume.fileSystem = u"NTFS";
+    tree.sourceVolume.capacity = reader.totalClusters * reader.data.bytesPerCluster;
+    tree.sourceVolume.freeBytes = reader.freeClusters > 0 ? reader.freeClusters * reader.data.bytesPerCluster : 0;
+  }
   return ok;
 }

@@ -1,8 +1,9 @@
 // Record 0, its attribute list and the extension records the list names.
 //
-// Sections: pieces · attribute list · record 0
+// Sections: pieces · attribute list · record 0 · volume facts
 #include "engine/mft_layout.h"
 #include <algorithm>
+#include <bit>
 
 namespace {
 
@@ -291,4 +292,80 @@ bool readTableLayout(MftVolumeReader& reader, uint8_t* buffer, uint32_t bufferBy
     if (!layout.hasBitmapRuns) layout.bitmapRuns.clear();
   }
   return true;
+}
+
+// --- Volume facts ---------------------------------------------------------------------------------
+namespace {
+constexpr uint32_t kAttrVolumeName = 0x60;
+
+// Reads and fixes up one of the first records (the system files) into `buffer`.
+bool readSystemRecord(MftVolumeReader& reader, uint8_t* buffer, const KnownTable& known, int64_t number) {
+  const uint32_t recordBytes = uint32_t(reader.data.bytesPerRecord);
+  std::vector<RecordSpan> spans;
+  return locateRecord(known, number, reader.data.bytesPerCluster, recordBytes, spans) &&
+         readSpans(reader, spans, buffer) && applyUpdateSequence(buffer, recordBytes) && recordBytes >= 24 &&
+         (readU16(buffer + 22) & kRecordInUse);
+}
+
+// Zero bits among the first `bits` of the runs' bytes; -1 when they cannot be read.
+int64_t countZeroBits(MftVolumeReader& reader, uint8_t* buffer, uint32_t bufferBytes, const std::vector<DataRun>& runs,
+                      int64_t bits) {
+  const int64_t clusterBytes = reader.data.bytesPerCluster;
+  const uint32_t chunk = uint32_t(bufferBytes / clusterBytes * clusterBytes);
+  if (chunk == 0) return -1;
+  int64_t zeros = 0, left = bits;
+  for (const DataRun& run : runs) {
+    if (left <= 0) break;
+    if (run.start < 0) return -1;   // the bitmap is never sparse
+    uint64_t length = runBytes(run, clusterBytes);
+    for (uint64_t done = 0; done < length && left > 0;) {
+      uint32_t piece = uint32_t(std::min<uint64_t>(length - done, chunk));
+      uint64_t offset;
+      if (!clusterOffset(run.start, clusterBytes, done, offset) || !reader.read(reader.context, offset, buffer, piece))
+        return -1;
+      for (uint32_t i = 0; i < piece && left > 0; i++) {
+        uint8_t byte = buffer[i];
+        if (left < 8) byte |= uint8_t(0xFF << left);   // bits past the last cluster
+        zeros += 8 - std::popcount(byte);
+        left -= 8;
+      }
+      done += piece;
+    }
+  }
+  return left > 0 ? -1 : zeros;
+}
+}  // namespace
+
+void readVolumeLabelAndFreeClusters(MftVolumeReader& reader, uint8_t* buffer, uint32_t bufferBytes,
+                                    const TableLayout& layout, int64_t totalClusters, std::u16string& label,
+                                    int64_t& freeClusters) {
+  const uint32_t recordBytes = uint32_t(reader.data.bytesPerRecord);
+  if (recordBytes > bufferBytes) return;
+  KnownTable known;
+  knowTable(layout.dataRuns, reader.data.bytesPerCluster, known);
+  AttributeWalk walk;
+  MftAttribute attribute;
+  if (readSystemRecord(reader, buffer, known, 3) && startAttributeWalk(walk, buffer, recordBytes)) {
+    while (nextAttribute(walk, attribute)) {
+      const uint8_t* value;
+      uint32_t length;
+      if (attribute.type != kAttrVolumeName || attribute.nonResident || !residentValue(attribute, value, length)) continue;
+      label.clear();
+      for (uint32_t i = 0; i + 1 < length && i < 2 * 128; i += 2) label.push_back(char16_t(readU16(value + i)));
+      break;
+    }
+  }
+  if (totalClusters <= 0 || !readSystemRecord(reader, buffer, known, 6) || !startAttributeWalk(walk, buffer, recordBytes))
+    return;
+  std::vector<DataRun> runs;
+  while (nextAttribute(walk, attribute)) {
+    NonResidentInfo info;
+    if (attribute.type != kAttrData || attribute.nameLength != 0 || !attribute.nonResident ||
+        !nonResidentInfo(attribute, info) || info.startVcn != 0)
+      continue;
+    decodeRunList(attribute, runs);
+    break;
+  }
+  // The record is read again piece by piece into the same buffer: the runs are copied out.
+  if (!runs.empty()) freeClusters = countZeroBits(reader, buffer, bufferBytes, runs, totalClusters);
 }

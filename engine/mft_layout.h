@@ -28,6 +28,14 @@ struct TableLayout {
 bool readTableLayout(MftVolumeReader& reader, uint8_t* buffer, uint32_t bufferBytes, TableLayout& layout,
                      std::u16string& errorText);
 
+// What the volume says about itself, for an image whose host knows nothing of it: the
+// label from $Volume (record 3) and the clusters its allocation bitmap ($Bitmap, record
+// 6) marks free among the first `totalClusters`. Each is left as it is (empty, -1) when
+// it cannot be read. `buffer` holds `bufferBytes`, at least a cluster and a record.
+void readVolumeLabelAndFreeClusters(MftVolumeReader& reader, uint8_t* buffer, uint32_t bufferBytes,
+                                    const TableLayout& layout, int64_t totalClusters, std::u16string& label,
+                                    int64_t& freeClusters);
+
 // The pieces of one attribute spread over several records, joined in order of starting
 // cluster. Exposed for the tests.
 struct AttributePiece {

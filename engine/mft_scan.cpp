@@ -304,6 +304,9 @@ bool mftScanVolume(Tree& tree, MftVolumeReader& reader, std::u16string_view fold
     progress.total.store(count, std::memory_order_relaxed);
     progress.done.store(0, std::memory_order_relaxed);
     if (!readTable(reader, buffer.bytes(), layout, bitmap, records, progress, errorText)) return false;
+    if (reader.totalClusters > 0)
+      readVolumeLabelAndFreeClusters(reader, buffer.bytes(), kChunkBytes, layout, reader.totalClusters, reader.label,
+                                     reader.freeClusters);
   }
   // Every name is in: the intern set goes before compaction, which needs none (the
   // next name added, if any, rebuilds it from the nodes).

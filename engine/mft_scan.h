@@ -18,6 +18,11 @@ struct MftVolumeReader {
   // is not known (mftValidDataLength < 0) it comes from the table's own $DATA size,
   // and a record count beyond what the volume can hold is refused.
   uint64_t volumeBytes = 0;
+  // Clusters of the volume when the caller knows them (an image's boot sector): the scan
+  // then also reads the label and counts the free clusters into the two fields below.
+  int64_t totalClusters = 0;
+  std::u16string label;
+  int64_t freeClusters = -1;    // -1: unknown
   // Bytes per read of the table, at most 4 MiB. Large reads suit a device; from the
   // page cache, reads that fit the core's L2 cache let decoding find the records there.
   uint32_t chunkBytes = 4u << 20;

@@ -15,7 +15,9 @@ enum class BareDrive { CurrentFolder, Root };
 // (a 1040-unit result; a failed or longer result keeps the text unchanged),
 // trailing `\` removed down to a drive root, `X:` completed to `X:\`, first unit
 // upper-cased. POSIX: absolute (relative to the current folder), `.`, `..` and
-// repeated `/` resolved by text, no trailing `/` except for the root `/`.
+// repeated `/` resolved by text, no trailing `/` except for the root `/`; in
+// "image::folder", where the image is an existing file or device, each part on its own
+// (`..` in the folder stops at the volume's root).
 // An empty text stays empty.
 std::u16string normalizeScanPath(std::u16string_view path, BareDrive bareDrive = BareDrive::CurrentFolder);
 

@@ -108,6 +108,17 @@ struct NameInternSet {
   uint32_t nextHint = 0;
 };
 
+// The volume a tree was read from when this machine cannot be asked about it: an
+// imported export's title and drive columns, an NTFS image's own size. An export of the
+// tree writes these instead of the figures of the disk that holds rootPath now.
+struct SourceVolume {
+  bool known = false;
+  std::u16string label;
+  std::u16string fileSystem;
+  int64_t capacity = 0;
+  int64_t freeBytes = 0;
+};
+
 struct Tree {
   Arena nodeArena;          // TreeNode[]
   Arena namePool;           // bytes
@@ -124,6 +135,7 @@ struct Tree {
   ExtensionTable extensions;
 
   std::u16string rootPath;
+  SourceVolume sourceVolume;
   std::vector<uint64_t> hardLinkBitmap;          // one bit per file record number
   // File ids beyond the bitmap's range (64-bit inode numbers natively): an
   // open-addressing set of id + 1, 0 = empty slot.

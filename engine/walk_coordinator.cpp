@@ -1,8 +1,10 @@
 // The coordinator: the only thread that writes the tree during a walk. It hands
 // folders out to the ring of slots in queue order and takes their results over in
-// exactly that order, so the tree never depends on which worker finished first.
+// exactly that order, so the tree never depends on which worker finished first. It
+// also keeps listed folders open while their subfolders wait in the queue (within a
+// budget of descriptors), so that each subfolder is opened relative to its parent.
 //
-// Sections: hard links · take-over · loop
+// Sections: hard links · kept folders · take-over · loop
 #include "engine/walk_state.h"
 #include "platform/platform.h"
 
@@ -44,6 +46,52 @@ bool seenBefore(Tree& tree, uint64_t id) {
   return false;
 }
 
+// --- Kept folders ---------------------------------------------------------------------
+// Keeps the folder a worker left open for the `children` subfolders just queued.
+void keepFolder(WalkState& state, intptr_t& handle, size_t children) {
+  if (handle == kNoOpenFolder) return;
+  if (children == 0 || state.keptOpen >= state.keptBudget) {
+    closeListedFolder(state.listing, handle);
+    return;
+  }
+  int32_t k;
+  if (state.freeKept.empty()) {
+    k = static_cast<int32_t>(state.kept.size());
+    state.kept.emplace_back();
+  } else {
+    k = state.freeKept.back();
+    state.freeKept.pop_back();
+  }
+  state.kept[k] = {handle, static_cast<int32_t>(children), 0};
+  handle = kNoOpenFolder;
+  state.keptOpen++;
+  size_t size = state.queueParents.size();
+  for (size_t p = size - children; p < size; p++) state.queueParents[p] = k;
+}
+
+void closeKept(WalkState& state, KeptFolder& kept) {
+  if (kept.handle == kNoOpenFolder) return;
+  closeListedFolder(state.listing, kept.handle);
+  state.keptOpen--;
+}
+
+// A subfolder of kept folder k was taken over.
+void releaseKept(WalkState& state, int32_t k, bool borrowed) {
+  KeptFolder& kept = state.kept[k];
+  if (borrowed) kept.borrowers--;
+  if (--kept.waitingChildren > 0) return;
+  closeKept(state, kept);
+  state.freeKept.push_back(k);
+}
+
+// A listing found no descriptor free: close every kept folder no worker is using
+// (their subfolders are then reached from the root) and keep fewer from now on.
+void shedKeptFolders(WalkState& state) {
+  for (KeptFolder& kept : state.kept)
+    if (kept.borrowers == 0) closeKept(state, kept);
+  state.keptBudget /= 2;
+}
+
 // --- Take-over -------------------------------------------------------------------------
 void takeOver(WalkState& state, Tree& tree, int32_t folder, WalkSlot& slot,
               std::vector<int32_t>& queue, int64_t& nodeCounter) {
@@ -52,6 +100,7 @@ void takeOver(WalkState& state, Tree& tree, int32_t folder, WalkSlot& slot,
     tree.unreadableFolders.push_back({folder, slot.error});
     return;
   }
+  size_t queued = queue.size();
   const uint64_t* w = slot.entries.data();
   const uint64_t* end = w + slot.entries.size();
   // Names a few records ahead are prefetched so their intern-set cache misses overlap.
@@ -73,7 +122,10 @@ void takeOver(WalkState& state, Tree& tree, int32_t folder, WalkSlot& slot,
       setTimeAndAttributes(tree, node, static_cast<int64_t>(w[2]), attributes);
       nodeCounter++;
       // a reparse point is listed but never entered: junctions and links can loop
-      if (!(attributes & kAttributeReparsePoint)) queue.push_back(node);
+      if (!(attributes & kAttributeReparsePoint)) {
+        queue.push_back(node);
+        state.queueIds.push_back(w[3]);
+      }
     } else if (state.fileIdMask && w[3] != kNoFileId && seenBefore(tree, w[3] & state.fileIdMask)) {
       tree.hardLinkCount++;
     } else {
@@ -85,6 +137,8 @@ void takeOver(WalkState& state, Tree& tree, int32_t folder, WalkSlot& slot,
     w += kEntryHeaderWords + entryNameWords(length);
   }
   if (slot.entries.capacity() > kKeptEntryWords) std::vector<uint64_t>().swap(slot.entries);
+  state.queueParents.resize(queue.size(), -1);
+  keepFolder(state, slot.openFolder, queue.size() - queued);
 }
 }  // namespace
 
@@ -96,6 +150,8 @@ void runCoordinator(WalkState& state, Tree& tree, std::vector<int32_t>& queue,
   size_t r = 0;          // queue position of the next folder to take over
   int64_t i = 0;         // absolute number of the next folder to hand out
   std::u16string fullPath;
+  state.queueParents.assign(queue.size(), -1);
+  state.queueIds.assign(queue.size(), kNoFileId);
   progress.done.store(nodeCounter, std::memory_order_relaxed);
   while (r < queue.size()) {
     while (i - base < static_cast<int64_t>(queue.size()) && i - (base + static_cast<int64_t>(r)) < state.ringSize) {
@@ -104,6 +160,17 @@ void runCoordinator(WalkState& state, Tree& tree, std::vector<int32_t>& queue,
       slot.path.clear();
       appendListingPath(slot.path, fullPath);
       if (slot.path.empty() || slot.path.back() != kPathSeparator) slot.path += kPathSeparator;
+      slot.target = ListingTarget{};
+      slot.target.rootLength = state.rootListingLength;
+      slot.target.keepOpen = state.keptBudget > 0;
+      slot.target.expectedId = state.fileIdMask ? state.queueIds[i - base] : kNoFileId;
+      slot.borrowedKept = -1;
+      int32_t k = state.queueParents[i - base];
+      if (k >= 0 && state.kept[k].handle != kNoOpenFolder) {
+        slot.target.parent = state.kept[k].handle;
+        slot.borrowedKept = k;
+        state.kept[k].borrowers++;
+      }
       slot.done = 0;
       i++;
     }
@@ -113,11 +180,23 @@ void runCoordinator(WalkState& state, Tree& tree, std::vector<int32_t>& queue,
       state.handedOut = i;
       wakeAll(state.workAvailable);
     }
-    while (!slot.done && !state.outOfMemory) waitCondition(state.slotDone, state.lock);
+    for (;;) {
+      if (state.descriptorsWanted) {
+        state.descriptorsWanted = 0;
+        unlockMutex(state.lock);
+        shedKeptFolders(state);
+        lockMutex(state.lock);
+        continue;
+      }
+      if (slot.done || state.outOfMemory) break;
+      waitCondition(state.slotDone, state.lock);
+    }
     bool outOfMemory = state.outOfMemory;
     unlockMutex(state.lock);
     if (outOfMemory) failOutOfMemory();
 
+    int32_t parentKept = state.queueParents[r];
+    if (parentKept >= 0) releaseKept(state, parentKept, slot.borrowedKept == parentKept);
     takeOver(state, tree, queue[r], slot, queue, nodeCounter);
     progress.done.store(nodeCounter, std::memory_order_relaxed);
     if (progress.cancel.load(std::memory_order_relaxed)) {
@@ -127,6 +206,8 @@ void runCoordinator(WalkState& state, Tree& tree, std::vector<int32_t>& queue,
     r++;
     if (r > 4095 && 2 * r >= queue.size()) {
       queue.erase(queue.begin(), queue.begin() + static_cast<ptrdiff_t>(r));
+      state.queueParents.erase(state.queueParents.begin(), state.queueParents.begin() + static_cast<ptrdiff_t>(r));
+      state.queueIds.erase(state.queueIds.begin(), state.queueIds.begin() + static_cast<ptrdiff_t>(r));
       base += static_cast<int64_t>(r);
       r = 0;
     }

@@ -6,6 +6,17 @@
 #include "engine/walk_state.h"
 #include "platform/platform.h"
 
+namespace {
+// Called by a listing worker that found no descriptor free.
+void wantDescriptors(void* owner) {
+  auto* state = static_cast<WalkState*>(owner);
+  MutexHold hold(state->lock);
+  if (state->descriptorsWanted) return;
+  state->descriptorsWanted = 1;
+  wakeAll(state->slotDone);
+}
+}  // namespace
+
 WalkState* createWalkState(Tree& tree, std::u16string_view rootPath) {
   auto* state = new WalkState;
   initMutex(state->lock);
@@ -16,14 +27,24 @@ WalkState* createWalkState(Tree& tree, std::u16string_view rootPath) {
   state->listing.clusterSize = tree.clusterSize;
   state->listing.isNtfs = facts.isNtfs;
   state->listing.device = facts.device;
+  state->listing.mountId = facts.mountId;
+  state->listing.descriptorsWanted = wantDescriptors;
+  state->listing.owner = state;
   state->fileIdMask = facts.fileIdMask;
+  std::u16string rootListing;
+  appendListingPath(rootListing, rootPath);
+  if (rootListing.empty() || rootListing.back() != kPathSeparator) rootListing += kPathSeparator;
+  state->rootListingLength = rootListing.size();
+  state->keptBudget = keptFolderBudget();
   return state;
 }
 
 void destroyWalkState(WalkState* state) {
   // Every thread of the walk has been joined; a folder still open belonged to a
-  // worker that ran out of memory halfway through its listing.
-  for (WalkSlot& slot : state->slots) closeAbandonedFolder(slot.openFolder);
+  // worker that ran out of memory halfway through its listing, or was kept for
+  // subfolders the walk did not reach (stopped, or out of memory).
+  for (WalkSlot& slot : state->slots) closeListedFolder(state->listing, slot.openFolder);
+  for (KeptFolder& kept : state->kept) closeListedFolder(state->listing, kept.handle);
   destroyConditionVariable(state->slotDone);
   destroyConditionVariable(state->workAvailable);
   destroyMutex(state->lock);

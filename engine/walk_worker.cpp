@@ -15,7 +15,7 @@ void runListingWorker(WalkState& state) {
     unlockMutex(state.lock);
 
     slot.entries.clear();
-    int32_t error = listFolder(state.listing, slot.path, buffer.get(), slot.entries, slot.openFolder);
+    int32_t error = listFolder(state.listing, slot.path, slot.target, buffer.get(), slot.entries, slot.openFolder);
     slot.openFailed = error != 0;
     slot.error = error;
 

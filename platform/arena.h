@@ -9,7 +9,9 @@ struct Arena {
   uint64_t committed = 0;   // bytes usable from base
 };
 
-// Reserves `bytes` (rounded up to pages); out of memory when refused.
+// Reserves `bytes` (rounded up to pages). When the address space is limited and refuses
+// that, a smaller reservation that leaves room for others (`reserved` tells its size);
+// out of memory when not even 1 MiB fits.
 void arenaReserve(Arena& arena, uint64_t bytes);
 void arenaRelease(Arena& arena);
 

@@ -3,7 +3,7 @@
 // Implemented by platform/win32/listing.cpp and platform/posix/listing.cpp.
 //
 // Threading: listFolder runs on many workers at once; the only state they share is
-// the ListingContext, whose useExtendedInfo is read and cleared without a lock.
+// the ListingContext, whose atomics are read and written without a lock.
 //
 // Sections: volume facts · entry records · listing · test hook
 #pragma once
@@ -20,7 +20,10 @@ struct VolumeFacts {
   // Which bits of an entry's file id name the file for hard-link detection;
   // 0 = the file system gives no usable id (FAT, exFAT, network shares).
   uint64_t fileIdMask = 0;
-  uint64_t device = 0;        // natively: st_dev of the root, to recognise mount points
+  // The root's volume: natively st_dev, to recognise mount points; on Windows the volume
+  // serial number, to recognise a folder reached by path.
+  uint64_t device = 0;
+  uint64_t mountId = 0;       // natively: the mount the root lies on (0: unknown), for bind mounts
 };
 
 VolumeFacts readVolumeFacts(std::u16string_view rootPath);
@@ -67,8 +70,28 @@ struct ListingContext {
   int64_t clusterSize = 4096;
   bool isNtfs = false;
   uint64_t device = 0;
+  uint64_t mountId = 0;
   // Cleared once, for every worker, when the system rejects the extended listing class.
   std::atomic<uint8_t> useExtendedInfo{1};
+  // How many folders the walk has closed so far: a listing that finds no descriptor free
+  // waits while closing goes on, and gives up only when nothing has been closed for a while.
+  std::atomic<uint64_t> closedFolders{0};
+  // Called by a listing that found no descriptor free: the walk closes kept folders.
+  void (*descriptorsWanted)(void* owner) = nullptr;
+  void* owner = nullptr;
+};
+
+// How a worker reaches the folder it lists. A folder is opened relative to its parent's
+// open descriptor (handle) without following a symbolic link or reparse point, so a
+// folder swapped for a link while the walk runs is never followed out of the tree, and
+// no path length limit applies. A parent that is not kept open is reached from the
+// root, again without following links on the way (on Windows, by path when the folder
+// can be recognised by its file id).
+struct ListingTarget {
+  intptr_t parent = -1;      // the parent, open (kNoOpenFolder: reach it from the root)
+  size_t rootLength = 0;     // units of the listing path that name the root, with its separator
+  uint64_t expectedId = kNoFileId;  // the file id its parent's listing gave (kNoFileId: none)
+  bool keepOpen = false;     // leave the folder open when it has subfolders to enter
 };
 
 // Appends the form of a full path that the listing opens (`\\?\` on Windows).
@@ -81,18 +104,24 @@ void appendListingPath(std::u16string& out, std::u16string_view fullPath);
 void prepareListingThread();
 
 // Lists the folder at `path` (a listing path ending with a separator; it may be
-// extended in place while listing and is restored) into `entries`, using `buffer`
-// (kListingBufferBytes, 8-byte aligned) as scratch. Returns 0 when the folder was
-// opened, else the system's error code. A listing that fails after the folder was
-// opened keeps the entries read so far and returns 0.
+// extended in place while listing and is restored), reached as `target` says, into
+// `entries`, using `buffer` (kListingBufferBytes, 8-byte aligned) as scratch. Returns 0
+// when the folder was opened, else the system's error code. A listing that fails after
+// the folder was opened keeps the entries read so far and returns 0.
 // While the folder is open its handle is kept in `openFolder` (kNoOpenFolder
 // otherwise): out of memory ends a listing thread where it stands, without
 // unwinding on Windows, and whoever outlives the thread closes what it left open
-// with closeAbandonedFolder.
+// with closeListedFolder. With target.keepOpen, a folder with subfolders to enter
+// stays open on return: the caller owns it then and closes it with closeListedFolder.
 constexpr intptr_t kNoOpenFolder = -1;
-int32_t listFolder(ListingContext& context, std::u16string& path, void* buffer,
+int32_t listFolder(ListingContext& context, std::u16string& path, const ListingTarget& target, void* buffer,
                    std::vector<uint64_t>& entries, intptr_t& openFolder);
-void closeAbandonedFolder(intptr_t& openFolder);
+void closeListedFolder(ListingContext& context, intptr_t& openFolder);
+
+// How many folders a walk may keep open for their subfolders at once, leaving the
+// process's other descriptors room (natively from RLIMIT_NOFILE; 0 on Windows, which
+// opens by path).
+int32_t keptFolderBudget();
 
 // --- Test hook ------------------------------------------------------------------------
 // Lets tests make opening a folder or one of its listing calls fail with a given error.

@@ -19,3 +19,8 @@ ExecutableFile executableFile() {
 }
 
 std::u16string_view defaultBenchPath() { return u"/"; }
+
+uint64_t installedMemoryBytes() {
+  long pages = sysconf(_SC_PHYS_PAGES), pageBytes = sysconf(_SC_PAGESIZE);
+  return pages > 0 && pageBytes > 0 ? static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageBytes) : 0;
+}

@@ -19,3 +19,9 @@ ExecutableFile executableFile() {
 }
 
 std::u16string_view defaultBenchPath() { return u"C:\\"; }
+
+uint64_t installedMemoryBytes() {
+  MEMORYSTATUSEX status = {};
+  status.dwLength = sizeof status;
+  return GlobalMemoryStatusEx(&status) ? status.ullTotalPhys : 0;
+}

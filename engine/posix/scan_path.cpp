@@ -6,9 +6,50 @@
 #include <unistd.h>
 #include <vector>
 
-std::u16string normalizeScanPath(std::u16string_view path, BareDrive) {
+namespace {
+// The folder part of "image::folder": `.`, `..` and empty components resolved inside the
+// volume (`..` stops at its root), both separators read, `/` written, a leading
+// separator kept as given.
+std::u16string normalizeImageFolder(std::u16string_view folder) {
+  std::vector<std::u16string_view> parts;
+  size_t i = 0;
+  while (i < folder.size()) {
+    size_t end = i;
+    while (end < folder.size() && folder[end] != u'/' && folder[end] != u'\\') end++;
+    std::u16string_view part = folder.substr(i, end - i);
+    i = end + 1;
+    if (part.empty() || part == u".") continue;
+    if (part == u"..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    parts.push_back(part);
+  }
+  std::u16string result;
+  bool leading = !folder.empty() && (folder[0] == u'/' || folder[0] == u'\\');
+  for (size_t k = 0; k < parts.size(); k++) {
+    if (k > 0 || leading) result += u'/';
+    result += parts[k];
+  }
+  return result.empty() && leading ? std::u16string(u"/") : result;
+}
+
+// "disk.img::Some/Folder" names a folder inside an NTFS image when the text before the
+// first "::" is an existing file or device (a folder may have "::" in its name).
+bool isImagePath(std::u16string_view text, size_t split) {
+  struct stat info;
+  return split != std::u16string_view::npos && split > 0 &&
+         stat(utf8FromUtf16(text.substr(0, split)).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+}  // namespace
+
+std::u16string normalizeScanPath(std::u16string_view path, BareDrive bareDrive) {
   std::u16string text(path.substr(0, path.find(u'\0')));
   if (text.empty()) return text;
+  size_t split = text.find(u"::");
+  if (isImagePath(text, split))
+    return normalizeScanPath(std::u16string_view(text).substr(0, split), bareDrive) + u"::" +
+           normalizeImageFolder(std::u16string_view(text).substr(split + 2));
   if (text[0] != u'/') {
     std::vector<char> cwd(4096);
     while (!getcwd(cwd.data(), cwd.size())) {

@@ -40,6 +40,8 @@ std::u16string systemErrorText(uint32_t code) {
 // --- Writer -----------------------------------------------------------------------------------
 struct CsvFileWriter {
   HANDLE file = INVALID_HANDLE_VALUE;
+  std::wstring targetPath;
+  std::wstring temporaryPath;   // empty: writing straight into a device or pipe
   HANDLE event = nullptr;
   OVERLAPPED overlapped = {};
   std::string bytes;        // the chunk in flight
@@ -63,12 +65,66 @@ void waitForWrite(CsvFileWriter* writer) {
 
 }  // namespace
 
+namespace {
+LONG gTemporaryCounter = 0;
+
+enum class TargetKind { Missing, File, ReadOnlyFile, Folder, Device };
+
+// What is at the path now. Devices and pipes (NUL, \\.\pipe\...) are no files on disk.
+TargetKind targetKind(const std::wstring& path) {
+  HANDLE probe = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (probe == INVALID_HANDLE_VALUE) return TargetKind::Missing;
+  TargetKind kind = TargetKind::File;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(probe) != FILE_TYPE_DISK) {
+    kind = TargetKind::Device;
+  } else if (GetFileInformationByHandle(probe, &info)) {
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) kind = TargetKind::Folder;
+    else if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) kind = TargetKind::ReadOnlyFile;
+  }
+  CloseHandle(probe);
+  return kind;
+}
+
+// A fresh file beside `target`, created exclusively for overlapped writing.
+HANDLE createTemporaryBeside(const std::wstring& target, std::wstring& temporary) {
+  size_t cut = target.find_last_of(L"\\/:");
+  std::wstring folder = cut == std::wstring::npos ? std::wstring() : target.substr(0, cut + 1);
+  for (int attempt = 0; attempt < 100; attempt++) {
+    temporary = folder + L"mossbloom-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                std::to_wstring(InterlockedIncrement(&gTemporaryCounter)) + L".tmp";
+    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_FLAG_OVERLAPPED | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+}  // namespace
+
 CsvFileWriter* openCsvFileWriter(std::u16string_view path, uint32_t& error) {
-  std::wstring wide = toWide(path);
-  HANDLE file = CreateFileW(widePath(wide), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_FLAG_OVERLAPPED | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  std::wstring target = toWide(path);
+  std::wstring temporary;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  switch (targetKind(target)) {
+    case TargetKind::Folder:
+    case TargetKind::ReadOnlyFile:
+      // What creating the file in its place would have answered.
+      error = ERROR_ACCESS_DENIED;
+      return nullptr;
+    case TargetKind::Device:
+      // Written into as it is; a device is never truncated or removed.
+      file = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OVERLAPPED, nullptr);
+      break;
+    case TargetKind::Missing:
+    case TargetKind::File:
+      file = createTemporaryBeside(target, temporary);
+      break;
+  }
   if (file == INVALID_HANDLE_VALUE) {
     error = GetLastError();
+    if (!error) error = ERROR_ACCESS_DENIED;
     return nullptr;
   }
   HANDLE event = CreateEventW(nullptr, TRUE, TRUE, nullptr);
@@ -76,6 +132,8 @@ CsvFileWriter* openCsvFileWriter(std::u16string_view path, uint32_t& error) {
   auto* writer = new CsvFileWriter;
   writer->file = file;
   writer->event = event;
+  writer->targetPath = target;
+  writer->temporaryPath = temporary;
   return writer;
 }
 
@@ -108,29 +166,42 @@ bool writeCsvChunk(CsvFileWriter* writer, const char16_t* text, size_t length) {
   return false;
 }
 
-uint32_t closeCsvFileWriter(CsvFileWriter* writer) {
+uint32_t closeCsvFileWriter(CsvFileWriter* writer, bool complete) {
   waitForWrite(writer);
   uint32_t error = writer->error;
+  bool replace = !writer->temporaryPath.empty();
+  // Flushed before it takes the target's place: a crash never leaves a short file there.
+  if (replace && complete && !error && !FlushFileBuffers(writer->file)) error = GetLastError();
   CloseHandle(writer->event);
   CloseHandle(writer->file);
+  if (replace) {
+    const wchar_t* temporary = writer->temporaryPath.c_str();
+    if (complete && !error &&
+        !MoveFileExW(temporary, writer->targetPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      error = GetLastError();
+      if (!error) error = ERROR_WRITE_FAULT;
+    }
+    if (!complete || error) DeleteFileW(temporary);
+  }
   delete writer;
   return error;
 }
 
-void deleteCsvFile(std::u16string_view path) {
-  std::wstring wide = toWide(path);
-  DeleteFileW(widePath(wide));
-}
-
-// --- Mapped file ----------------------------------------------------------------------------------
-bool mapCsvFile(std::u16string_view path, CsvMappedFile& file, uint32_t& error) {
-  file = CsvMappedFile{};
+// --- File reader ----------------------------------------------------------------------------------
+bool loadCsvFile(std::u16string_view path, CsvFileBytes& file, uint32_t& error) {
+  file = CsvFileBytes{};
   error = 0;
   std::wstring wide = toWide(path);
   HANDLE handle = CreateFileW(widePath(wide), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     error = GetLastError();
+    return false;
+  }
+  // Only a file on disk: a pipe or a device would have no size to map.
+  if (GetFileType(handle) != FILE_TYPE_DISK) {
+    error = kCsvNotAFile;
+    CloseHandle(handle);
     return false;
   }
   LARGE_INTEGER size;
@@ -155,11 +226,11 @@ bool mapCsvFile(std::u16string_view path, CsvMappedFile& file, uint32_t& error) 
   return true;
 }
 
-void unmapCsvFile(CsvMappedFile& file) {
+void releaseCsvFile(CsvFileBytes& file) {
   if (file.data) UnmapViewOfFile(file.data);
   if (file.handles[1]) CloseHandle(file.handles[1]);
   if (file.handles[0]) CloseHandle(file.handles[0]);
-  file = CsvMappedFile{};
+  file = CsvFileBytes{};
 }
 
 // --- Local time ------------------------------------------------------------------------------------

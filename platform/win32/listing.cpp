@@ -1,6 +1,9 @@
 // Folder listing on Windows: GetFileInformationByHandleEx with FileIdExtdDirectoryInfo,
 // or FileIdBothDirectoryInfo once the system has rejected the extended class (Wine
-// answers 87; older systems 50 or 124). Paths are opened in their \\?\ form.
+// answers 87; older systems 50 or 124). A folder below the root is opened as itself
+// (never through a reparse point): relative to its kept parent's handle (NtCreateFile),
+// else by its path in the \\?\ form and recognised by its file id, else from the root
+// one name at a time.
 //
 // Sections: paths · volume facts · size on disk · listing
 #include "platform/listing.h"
@@ -50,6 +53,16 @@ VolumeFacts readVolumeFacts(std::u16string_view rootPath) {
     facts.isNtfs = wcscmp(fileSystem, L"NTFS") == 0;
   // NTFS file ids: the low 48 bits are the file record number, the rest a sequence number.
   facts.fileIdMask = facts.isNtfs ? 0xFFFFFFFFFFFFull : 0;
+  // The volume of the root folder itself (a junction given as the root leads elsewhere).
+  std::u16string root;
+  appendListingPath(root, rootPath);
+  HANDLE folder = CreateFileW(wide(root), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (folder != INVALID_HANDLE_VALUE) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(folder, &info)) facts.device = info.dwVolumeSerialNumber;
+    CloseHandle(folder);
+  }
   return facts;
 }
 
@@ -156,21 +169,137 @@ bool listingCall(HANDLE folder, std::u16string_view path, int infoClass, void* b
 }  // namespace
 
 // --- Listing ------------------------------------------------------------------------------------
-void closeAbandonedFolder(intptr_t& openFolder) {
-  if (openFolder != kNoOpenFolder) CloseHandle(reinterpret_cast<HANDLE>(openFolder));
+void closeListedFolder(ListingContext& context, intptr_t& openFolder) {
+  if (openFolder == kNoOpenFolder) return;
+  CloseHandle(reinterpret_cast<HANDLE>(openFolder));
   openFolder = kNoOpenFolder;
+  context.closedFolders.fetch_add(1);
 }
 
-int32_t listFolder(ListingContext& context, std::u16string& path, void* buffer,
+// Handles are plentiful on Windows; the bound only keeps a huge walk's count sane.
+int32_t keptFolderBudget() { return 4096; }
+
+namespace {
+struct NtCalls {
+  NtCreateFileCall createFile = nullptr;
+  NtStatusToErrorCall statusToError = nullptr;
+};
+
+const NtCalls& ntCalls() {
+  static const NtCalls calls = [] {
+    NtCalls c;
+    if (HMODULE ntdll = GetModuleHandleW(L"ntdll.dll")) {
+      // Through void*: the exported address has the type the system documents.
+      c.createFile = reinterpret_cast<NtCreateFileCall>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtCreateFile")));
+      c.statusToError = reinterpret_cast<NtStatusToErrorCall>(
+          reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlNtStatusToDosError")));
+    }
+    return c;
+  }();
+  return calls;
+}
+
+// One folder below an open one, as itself: a name that has become a junction or a link
+// opens the link (which holds nothing), never its target. INVALID_HANDLE_VALUE with
+// the error set.
+HANDLE openName(HANDLE parent, std::u16string_view name) {
+  const NtCalls& nt = ntCalls();
+  NtUnicodeString ntName;
+  ntName.Buffer = const_cast<PWSTR>(reinterpret_cast<const wchar_t*>(name.data()));
+  ntName.Length = ntName.MaximumLength = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+  NtObjectAttributes attributes = {sizeof attributes, parent, &ntName, kObjCaseInsensitive, nullptr, nullptr};
+  NtIoStatusBlock status = {};
+  HANDLE folder = INVALID_HANDLE_VALUE;
+  LONG result = nt.createFile(&folder, FILE_LIST_DIRECTORY | SYNCHRONIZE, &attributes, &status, nullptr, 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, kFileOpen,
+                              kFileDirectoryFile | kFileSynchronousIoNonAlert | kFileOpenForBackupIntent |
+                                  kFileOpenReparsePoint,
+                              nullptr, 0);
+  if (result >= 0) return folder;
+  SetLastError(nt.statusToError ? nt.statusToError(result) : ERROR_ACCESS_DENIED);
+  return INVALID_HANDLE_VALUE;
+}
+
+HANDLE openPath(const std::u16string& path, bool followReparsePoint) {
+  return CreateFileW(wide(path), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS | (followReparsePoint ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), nullptr);
+}
+
+// From the root down, one name at a time, each relative to the one above: no reparse
+// point on the way is followed, and no path length limit applies.
+HANDLE openFromRoot(const std::u16string& path, size_t rootLength) {
+  HANDLE folder = openPath(path.substr(0, rootLength), true);
+  for (size_t start = rootLength; folder != INVALID_HANDLE_VALUE && start < path.size();) {
+    size_t end = path.find(u'\\', start);
+    if (end == std::u16string::npos) end = path.size();
+    if (end > start) {
+      HANDLE next = openName(folder, std::u16string_view(path).substr(start, end - start));
+      DWORD error = GetLastError();
+      CloseHandle(folder);
+      SetLastError(error);
+      folder = next;
+    }
+    start = end + 1;
+  }
+  return folder;
+}
+
+// The name that ends a listing path (which ends with a separator).
+std::u16string_view lastName(const std::u16string& path) {
+  size_t end = path.size() - 1;
+  size_t start = path.rfind(u'\\', end - 1) + 1;
+  return std::u16string_view(path).substr(start, end - start);
+}
+
+// Opens a folder below the root as itself. Relative to its kept parent when there is
+// one. Else by path, which would follow a reparse point met above the folder (one
+// swapped in while the walk ran): `byPath` tells the caller to make sure the folder is
+// the one its parent listed. Without an id to compare, or beyond the length a path may
+// have, it is reached from the root one name at a time instead.
+HANDLE openBelowRoot(const std::u16string& path, const ListingTarget& target, bool& byPath) {
+  byPath = false;
+  if (ntCalls().createFile) {
+    if (target.parent != kNoOpenFolder) return openName(reinterpret_cast<HANDLE>(target.parent), lastName(path));
+    if (target.expectedId == kNoFileId || path.size() >= kMaxListingPath) return openFromRoot(path, target.rootLength);
+  }
+  byPath = true;
+  return openPath(path, false);
+}
+
+// 0 when a folder opened below the root is the one to list, else the error to record.
+// A folder that became a junction or link after its parent was listed opens as that
+// link. Whichever way it was opened, it must carry the file id its parent listed: a
+// link the system follows without reporting it as a reparse point (Wine's host links,
+// a junction above a folder opened by path) leads to a folder with another id. One
+// reached by path must also lie on the root's volume.
+DWORD checkOpenedFolder(const ListingContext& context, HANDLE folder, const ListingTarget& target, bool byPath) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(folder, &info)) return 0;
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return kErrorReparsePointEncountered;
+  if (target.expectedId == kNoFileId) return 0;
+  uint64_t id = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  bool sameVolume = !byPath || !context.device || info.dwVolumeSerialNumber == context.device;
+  return id == target.expectedId && sameVolume ? 0 : ERROR_PATH_NOT_FOUND;
+}
+}  // namespace
+
+int32_t listFolder(ListingContext& context, std::u16string& path, const ListingTarget& target, void* buffer,
                    std::vector<uint64_t>& entries, intptr_t& openFolder) {
   if (int32_t fault = listingFault(path, ListingStep::Open, 0)) return fault;
-  HANDLE folder = CreateFileW(wide(path), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  // The root is followed when it is a junction, like any folder the user names.
+  bool root = target.rootLength >= path.size();
+  bool byPath = true;
+  HANDLE folder = root ? openPath(path, true) : openBelowRoot(path, target, byPath);
   if (folder == INVALID_HANDLE_VALUE) {
     DWORD error = GetLastError();
     return error ? static_cast<int32_t>(error) : ERROR_ACCESS_DENIED;
   }
   openFolder = reinterpret_cast<intptr_t>(folder);
+  if (DWORD refused = root ? 0 : checkOpenedFolder(context, folder, target, byPath)) {
+    closeListedFolder(context, openFolder);
+    return static_cast<int32_t>(refused);
+  }
   int call = 0;
   bool extended = context.useExtendedInfo.load(std::memory_order_relaxed);
   if (extended) {
@@ -193,7 +322,12 @@ int32_t listFolder(ListingContext& context, std::u16string& path, void* buffer,
     for (; listingCall(folder, path, kFileIdBothDirectoryInfo, buffer, call); call++)
       appendEntries<BothDirectoryEntry>(context, path, buffer, entries);
   }
-  openFolder = kNoOpenFolder;
-  CloseHandle(folder);
+  bool subfolders = false;
+  for (size_t at = 0; at < entries.size() && !subfolders;) {
+    uint32_t attributes = static_cast<uint32_t>(entries[at + 4]);
+    subfolders = (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    at += kEntryHeaderWords + entryNameWords(static_cast<uint32_t>(entries[at + 4] >> 32));
+  }
+  if (!(target.keepOpen && subfolders)) closeListedFolder(context, openFolder);
   return 0;
 }

@@ -4,6 +4,12 @@
 #include <windows.h>
 #include <cstddef>
 
+// "The object manager encountered a reparse point while retrieving an object."
+constexpr DWORD kErrorReparsePointEncountered = 4395;
+
+// The longest path the \\?\ form opens, in UTF-16 units.
+constexpr size_t kMaxListingPath = 32767;
+
 // Information classes of GetFileInformationByHandleEx.
 constexpr int kFileIdBothDirectoryInfo = 10;
 constexpr int kFileIdExtdDirectoryInfo = 19;
@@ -60,3 +66,35 @@ struct SeekPenaltyDescriptor {     // DEVICE_SEEK_PENALTY_DESCRIPTOR
   BOOLEAN IncursSeekPenalty;
 };
 static_assert(sizeof(SeekPenaltyDescriptor) == 12);
+
+// NtCreateFile, for opening a folder relative to its parent's handle (no path length
+// limit, nothing above the parent looked up again). Loaded from ntdll at run time.
+struct NtUnicodeString {           // UNICODE_STRING
+  USHORT Length;                   // bytes
+  USHORT MaximumLength;
+  PWSTR Buffer;
+};
+struct NtObjectAttributes {        // OBJECT_ATTRIBUTES
+  ULONG Length;
+  HANDLE RootDirectory;
+  NtUnicodeString* ObjectName;
+  ULONG Attributes;
+  PVOID SecurityDescriptor;
+  PVOID SecurityQualityOfService;
+};
+struct NtIoStatusBlock {           // IO_STATUS_BLOCK
+  union {
+    LONG Status;
+    PVOID Pointer;
+  };
+  ULONG_PTR Information;
+};
+using NtCreateFileCall = LONG(WINAPI*)(PHANDLE, ACCESS_MASK, NtObjectAttributes*, NtIoStatusBlock*, PLARGE_INTEGER,
+                                       ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
+using NtStatusToErrorCall = ULONG(WINAPI*)(LONG);
+constexpr ULONG kObjCaseInsensitive = 0x40;
+constexpr ULONG kFileOpen = 1;
+constexpr ULONG kFileDirectoryFile = 0x1;
+constexpr ULONG kFileSynchronousIoNonAlert = 0x20;
+constexpr ULONG kFileOpenForBackupIntent = 0x4000;
+constexpr ULONG kFileOpenReparsePoint = 0x200000;

@@ -9,9 +9,15 @@
 #include <random>
 #include <thread>
 #include <gtest/gtest.h>
-#if !defined(_WIN32)
+#include <filesystem>
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
@@ -343,7 +349,146 @@ TEST(CsvExport, CancelHalfwayLeavesNoFile) {
   EXPECT_FALSE(fileExists(path));
 }
 
-#if !defined(_WIN32)
+namespace {
+// The names in a folder, so a test sees that no temporary file was left behind.
+std::vector<std::string> namesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(folder)))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+}  // namespace
+
+TEST(CsvExport, AFailedExportLeavesTheExistingFileByteForByte) {
+  TempDir dir;
+  TreeHolder golden;
+  buildGoldenTree(golden.tree);
+  TreeHolder empty;
+  const std::string previous = "\xEF\xBB\xBF" "an earlier export the user keeps\r\n" + std::string(5000, 'k');
+  struct Case {
+    const char* what;
+    const Tree* tree;
+    bool cancel;
+    const char* error;
+  } cases[] = {
+      {"stopped at the first row", &golden.tree, true, "Stopped."},
+      {"empty tree", &empty.tree, false, "Stopped."},
+  };
+  for (const Case& c : cases) {
+    std::string path = dir.path + "/kept.csv";
+    writeTestFile(path, previous);
+    ScanProgress progress;
+    progress.cancel.store(c.cancel ? 1 : 0);
+    std::u16string error;
+    EXPECT_FALSE(exportTo(*c.tree, path, error, &progress)) << c.what;
+    EXPECT_EQ(u8(error), c.error) << c.what;
+    EXPECT_EQ(readFile(path), previous) << c.what;
+    EXPECT_EQ(namesIn(dir.path), std::vector<std::string>{"kept.csv"}) << c.what << ": a temporary file is left";
+  }
+}
+
+TEST(CsvExport, ASuccessfulExportLeavesOnlyTheTarget) {
+  TempDir dir;
+  TreeHolder holder;
+  buildRandomTree(holder.tree, 5, 3000);
+  std::string path = dir.path + "/out.csv";
+  writeTestFile(path, "old");
+  std::u16string error;
+  ASSERT_TRUE(exportTo(holder.tree, path, error)) << u8(error);
+  EXPECT_EQ(splitRows(readFile(path)).size(), static_cast<size_t>(holder.tree.fileCount + holder.tree.folderCount + 1));
+  EXPECT_EQ(namesIn(dir.path), std::vector<std::string>{"out.csv"});
+}
+
+#if defined(_WIN32)
+TEST(CsvExport, AReadOnlyFileIsRefusedAndKept) {
+  TempDir dir;
+  TreeHolder golden;
+  buildGoldenTree(golden.tree);
+  std::string path = dir.path + "/protected.csv";
+  writeTestFile(path, "keep me");
+  std::u16string path16 = u16(path);
+  std::wstring wide(path16.begin(), path16.end());
+  ASSERT_TRUE(SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_READONLY));
+  std::u16string error;
+  EXPECT_FALSE(exportTo(golden.tree, path, error));
+  EXPECT_EQ(u8(error), u8(systemErrorText(ERROR_ACCESS_DENIED)));
+  SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(readFile(path), "keep me");
+  EXPECT_EQ(namesIn(dir.path), std::vector<std::string>{"protected.csv"});
+}
+
+TEST(CsvExport, ADeviceIsWrittenIntoAndNeverRemoved) {
+  TreeHolder golden;
+  buildGoldenTree(golden.tree);
+  std::u16string error;
+  EXPECT_TRUE(exportTo(golden.tree, "NUL", error)) << u8(error);
+}
+#else
+TEST(CsvExport, ADeviceIsWrittenIntoAndNeverRemoved) {
+  TempDir dir;
+  // A private copy of /dev/full: every write fails with "No space left on device".
+  std::string full = dir.path + "/full";
+  if (mknod(full.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0) GTEST_SKIP() << "SKIPPED LOUDLY: mknod needs root";
+  int probe = open(full.c_str(), O_WRONLY);
+  if (probe < 0) GTEST_SKIP() << "SKIPPED LOUDLY: devices cannot be opened on this file system";
+  close(probe);
+  TreeHolder holder;
+  buildRandomTree(holder.tree, 3, 20000);
+  std::u16string error;
+  EXPECT_FALSE(exportTo(holder.tree, full, error));
+  EXPECT_EQ(u8(error), u8(systemErrorText(ENOSPC)));
+  struct stat info;
+  ASSERT_EQ(lstat(full.c_str(), &info), 0) << "the device was removed";
+  EXPECT_TRUE(S_ISCHR(info.st_mode));
+  EXPECT_EQ(info.st_rdev, makedev(1, 7));
+  EXPECT_EQ(namesIn(dir.path), std::vector<std::string>{"full"});
+}
+
+TEST(CsvExport, APipeReceivesTheFileAndStaysAPipe) {
+  if (!useFixedTimeZone()) GTEST_SKIP();
+  TempDir dir;
+  std::string pipe = dir.path + "/pipe.csv";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  std::string received;
+  std::thread reader([&] {
+    int fd = open(pipe.c_str(), O_RDONLY);
+    char buffer[4096];
+    for (ssize_t n; fd >= 0 && (n = read(fd, buffer, sizeof buffer)) > 0;) received.append(buffer, size_t(n));
+    if (fd >= 0) close(fd);
+  });
+  TreeHolder golden;
+  buildGoldenTree(golden.tree);
+  std::u16string error;
+  bool ok = exportTo(golden.tree, pipe, error);
+  reader.join();
+  EXPECT_TRUE(ok) << u8(error);
+  EXPECT_EQ(received, goldenText());
+  struct stat info;
+  ASSERT_EQ(lstat(pipe.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+  EXPECT_EQ(namesIn(dir.path), std::vector<std::string>{"pipe.csv"});
+}
+
+TEST(CsvExport, ALinkKeepsPointingAtTheReplacedFile) {
+  if (!useFixedTimeZone()) GTEST_SKIP();
+  TempDir dir;
+  writeTestFile(dir.path + "/real/report.csv", "old");
+  ASSERT_EQ(symlink("real/report.csv", (dir.path + "/link.csv").c_str()), 0);
+  ASSERT_EQ(chmod((dir.path + "/real/report.csv").c_str(), 0640), 0);
+  TreeHolder golden;
+  buildGoldenTree(golden.tree);
+  std::u16string error;
+  ASSERT_TRUE(exportTo(golden.tree, dir.path + "/link.csv", error)) << u8(error);
+  struct stat info;
+  ASSERT_EQ(lstat((dir.path + "/link.csv").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  EXPECT_EQ(readFile(dir.path + "/real/report.csv"), goldenText());
+  ASSERT_EQ(stat((dir.path + "/real/report.csv").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u) << "the replaced file keeps its permissions";
+  EXPECT_EQ(namesIn(dir.path + "/real"), std::vector<std::string>{"report.csv"});
+}
+
 // A small tmpfs shows the disk-full and read-only paths on a real file system.
 struct SmallMount {
   std::string path;
@@ -369,6 +514,23 @@ TEST(CsvExport, FullDiskFailsWithTheSystemMessageAndNoFile) {
   EXPECT_FALSE(exportTo(holder.tree, path, error));
   EXPECT_EQ(u8(error), u8(systemErrorText(ENOSPC)));
   EXPECT_FALSE(fileExists(path));
+  EXPECT_TRUE(namesIn(disk.path).empty());
+}
+
+TEST(CsvExport, FullDiskKeepsTheExistingFileByteForByte) {
+  TempDir dir;
+  SmallMount disk(dir.path + "/small", "size=64k");
+  if (!disk.mounted) GTEST_SKIP() << "SKIPPED LOUDLY: cannot mount a small tmpfs (needs root)";
+  std::string path = disk.path + "/kept.csv";
+  const std::string previous = "an export from last week\r\n" + std::string(8000, 'w');
+  writeTestFile(path, previous);
+  TreeHolder holder;
+  buildRandomTree(holder.tree, 11, 20000);
+  std::u16string error;
+  EXPECT_FALSE(exportTo(holder.tree, path, error));
+  EXPECT_EQ(u8(error), u8(systemErrorText(ENOSPC)));
+  EXPECT_EQ(readFile(path), previous);
+  EXPECT_EQ(namesIn(disk.path), std::vector<std::string>{"kept.csv"});
 }
 
 TEST(CsvExport, ReadOnlyLocationFailsWithTheSystemMessage) {

@@ -4,8 +4,16 @@
 #include "tests/engine/csv_fixtures.h"
 #include "tests/support/temp_dir.h"
 #include <random>
+#include <set>
+#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 using namespace csvtest;
 
@@ -316,6 +324,106 @@ TEST(CsvImport, NativeAndWindowsSeparatorsBothImport) {
   }
 }
 
+TEST(CsvImport, NativeNamesWithLineBreaksAndForeignBytesRoundTrip) {
+  useFixedTimeZone();
+  TempDir dir;
+  TreeHolder original;
+  Tree& tree = original.tree;
+  tree.rootPath = u"/data";
+  tree.rootIndex = add(tree, kNoNode, tree.rootPath, 0, 0, true, utcFiletime(2021, 1, 1, 0, 0, 0), 0x10);
+  // Bytes that are no UTF-8 live in the tree as U+DC80..U+DCFF (one unit per byte).
+  const std::u16string latin1E9 = std::u16string(u"caf") + char16_t(0xDCE9);
+  const std::u16string latin1E8 = std::u16string(u"caf") + char16_t(0xDCE8);
+  int32_t odd = add(tree, tree.rootIndex, latin1E9, 0, 0, true, 0, 0x10);
+  add(tree, odd, u"two\nlines.txt", 11, 4096, false, utcFiletime(2021, 2, 3, 4, 5, 6), 0x80);
+  add(tree, odd, u"ends with a break\n", 12, 4096, false, 0, 0x80);
+  add(tree, tree.rootIndex, latin1E8, 13, 4096, false, 0, 0x80);
+  add(tree, tree.rootIndex, u"car\rriage\r\n", 14, 4096, false, 0, 0x80);
+  add(tree, tree.rootIndex, u"looks like \\x41 an escape", 15, 4096, false, 0, 0x80);
+  add(tree, tree.rootIndex, u"\\xE9", 16, 4096, false, 0, 0x80);
+  add(tree, tree.rootIndex, u"plain \\ and \\x and \\xZ1", 17, 4096, false, 0, 0x80);
+  add(tree, tree.rootIndex, std::u16string(u"emoji \U0001F600 ") + char16_t(0xDCFF), 18, 4096, false, 0, 0x80);
+  finalizeTree(tree);
+
+  std::string first = dir.path + "/first.csv", second = dir.path + "/second.csv";
+  ASSERT_TRUE(exportFile(tree, first));
+  std::string text = readFile(first);
+  // Every line is a whole row: 2 header lines + 10 rows, each ended by CR LF.
+  size_t lineFeeds = std::count(text.begin(), text.end(), '\n');
+  EXPECT_EQ(lineFeeds, 12u) << text;
+  EXPECT_NE(text.find("\"/data/caf\\xE9/two\\x0Alines.txt\","), std::string::npos) << text;
+  EXPECT_NE(text.find("\"/data/looks like \\x5Cx41 an escape.\","), std::string::npos) << text;
+  EXPECT_NE(text.find("\"/data/plain \\ and \\x and \\xZ1.\","), std::string::npos) << text;
+
+  TreeHolder imported;
+  ScanProgress progress;
+  CsvImportResult result = importCsvFile(imported.tree, u16(first), progress);
+  ASSERT_TRUE(result.ok) << u8(result.errorText);
+  EXPECT_EQ(imported.tree.fileCount, tree.fileCount);
+  EXPECT_EQ(imported.tree.folderCount, tree.folderCount);
+  std::set<std::u16string> before, after;
+  for (int32_t n = 0; n < tree.nodeCount; n++) before.insert(nodePath(tree, n));
+  for (int32_t n = 0; n < imported.tree.nodeCount; n++) after.insert(nodePath(imported.tree, n));
+  EXPECT_EQ(after, before);
+  EXPECT_TRUE(snapshot(imported.tree) == snapshot(tree));
+  ASSERT_TRUE(exportFile(imported.tree, second));
+  EXPECT_TRUE(readFile(first) == readFile(second)) << "second export differs";
+}
+
+TEST(CsvImport, AReexportCarriesTheFilesOwnVolumeFigures) {
+  TempDir dir;
+  std::string source = dir.path + "/source.csv", again = dir.path + "/again.csv";
+  writeTestFile(source, kBom + "Mossbloom export \xC2\xB7 Backup disk \xC2\xB7 NTFS\r\n" + kHeader + "\r\n" +
+                            "\"/elsewhere/\",5,4096,,0,1,0,987654321000,123456789000,864197532000,0\r\n"
+                            "\"/elsewhere/a.bin\",5,4096,,32,0,0\r\n");
+  TreeHolder imported;
+  ScanProgress progress;
+  ASSERT_TRUE(importCsvFile(imported.tree, u16(source), progress).ok);
+  EXPECT_TRUE(imported.tree.sourceVolume.known);
+  std::u16string error;
+  ScanProgress exportProgress;
+  ASSERT_TRUE(exportCsv(imported.tree, u16(again), exportProgress, error)) << u8(error);
+  std::string text = readFile(again);
+  EXPECT_EQ(text.substr(0, text.find("\r\n")), kBom + "Mossbloom export \xC2\xB7 Backup disk \xC2\xB7 NTFS");
+  EXPECT_NE(text.find("\"/elsewhere/\",5,4096,,0,1,0,987654321000,123456789000,864197532000,0\r\n"), std::string::npos)
+      << text;
+}
+
+TEST(CsvImport, DamagedNamesAreSkippedAndNothingLeavesTheRoot) {
+  const std::string text = kHeader + "\n"
+      "\"/r/\",0,0,,0\n"
+      "\"/r/./\",0,0,,0\n"
+      "\"/r/../\",0,0,,0\n"
+      "\"/r/../etc/\",0,0,,0\n"
+      "\"/r/../etc/passwd\",1,0,,0\n"
+      "\"/r/..\",2,0,,0\n"
+      "\"/r/.\",4,0,,0\n"
+      "\"/r/\xC0\xAE\xC0\xAE/\",0,0,,0\n"               // overlong UTF-8 for ..
+      "\"/r/\xC0\xAE\xC0\xAE/x\",8,0,,0\n"
+      "\"/r/\\x2E\\x2E/\",0,0,,0\n"                     // .. spelled as escapes
+      "\"/r/\\x2E\\x2E/y\",16,0,,0\n"
+      "\"/r/a\\x00b\",32,0,,0\n"                          // NUL spelled as an escape
+      "\"/r/a\\x2Fb\",64,0,,0\n"                          // a separator inside a name
+      "\"/r/...\",128,0,,0\n"                               // three dots are a name
+      "\"/r/.hidden/\",0,0,,0\n"
+      "\"/r/.hidden/..a\",256,0,,0\n" +
+      std::string("\"/r/nul\0byte\",512,0,,0\n", 22);
+  Imported imported;
+  importText(imported, text);
+  ASSERT_TRUE(imported.ok);
+  EXPECT_EQ(listing(imported.tree()), "<root>/=384;/...=128;/.hidden/=256;/.hidden/..a=256;");
+  for (int32_t n = 0; n < imported.tree().nodeCount; n++) {
+    std::u16string name = nodeName(imported.tree(), n);
+    EXPECT_TRUE(name != u"." && name != u".." && name.find(u'\0') == std::u16string::npos) << u8(name);
+  }
+
+  // A root row holding NUL is no root: the file is no export.
+  std::string nulRoot = kHeader + "\n" + std::string("\"/r\0/\",0,0,,0\n", 14);
+  Imported refused;
+  importText(refused, nulRoot);
+  EXPECT_FALSE(refused.ok);
+}
+
 TEST(CsvImport, Utf8DecodingIsLenientAsDocumented) {
   struct Case {
     std::string bytes;
@@ -436,6 +544,73 @@ TEST(CsvImport, FileFailures) {
     EXPECT_EQ(holder.tree.nodeCount, 0) << c.path;
   }
 }
+
+#if defined(_WIN32)
+TEST(CsvImport, OnlyRegularFilesAreRead) {
+  TreeHolder holder;
+  ScanProgress progress;
+  CsvImportResult result = importCsvFile(holder.tree, u"NUL", progress);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(u8(result.errorText), "Not a regular file");
+}
+#else
+TEST(CsvImport, OnlyRegularFilesAreRead) {
+  TempDir dir;
+  std::string pipe = dir.path + "/pipe.csv";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  TreeHolder holder;
+  ScanProgress progress;
+  CsvImportResult result;
+  std::atomic<bool> done{false};
+  std::thread importer([&] {
+    result = importCsvFile(holder.tree, u16(pipe), progress);
+    done = true;
+  });
+  for (int i = 0; i < 1000 && !done; i++) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  bool finished = done;
+  if (!finished) {
+    // Release an import stuck waiting for a writer before failing.
+    int writer = open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0) close(writer);
+  }
+  importer.join();
+  EXPECT_TRUE(finished) << "the import waited for a writer to the pipe";
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(u8(result.errorText), "Not a regular file");
+}
+
+TEST(CsvImport, AFileShortenedWhileImportedNeverCrashes) {
+  TempDir dir;
+  TreeHolder original;
+  buildTree(original.tree, 17, 200000);
+  std::string path = dir.path + "/shrinking.csv";
+  ASSERT_TRUE(exportFile(original.tree, path));
+  TreeHolder whole;
+  ScanProgress wholeProgress;
+  ASSERT_TRUE(importCsvFile(whole.tree, u16(path), wholeProgress).ok);
+  for (int round = 0; round < 3; round++) {
+    std::string copy = dir.path + "/round.csv";
+    writeTestFile(copy, readFile(path));
+    TreeHolder holder;
+    ScanProgress progress;
+    std::atomic<bool> finished{false};
+    // Another process cuts the file as soon as the first rows are read: a mapping of it
+    // would fault on the next page.
+    std::thread cutter([&] {
+      while (!finished && progress.done.load() < 1 + round * 1000) std::this_thread::yield();
+      truncate(copy.c_str(), 4096);
+    });
+    CsvImportResult result = importCsvFile(holder.tree, u16(copy), progress);
+    finished = true;
+    cutter.join();
+    if (result.ok) {
+      EXPECT_TRUE(snapshot(holder.tree) == snapshot(whole.tree)) << "a tree of neither version";
+    } else {
+      EXPECT_EQ(u8(result.errorText), "The file changed while it was read");
+    }
+  }
+}
+#endif
 
 TEST(CsvImport, StoppingDeliversNoTree) {
   TempDir dir;

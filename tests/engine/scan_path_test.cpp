@@ -3,6 +3,7 @@
 #include "engine/scan_path.h"
 #include "engine/short_text.h"
 #include "engine/utf.h"
+#include "tests/support/temp_dir.h"
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -44,6 +45,30 @@ TEST(ScanPath, NormalisedTexts) {
     std::u16string cwd = utf16FromUtf8(std::filesystem::current_path().string());
     EXPECT_EQ(normalizeScanPath(u"x/y/"), (cwd == u"/" ? u"" : cwd) + u"/x/y");
   }
+}
+
+TEST(ScanPath, ImagePathsNormaliseTheFolderInsideTheImage) {
+  if (kWindows) GTEST_SKIP() << "images are read natively";
+  TempDir dir;
+  writeTestFile(dir.path + "/disk.img", "not really");
+  makeTestDir(dir.path + "/folder::with colons");
+  std::u16string image = utf16FromUtf8(dir.path + "/disk.img");
+  const struct {
+    std::u16string in;
+    std::u16string out;
+  } cases[] = {
+      {image + u"::Users/Ann/../Bob/./Photos/", image + u"::Users/Bob/Photos"},
+      {image + u"::/Users/./Ann", image + u"::/Users/Ann"},
+      {image + u"::\\Users\\..\\..\\Bob", image + u"::/Bob"},
+      {image + u"::..", image + u"::"},
+      {image + u"::/", image + u"::/"},
+      {image + u"::", image + u"::"},
+      {utf16FromUtf8(dir.path) + u"/./x/../disk.img::a/./b", image + u"::a/b"},
+      // Not an image: a folder whose name holds "::" is a path like any other.
+      {utf16FromUtf8(dir.path) + u"/folder::with colons/../folder::with colons/./x",
+       utf16FromUtf8(dir.path) + u"/folder::with colons/x"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(normalizeScanPath(c.in), c.out) << utf8FromUtf16(c.in);
 }
 
 TEST(ScanPath, OverlongAndBrokenTextsStayUsable) {

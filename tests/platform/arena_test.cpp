@@ -73,3 +73,47 @@ TEST(Arena, HugeReservationCostsNoMemory) {
   EXPECT_LT(after.privateBytes, before.privateBytes + (64u << 20));
   arenaRelease(arena);
 }
+
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#if defined(__SANITIZE_ADDRESS__)
+#define MB_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MB_SANITIZED 1
+#endif
+#endif
+
+// In a child with 1 GiB of address space: five reservations the size of a tree's still
+// succeed, each leaving room for the next, and all of them stay usable.
+TEST(Arena, ALimitedAddressSpaceGetsSmallerReservations) {
+#if defined(MB_SANITIZED)
+  GTEST_SKIP() << "the sanitizer's shadow memory needs more address space than the limit";
+#else
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    struct rlimit limit = {1ull << 30, 1ull << 30};
+    if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(2);
+    Arena arenas[5];
+    const uint64_t sizes[5] = {24ull << 30, 4ull << 30, 4ull << 30, 1ull << 30, 16ull << 30};
+    uint64_t total = 0;
+    for (int i = 0; i < 5; i++) {
+      arenaReserve(arenas[i], sizes[i]);   // out of memory would end the child with 0x17
+      if (arenas[i].reserved < (1u << 20) || arenas[i].reserved >= sizes[i]) _exit(3);
+      arenaEnsure(arenas[i], 1u << 20);
+      arenas[i].base[(1u << 20) - 1] = 1;
+      total += arenas[i].reserved;
+    }
+    if (total > (1ull << 30)) _exit(4);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+#endif
+}
+#endif

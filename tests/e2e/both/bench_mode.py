@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The benchmark mode: the JSON report (members, order, figures of a real
-folder), option clamping, the console summary, a failing fast scan, and
---bench winning over --export."""
+folder), option clamping, the console summary, a failing fast scan, a map too
+large for memory, a report that cannot be written, and --bench winning over
+--export."""
 import json
 import os
 import re
@@ -156,6 +157,24 @@ def main():
                   f"{missing}: error {error!r}")
             check(summary.startswith(f"Mossbloom (C++) bench: {host_path(missing)} (walk){EOL}  error: {error}{EOL}  items 0,"),
                   f"{missing}: summary {summary!r}")
+
+        # A map larger than the machine's memory: no runs, the error says what was too
+        # large, exit 1 (it used to end for lack of memory without a word).
+        code, summary, pairs = bench(["--bench", host_path(tiny), "--runs", "1", "--width", "1048576",
+                                      "--height", "1048576"], out)
+        r = dict(pairs or [])
+        too_large = "A map of 1048576 \u00d7 1048576 pixels does not fit in memory."
+        check(code == 1 and r.get("runs") == 0 and r.get("error") == too_large and f"  error: {too_large}{EOL}" in summary,
+              f"huge map: exit {code}, runs {r.get('runs')}, error {r.get('error')!r}, summary {summary!r}")
+
+        # A report that cannot be written is a failure, said in one line.
+        blocked = os.path.join(work, "no such folder", "r.json")
+        result = subprocess.run(RUN + [BIN, "--bench", host_path(tiny), "--runs", "1", "--width", "16", "--height", "16",
+                                       "--out", host_path(blocked)], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                timeout=600)
+        text = result.stdout.decode("utf-8")
+        check(result.returncode == 1 and text.endswith(f"Could not write the report to {host_path(blocked)}.{EOL}"),
+              f"unwritable report: exit {result.returncode}, {text!r}")
 
         # Without a path the benchmark takes C:\ (the Wine prefix's small drive here), and
         # an option right after --bench is an option, not the path.

@@ -21,6 +21,17 @@ def check(condition, message):
         failures.append(message)
 
 
+def ntfs_free_bytes(image):
+    """Free bytes of the image as ntfs-3g's ntfsinfo counts them; None without it."""
+    if not shutil.which("ntfsinfo"):
+        return None
+    out = subprocess.run(["ntfsinfo", "-m", image], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout.decode()
+    for line in out.splitlines():
+        if line.strip().startswith("Free Clusters:"):
+            return int(line.split(":")[1].split()[0]) * 4096
+    return None
+
+
 def main():
     if not shutil.which("mkntfs"):
         print("SKIP: mkntfs is not installed")
@@ -48,7 +59,16 @@ def main():
             csv_path = os.path.join(work, "image.csv")
             result = subprocess.run([BIN, "--export", image, csv_path, "--mft"], stdout=subprocess.PIPE, timeout=300)
             with open(csv_path, encoding="utf-8-sig") as f:
-                rows = [line for line in f.read().splitlines()[2:] if line]
+                lines = f.read().splitlines()
+            rows = [line for line in lines[2:] if line]
+            # The image's own volume, not the disk that holds the image: its label, NTFS,
+            # 4 095 clusters of 4 KiB and the clusters its bitmap marks free.
+            check(lines[0] == "Mossbloom export \u00b7 bench \u00b7 NTFS", f"mft export title: {lines[0]!r}")
+            drive = rows[0].split(",")[-4:] if rows else []
+            free = ntfs_free_bytes(image)
+            check(drive[:1] == ["16773120"] and drive[3:] == ["0"] and
+                  (free is None or drive[1:3] == [str(free), str(16773120 - free)]),
+                  f"mft export drive columns {drive}, free bytes by ntfsinfo {free}")
             items = r["files"] + r["dirs"] + 1
             check(result.returncode == 0 and len(rows) == items and
                   result.stdout.decode().startswith(f"Exported {items} rows to {csv_path} (scan "),
@@ -70,6 +90,15 @@ def main():
                       result.stdout.decode() == f"Fast scan of {target} failed: {reason}\n" and
                       kept == "earlier export",
                       f"failing fast scan of {target}: exit {result.returncode}, {result.stdout!r}, CSV {kept!r}")
+
+        # `.` and `..` after "::" move inside the image, never out of it into the host's folders.
+        whole = r["files"] + r["dirs"]
+        result = subprocess.run([BIN, "--bench", image + "::./$Extend/../.", "--mft", "--runs", "1", "--width", "64",
+                                 "--height", "64", "--out", report], stdout=subprocess.PIPE, timeout=300)
+        with open(report, "rb") as f:
+            r = json.loads(f.read().decode("utf-8"))
+        check(result.returncode == 0 and r["path"] == image + "::" and r["files"] + r["dirs"] == whole,
+              f"image path with . and ..: exit {result.returncode}, {r['path']!r}, {r['error']!r}")
 
         result = subprocess.run([BIN, "--bench", image + "::/missing", "--mft", "--out", report],
                                 stdout=subprocess.PIPE, timeout=300)
