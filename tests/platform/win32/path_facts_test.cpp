@@ -85,6 +85,8 @@ TEST_F(PathFactsWin32, ALinkIsLookedAtItselfNotFollowed) {
   if (!CreateSymbolicLinkW(wide(link), wide(target),
                            SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE))
     GTEST_SKIP() << "no symbolic links here (error " << GetLastError() << ")";
+  // Wine 8 answers success without making the link.
+  if (GetFileAttributesW(wide(link)) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "the link was not made";
   PathFacts f = at("link");
   EXPECT_EQ(f.error, 0u);
   EXPECT_TRUE(f.link);
