@@ -6,6 +6,7 @@
 #include "config/text_format.h"
 #include "ui/breadcrumb.h"
 #include "ui/navigation.h"
+#include "ui/review.h"
 #include "ui/scan_lifecycle.h"
 #include "ui/sidebar.h"
 #include "ui/suggestions.h"
@@ -237,18 +238,10 @@ Outcome invokeElement(ViewState& s, const WindowLayout& layout, ElementRef eleme
     case ElementId::NoticeAction: noticeActionCommand(s, out); break;
     case ElementId::CloseNotice: closeNotice(s, out); break;
     case ElementId::ViewTab: switchView(s, element.sub, out); break;
-    case ElementId::MarksPill:
-      if (!s.review.open && s.marks.markedCount > 0 && hasTree(s) && !s.scan.scanning) out.add(EffectKind::OpenReview);
-      break;
-    case ElementId::ReviewMain:
-      if (s.review.open) out.add(EffectKind::ReviewMainButton);
-      break;
-    case ElementId::ReviewSecond:
-      if (s.review.open) out.add(EffectKind::ReviewSecondButton);
-      break;
-    case ElementId::ReviewBack:
-      if (s.review.open) out.add(EffectKind::LeaveReview);
-      break;
+    case ElementId::MarksPill: openReview(s, out); break;
+    case ElementId::ReviewMain: reviewMainButton(s, out); break;
+    case ElementId::ReviewSecond: reviewSecondButton(s, out); break;
+    case ElementId::ReviewBack: leaveReview(s, out); break;
     case ElementId::Map: mapCommand(s, out); break;
     case ElementId::Splitter: resetSidebarWidth(s, layout.sidebar, out); break;
     case ElementId::TypesEdit:

@@ -15,7 +15,8 @@ enum class EffectKind : uint8_t {
   // Scans. The state already says scanning; these start or end the threads.
   CancelScan,           // set the cancel flag, join the scan thread, free a pending tree
   CancelExport,
-  CancelDeletion,
+  CancelDeletion,       // set the job's cancel flag and join its thread; with `tree`, cut what the
+                        // job deleted out of that tree (cutDeletedItems) before it is used again
   FreeTree,             // `tree`: a tree the window no longer shows
   RegisterRestart,      // the restart command line for `text` (root path)
   StartScanThread,      // `text` target, `number` generation, `flag` try the fast scan
@@ -25,6 +26,14 @@ enum class EffectKind : uint8_t {
   RequestStop,          // set the scan's cancel flag
   StopScanTimer,
   ReadMemoryCounters,
+  // Marks and the deletion review (ui/marking.h, ui/review.h).
+  StartDeletion,        // prepareDeletionJob(state, job), then start the deletion thread on it
+  RequestDeletionCancel,   // set the running job's cancel flag; the thread stops before its next item
+  MarksTransition,      // `flag`: marked cells vanish, else the cells of state.marks.appearing appear
+  HideAddressEdit,      // the state says hidden: hide it, the main window takes its focus
+  ShowFilterEdits,      // `flag`: show the three filter edits, else hide them
+  SetWindowTitle,       // `text`
+  RaiseAlert,           // EVENT_SYSTEM_ALERT for `element`
   // Settings and notices.
   SaveSetting,          // `section`, `key`, `text` (an empty text clears the key)
   NoticeShown,          // set Mossbloom.Info to the kind and raise the alert for the text
@@ -57,10 +66,6 @@ enum class EffectKind : uint8_t {
   CheckForUpdates,
   StartUpdateDownload,
   ShowInExplorer,       // `node`
-  OpenReview,
-  ReviewMainButton,
-  ReviewSecondButton,
-  LeaveReview,
   ArmDragToMark,        // `node` the pressed cell
   CancelDragToMark,
   MarkOrUnmark,         // `node`: Delete on a cell (marks outside the review, unmarks in it)

@@ -250,6 +250,7 @@ void addContent(const ViewState& s, const WindowLayout& layout, ListBuilder& b) 
   item.state |= kStateSelectable | kStateSelected;
   item.value = nodeSizeText(s, r.node);
   item.description = formatText(text(isFolder(tree, r.node) ? Text::Folder_149 : Text::File_150), {nodePath(tree, r.node)});
+  if (std::u16string failure = deletionErrorOf(s, r.node); !failure.empty()) item.description += u" · " + failure;
   int32_t target = zoomTarget(s, cell);
   item.defaultAction = target >= 0 ? formatText(text(Text::ZoomInto), {nodeName(tree, target)})
                                    : std::u16string(text(Text::ShowInExplorer));

@@ -81,5 +81,5 @@ int32_t focusedElementCode(const ViewState& s);
 // Index of the element with `code` in the list, -1 when absent.
 int32_t findElement(const std::vector<AccessibleElement>& list, int32_t code);
 
-// Extension points: the lists, the type and address suggestions, the drop hint and
-// the marks' own elements join the list in buildElementList where their rows stand.
+// Extension points: the lists, the type and address suggestions and the drop hint
+// join the list in buildElementList where their rows stand.

@@ -2,7 +2,9 @@
 
 #include "ui/commands.h"
 #include "ui/focus_order.h"
+#include "ui/marking.h"
 #include "ui/navigation.h"
+#include "ui/review.h"
 #include "ui/scan_lifecycle.h"
 #include "ui/sidebar.h"
 #include "ui/view_rules.h"
@@ -23,7 +25,8 @@ void escape(ViewState& s, Outcome& out) {
     return;
   }
   if (s.review.open) {
-    out.add(s.review.deletionRunning ? EffectKind::CancelDeletion : EffectKind::LeaveReview);
+    if (s.review.deletionRunning) requestDeletionCancel(s, out);
+    else leaveReview(s, out);
     out.repaint = true;
     return;
   }
@@ -55,7 +58,7 @@ void deleteKey(ViewState& s, Outcome& out) {
     int32_t cell = focusedCell(s);
     if (cell >= 0) node = s.treemap->rects()[cell].node;
   }
-  if (node >= 0) out.add(EffectKind::MarkOrUnmark).node = node;
+  if (node >= 0) markOrUnmark(s, node, out);
 }
 
 }  // namespace

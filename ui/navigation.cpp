@@ -2,6 +2,7 @@
 
 #include "ui/lists.h"
 #include "ui/view_rules.h"
+#include "ui/review.h"
 
 namespace {
 
@@ -80,7 +81,7 @@ void zoomTo(ViewState& s, int32_t node, bool zoomIn, Outcome& out) {
 
 void goUp(ViewState& s, bool keepFocus, Outcome& out) {
   if (s.review.open && s.shown.viewRoot == s.review.root) {
-    out.add(EffectKind::LeaveReview);
+    leaveReview(s, out);
     out.repaint = true;
     return;
   }

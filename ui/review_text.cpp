@@ -3,6 +3,7 @@
 #include "config/language.h"
 #include "config/text_format.h"
 #include "engine/format.h"
+#include "ui/view_rules.h"
 
 namespace {
 
@@ -18,17 +19,18 @@ ReviewCardText reviewCardText(const ViewState& s) {
     out.secondButton = text(Text::Cancel);
     return out;
   }
-  if (r.permanentCount > 0) {
-    out.text = formatPlural(r.permanentCount, text(Text::ItemCannotGoToTheRecycle),
-                            {formatCount(r.permanentCount), formatSize(r.permanentBytes)});
+  if (!r.permanent.empty()) {
+    const int64_t count = static_cast<int64_t>(r.permanent.size());
+    out.text = formatPlural(count, text(Text::ItemCannotGoToTheRecycle), {formatCount(count), formatSize(r.permanentBytes)});
     out.mainButton = text(Text::DeletePermanently);
     out.secondButton = text(Text::KeepThem);
     return out;
   }
   out.backShown = true;
   out.secondButton = text(Text::ClearMarks);
-  if (r.failedCount > 0) {
-    out.text = formatPlural(r.failedCount, text(Text::ItemCouldNotBeDeletedPoint), {formatCount(r.failedCount)});
+  if (!r.failures.empty()) {
+    const int64_t count = static_cast<int64_t>(r.failures.size());
+    out.text = formatPlural(count, text(Text::ItemCouldNotBeDeletedPoint), {formatCount(count)});
     out.mainButton = text(Text::Retry);
     return out;
   }
@@ -44,4 +46,11 @@ std::u16string marksPillText(const ViewState& s) {
 
 std::u16string marksPillName(const ViewState& s) {
   return formatText(text(Text::Text291), {itemsText(s.marks.itemCount), text(Text::MarkedForDeletion), formatSize(s.marks.bytes)});
+}
+
+std::u16string deletionErrorOf(const ViewState& s, int32_t node) {
+  if (!isValidNode(s, node)) return {};
+  for (const DeletionFailure& failure : s.review.failures)
+    if (isAtOrBelow(*s.shown.tree, node, failure.node)) return failure.message.empty() ? u"?" : failure.message;
+  return {};
 }

@@ -2,6 +2,7 @@
 
 #include "config/language.h"
 #include "config/text_format.h"
+#include "ui/review.h"
 #include "ui/view_rules.h"
 
 namespace {
@@ -26,19 +27,18 @@ void beginScanWork(ViewState& s, Outcome& out) {
 }
 
 // Cancels what cannot run beside a new scan and lets go of the shown tree's extras.
-void stopOtherWork(ViewState& s, Outcome& out) {
+// A tree that lives on (a continued scan) first loses what a cancelled deletion removed.
+void stopOtherWork(ViewState& s, Tree* keptTree, Outcome& out) {
   if (s.exporting.running) {
     out.add(EffectKind::CancelExport);
     s.exporting = {};
   }
   if (s.review.deletionRunning) {
-    out.add(EffectKind::CancelDeletion);
+    out.add(EffectKind::CancelDeletion).tree = keptTree;
     s.review.deletionRunning = false;
   }
-  if (s.review.open) {
-    out.add(EffectKind::LeaveReview);
-    s.review = {};
-  }
+  closeReviewForScan(s, out);
+  s.review = {};
 }
 
 void dropShownTree(ViewState& s, Outcome& out) {
@@ -69,7 +69,7 @@ void startScan(ViewState& s, int32_t driveIndex, std::u16string_view path, Outco
     showNotice(s, NoticeKind::Managed, formatText(text(Text::ManagedByYourOrganizationScanningIs), {target}), out);
     return;
   }
-  stopOtherWork(s, out);
+  stopOtherWork(s, nullptr, out);
   if (s.scan.scanning) {
     out.add(EffectKind::CancelScan);
     out.add(EffectKind::StopScanTimer);
@@ -112,7 +112,7 @@ void requestStop(ViewState& s, Outcome& out) {
 
 void continueScan(ViewState& s, Outcome& out) {
   if (s.scan.scanning || !hasTree(s) || s.shown.tree->pendingFolderCount <= 0) return;
-  stopOtherWork(s, out);
+  stopOtherWork(s, s.shown.tree, out);
   s.scan.restoreViewRoot = s.shown.viewRoot;
   Tree* tree = s.shown.tree;
   std::u16string path = s.shown.path;

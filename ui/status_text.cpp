@@ -4,6 +4,7 @@
 #include "config/text_format.h"
 #include "engine/format.h"
 #include "ui/navigation.h"
+#include "ui/review_text.h"
 #include "ui/view_rules.h"
 #include <algorithm>
 #include <cmath>
@@ -40,6 +41,7 @@ HoverLine hoverLine(const ViewState& s, int32_t node) {
   int32_t parent = tree.node(node).parent;
   if (node != tree.rootIndex && isValidNode(s, parent))
     line.parent = nodeName(tree, parent) + u"  " + formatSize(shownSize(s, parent));
+  line.failure = deletionErrorOf(s, node);
   return line;
 }
 

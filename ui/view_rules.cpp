@@ -85,7 +85,7 @@ bool noticeActionShown(const ViewState& s) {
 }
 
 bool marksPillShown(const ViewState& s) {
-  return s.marks.markedCount > 0 && !s.review.open && hasTree(s) && !s.scan.scanning;
+  return !s.marks.set.nodes.empty() && !s.review.open && hasTree(s) && !s.scan.scanning;
 }
 
 bool markingAllowed(const ViewState& s) {

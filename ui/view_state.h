@@ -13,8 +13,9 @@
 //    generation is `scan.generation` and `scan.scanning` is set, after joining the
 //    thread, and hands them to takeOverScan.
 //  - the export's progress and cancel flag: copied into `exporting.percent`.
-//  - the deletion's progress and cancel flag (marks, not built yet): copied into
-//    `review.deletionDone`.
+//  - the deletion job's progress and cancel flag (ui/deletion_job.h): progress is
+//    copied into `review.deletionDone` (deletionProgressed), the outcomes are read
+//    only after joining the deletion thread (finishDeletion).
 // `tree` is owned by the window: a scan start hands it to a FreeTree effect and a
 // continued scan hands it to the engine; while a scan runs it is null.
 //
@@ -25,6 +26,7 @@
 #include "engine/tree.h"
 #include "platform/platform.h"
 #include "treemap/treemap.h"
+#include "ui/mark_set.h"
 #include "ui/element_id.h"
 #include "ui/list_rows.h"
 #include <cstdint>
@@ -141,29 +143,44 @@ struct PressState {
   double knobPosition = 0;           // 0 first option … 1 second option
 };
 
-// Marks and the deletion review: the fields the window reads before marking itself
-// is built. Extension point: the mark set, protected flags and the deletion job
-// join here.
+// Marks (ui/marking.h): the set itself, its totals as of the last filter
+// application, the protected flags of the shown tree, and the drag to mark.
 struct MarksView {
-  int64_t markedCount = 0;      // marked nodes
+  MarkSet set;
   int64_t itemCount = 0;        // nodes in all marked subtrees
   int64_t bytes = 0;            // their files' size in the current size mode
   std::u16string leftOutText;   // "… item in system folders was left out"
+  // Computed on first need for `protectedTree` with `protectedNodeCount` nodes; a null
+  // tree means stale (a policy reload).
+  std::vector<uint8_t> protectedFlags;
+  const Tree* protectedTree = nullptr;
+  int64_t protectedNodeCount = 0;
+  std::vector<int32_t> appearing;   // the marks transition: nodes whose cells appear
   bool dragArmed = false;       // a press on a cell may turn into a drag to mark
   bool dragging = false;        // a drag-to-mark runs (drop hint shown)
 };
 
+// A failed item of the last deletion job: it stays marked and tells why.
+struct DeletionFailure {
+  int32_t node = -1;
+  std::u16string message;
+};
+
+// The deletion review (ui/review.h). The running job itself lives beside the state.
 struct ReviewView {
   bool open = false;
   int32_t root = -1;            // deepest common ancestor of the marks
   int32_t savedViewRoot = -1;
   MainView savedView = MainView::Map;
   bool deletionRunning = false;
-  int64_t deletionDone = 0;
+  bool cancelRequested = false;
+  int64_t deletionDone = 0;     // the job's progress as last copied in
   int64_t deletionTotal = 0;
-  int64_t permanentCount = 0;   // items that cannot go to the Recycle Bin
+  bool jobPermanent = false;    // the running job deletes permanently
+  std::vector<int32_t> jobNodes;      // the running job's items, in order
+  std::vector<int32_t> permanent;     // items whose drive has no Recycle Bin (still marked)
   int64_t permanentBytes = 0;
-  int64_t failedCount = 0;
+  std::vector<DeletionFailure> failures;   // in job order
 };
 
 // The Files and Extensions lists' selection.
@@ -209,6 +226,8 @@ struct ProgramFacts {
   bool animationsOn = true;         // the system's client-area animations
   bool testInput = false;
   int32_t dragWidth = 4, dragHeight = 4;   // pixels a press moves before it drags
+  // Never marked as a whole: systemFoldersToProtect() and the settings folder.
+  std::vector<std::u16string> protectedFolders;
 };
 
 // --- The record ----------------------------------------------------------------------

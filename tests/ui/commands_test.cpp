@@ -177,7 +177,7 @@ TEST_F(Commands, ViewTabsSwitchTheView) {
 }
 
 TEST_F(Commands, ReviewIgnoresWhatBelongsOutsideIt) {
-  s.marks = {1, 3, 7000};
+  setMarks(s, {sample.photos}, 3, 7000);
   s.review.open = true;
   s.review.root = sample.photos;
   for (ElementId id : {ElementId::Drive, ElementId::StandardScan, ElementId::FastScan, ElementId::ClearFilters,
@@ -189,11 +189,26 @@ TEST_F(Commands, ReviewIgnoresWhatBelongsOutsideIt) {
     EXPECT_FALSE(out.repaint) << "no repaint either";
     EXPECT_EQ(s.currentView, before.currentView);
   }
-  // Up at the review's root leaves the review; Back does too.
-  EXPECT_TRUE(run(ElementId::Up).has(EffectKind::LeaveReview));
-  EXPECT_TRUE(run(ElementId::ReviewBack).has(EffectKind::LeaveReview));
   EXPECT_TRUE(run(ElementId::MarksPill).effects.empty()) << "the review is open already";
-  EXPECT_TRUE(run(ElementId::ReviewMain).has(EffectKind::ReviewMainButton));
+  // The main button starts the job over the marks; while it runs, Back and Up stay,
+  // the second button cancels.
+  EXPECT_TRUE(run(ElementId::ReviewMain).has(EffectKind::StartDeletion));
+  EXPECT_TRUE(s.review.deletionRunning);
+  EXPECT_EQ(s.review.jobNodes, std::vector<int32_t>{sample.photos});
+  run(ElementId::ReviewBack);
+  run(ElementId::Up);
+  EXPECT_TRUE(s.review.open) << "the review stays while its deletion runs";
+  EXPECT_TRUE(run(ElementId::ReviewSecond).has(EffectKind::RequestDeletionCancel));
+  EXPECT_TRUE(s.review.cancelRequested);
+  s.review.deletionRunning = s.review.cancelRequested = false;
+  // Up at the review's root leaves the review; Back does too.
+  Outcome up = run(ElementId::Up);
+  EXPECT_FALSE(s.review.open);
+  EXPECT_TRUE(up.find(EffectKind::ShowFilterEdits)->flag);
+  EXPECT_EQ(up.find(EffectKind::SetWindowTitle)->text, u"Mossbloom");
+  s.review.open = true;
+  EXPECT_TRUE(run(ElementId::ReviewBack).has(EffectKind::ShowFilterEdits));
+  EXPECT_FALSE(s.review.open);
 }
 
 TEST_F(Commands, StopAndRescan) {

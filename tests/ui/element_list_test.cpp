@@ -143,7 +143,7 @@ TEST_F(ElementList, ReviewMakesTheOutsideUnavailable) {
   ViewState s = windowState(1280, 800);
   s.drives = {driveEntry(u'C')};
   showTree(s, sample.tree(), sample.photos);
-  s.marks = {2, 3, 7000};
+  setMarks(s, {sample.photos}, 3, 7000);
   s.review.open = true;
   s.review.root = sample.me;
   s.focus = {ElementId::About, -1};
@@ -196,7 +196,7 @@ TEST_F(ElementList, AdministratorNoticeMarksAndPanel) {
   s.facts.isAdministrator = true;
   s.facts.availableVersion = u"2.0";
   s.notice = {NoticeKind::Information, u"Mossbloom 2.0 is available. You have 1.0.", u"2.0", NoticeAction::Update};
-  s.marks = {1, 4, 7000};
+  setMarks(s, {sample.photos}, 4, 7000);
   s.settings.performancePanel = PerformancePanel::Open;
   s.performance.memory.peakWorkingSet = 60000000;
   s.focus = {ElementId::Settings, -1};

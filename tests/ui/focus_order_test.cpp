@@ -88,7 +88,7 @@ TEST_F(FocusOrder, EditsAndTheListTakeTheirOwnFocus) {
 
 TEST_F(FocusOrder, ReviewTakesItsUnavailableElementsOutOfTheOrder) {
   showTree(s, sample.tree(), sample.photos);
-  s.marks = {1, 2, 7000};
+  setMarks(s, {sample.photos}, 3, 7000);
   s.review.open = true;
   s.review.root = sample.photos;
   relayout();

@@ -80,7 +80,7 @@ TEST_F(HitTest, BreadcrumbSegmentsButNotTheShownFolder) {
 
 TEST_F(HitTest, ReviewKeepsOnlyItsOwnElements) {
   ViewState s = state();
-  s.marks = {1, 3, 7000};
+  setMarks(s, {sample.photos}, 3, 7000);
   s.review.open = true;
   s.review.root = sample.photos;
   WindowLayout layout = layoutWindow(s, measure);

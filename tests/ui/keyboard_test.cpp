@@ -29,9 +29,13 @@ TEST_F(Keyboard, EscapeCancelsTheExportOrLeavesTheReview) {
   s.exporting.running = false;
   s.review.open = true;
   s.review.root = sample.photos;
-  EXPECT_TRUE(press(Key::Escape).has(EffectKind::LeaveReview));
+  setMarks(s, {sample.a}, 1, 4000);
+  EXPECT_TRUE(press(Key::Escape).has(EffectKind::ShowFilterEdits));
+  EXPECT_FALSE(s.review.open) << "Esc leaves the review";
+  s.review.open = true;
   s.review.deletionRunning = true;
-  EXPECT_TRUE(press(Key::Escape).has(EffectKind::CancelDeletion));
+  EXPECT_TRUE(press(Key::Escape).has(EffectKind::RequestDeletionCancel));
+  EXPECT_TRUE(s.review.open) << "while a deletion runs Esc only asks it to stop";
   s.marks.dragging = true;
   EXPECT_TRUE(press(Key::Escape).has(EffectKind::CancelDragToMark));
 }
@@ -117,12 +121,13 @@ TEST_F(Keyboard, DeleteMarksTheHoveredOrFocusedCell) {
   EXPECT_TRUE(press(Key::Delete).effects.empty()) << "nothing hovered or focused";
   s.hoverCell = cells.cellOf(sample.b);
   Outcome out = press(Key::Delete);
-  ASSERT_TRUE(out.has(EffectKind::MarkOrUnmark));
-  EXPECT_EQ(out.find(EffectKind::MarkOrUnmark)->node, sample.b);
+  EXPECT_TRUE(out.has(EffectKind::ApplyFilters));
+  EXPECT_EQ(s.marks.set.nodes, std::vector<int32_t>{sample.b});
   s.hoverCell = -1;
   s.focus = {ElementId::Map, 0};
   s.shown.focusNode = sample.a;
-  EXPECT_EQ(press(Key::Delete).find(EffectKind::MarkOrUnmark)->node, sample.a);
+  press(Key::Delete);
+  EXPECT_EQ(s.marks.set.nodes, (std::vector<int32_t>{sample.b, sample.a}));
   s.currentView = MainView::Files;
   EXPECT_TRUE(press(Key::Delete).effects.empty()) << "the lists handle their own Delete";
 }

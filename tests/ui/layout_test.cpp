@@ -174,7 +174,7 @@ TEST_F(Layout, ReviewCardTakesTheTopOfTheContent) {
   ViewState s = windowState(1280, 800);
   SampleTree sample;
   showTree(s, sample.tree());
-  s.marks = {1, 3, 4000};
+  setMarks(s, {sample.photos}, 3, 4000);
   s.review.open = true;
   s.review.root = sample.users;
   WindowLayout layout = layoutWindow(s, measure);

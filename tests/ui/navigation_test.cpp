@@ -80,8 +80,8 @@ TEST_F(Navigation, GoingUp) {
   s.review.root = sample.users;
   out = {};
   goUp(s, true, out);
-  EXPECT_TRUE(out.has(EffectKind::LeaveReview)) << "from the review's root, up leaves the review";
-  EXPECT_EQ(s.shown.viewRoot, sample.users);
+  EXPECT_FALSE(s.review.open) << "from the review's root, up leaves the review";
+  EXPECT_TRUE(out.has(EffectKind::ShowFilterEdits));
 }
 
 TEST_F(Navigation, FocusedCellPrefersTheLargestBelowTheFocusNode) {

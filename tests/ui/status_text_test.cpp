@@ -69,7 +69,7 @@ TEST_F(Status, LeftPartTakesTheFirstThatApplies) {
   EXPECT_EQ(statusText(s).kind, StatusKind::LeftOut);
   s.statusMessage = u"Exported 9 rows to C:\\scan.csv";
   EXPECT_EQ(statusText(s).kind, StatusKind::Message);
-  s.marks.markedCount = 1;
+  setMarks(s, {sample.a}, 1, 4000);
   s.hover = {ElementId::MarksPill, -1};
   EXPECT_EQ(narrow(statusText(s).text),
             "Marked for deletion, nothing is deleted yet · Click: review, then move to the Recycle Bin · Right-click: clear marks");

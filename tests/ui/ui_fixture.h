@@ -165,3 +165,16 @@ class TreeTextTest : public UiTest {
 };
 
 inline std::string narrow(std::u16string_view s) { return utf8FromUtf16(s); }
+
+// Marks `nodes` as they stand after a filter application with the given totals,
+// without asking whether they could be marked.
+inline void setMarks(ViewState& s, const std::vector<int32_t>& nodes, int64_t items, int64_t bytes) {
+  s.marks.set = {};
+  for (int32_t n : nodes) {
+    if (s.marks.set.flags.size() <= static_cast<size_t>(n)) s.marks.set.flags.resize(static_cast<size_t>(n) + 1, 0);
+    s.marks.set.flags[n] = 1;
+    s.marks.set.nodes.push_back(n);
+  }
+  s.marks.itemCount = items;
+  s.marks.bytes = bytes;
+}
