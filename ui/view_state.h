@@ -20,7 +20,7 @@
 //
 // Sections: small records · settings and facts · the record
 #pragma once
-#include "config/app_state.h"   // ScanMode, SizeMode, SizeUnits
+#include "config/program_settings.h"   // ScanMode, SizeMode, SizeUnits
 #include "config/policy.h"
 #include "engine/tree.h"
 #include "platform/platform.h"
