@@ -22,6 +22,7 @@
 #pragma once
 #include "config/program_settings.h"   // ScanMode, SizeMode, SizeUnits
 #include "config/policy.h"
+#include "engine/drives.h"   // DriveEntry: one sidebar row, a drive or an imported CSV file
 #include "engine/tree.h"
 #include "platform/platform.h"
 #include "treemap/treemap.h"
@@ -45,16 +46,6 @@ struct Notice {
 };
 
 enum class PerformancePanel : uint8_t { Folded = 0, Open = 1, Hidden = 2 };
-
-// One sidebar row: a drive, or an imported CSV file standing for one.
-struct DriveEntry {
-  std::u16string label;
-  std::u16string csvPath;       // empty for a real drive
-  std::u16string fileSystem;
-  int64_t totalBytes = 0;
-  int64_t freeBytes = 0;
-  char16_t letter = 0;          // upper case
-};
 
 // What made the shown tree.
 enum class TreeSource : uint8_t { Walk = 0, Mft = 1, Csv = 2 };

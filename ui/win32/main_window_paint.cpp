@@ -1,0 +1,110 @@
+// WM_PAINT of the main window: one frame through the render layer, the frame's
+// times for the performance panel and, in test-input mode, the window's state as
+// properties that tests read (set before the frame counter, so a test that sees
+// a new frame sees that frame's state).
+//
+// Test properties (test-input mode only; integers are the property handle):
+//   MossbloomTest.Scan       0 no tree, 1 scanning, 2 stopping, 3 a tree shown
+//   .Generation .Done        the newest scan's number and its items so far
+//   .Files .Folders .Pending the shown tree's counts (pending: folders not scanned)
+//   .RootSize .RootOnDisk    the shown tree's total sizes
+//   .ViewRoot .Method        the view root's node; 0 walk, 1 fast scan, 2 CSV
+//   .Continue                1 while "Continue" is shown
+//   .Map                     the map area: left << 48 | top << 32 | right << 16 | bottom
+//   .Cells .LargestCell      the map's cells and the largest one, in map pixels, packed as .Map
+//   .Dpi .Focus .Paints      the window's DPI, whether it holds the keyboard focus, paints
+//   .NoticeText .Summary     global atoms holding the notice's and the summary line's texts
+//                            (at most 255 units)
+//
+// Threading: the window thread.
+#include "treemap/treemap.h"
+#include "ui/summary_text.h"
+#include "ui/view_rules.h"
+#include "ui/win32/main_window.h"
+
+namespace {
+
+void setProperty(HWND window, const wchar_t* name, int64_t value) {
+  SetPropW(window, name, reinterpret_cast<HANDLE>(static_cast<intptr_t>(value)));
+}
+
+int64_t packed(int64_t left, int64_t top, int64_t right, int64_t bottom) {
+  return (left & 0xFFFF) << 48 | (top & 0xFFFF) << 32 | (right & 0xFFFF) << 16 | (bottom & 0xFFFF);
+}
+
+// A text as a global atom another process can read; the previous one is let go.
+void setTextProperty(HWND window, const wchar_t* name, std::u16string_view text) {
+  std::wstring value(text.begin(), text.begin() + std::min<size_t>(text.size(), 255));
+  ATOM old = static_cast<ATOM>(reinterpret_cast<uintptr_t>(GetPropW(window, name)));
+  ATOM atom = value.empty() ? 0 : GlobalAddAtomW(value.c_str());
+  SetPropW(window, name, reinterpret_cast<HANDLE>(static_cast<uintptr_t>(atom)));
+  if (old) GlobalDeleteAtom(old);
+}
+
+void recordFrame(ViewState& s, double startMs, double endMs) {
+  FrameTimes& frames = s.performance.frames;
+  frames.endMs[frames.count % kFrameTimeCount] = endMs;
+  frames.count++;
+  frames.lastPaintMs = endMs - startMs;
+}
+
+}  // namespace
+
+void publishTestState(MainWindow& w) {
+  if (!w.testInput) return;
+  const ViewState& s = w.state;
+  HWND h = w.window;
+  setProperty(h, L"MossbloomTest.Scan", s.scan.stopping ? 2 : s.scan.scanning ? 1 : hasTree(s) ? 3 : 0);
+  setProperty(h, L"MossbloomTest.Generation", s.scan.generation);
+  setProperty(h, L"MossbloomTest.Done", w.handOver.progress.done.load());
+  const Tree* tree = hasTree(s) ? s.shown.tree : nullptr;
+  setProperty(h, L"MossbloomTest.Files", tree ? tree->fileCount : 0);
+  setProperty(h, L"MossbloomTest.Folders", tree ? tree->folderCount : 0);
+  setProperty(h, L"MossbloomTest.Pending", tree ? tree->pendingFolderCount : 0);
+  setProperty(h, L"MossbloomTest.RootSize", tree ? logicalSize(*tree, tree->rootIndex) : 0);
+  setProperty(h, L"MossbloomTest.RootOnDisk", tree ? onDiskSize(*tree, tree->rootIndex) : 0);
+  setProperty(h, L"MossbloomTest.ViewRoot", s.shown.viewRoot);
+  setProperty(h, L"MossbloomTest.Method", static_cast<int64_t>(s.shown.source));
+  setProperty(h, L"MossbloomTest.Continue", continueShown(s) ? 1 : 0);
+  const Rect& map = w.layout.content.map;
+  setProperty(h, L"MossbloomTest.Map", packed(map.left, map.top, map.right, map.bottom));
+  int64_t cells = 0, largest = 0, largestArea = -1;
+  if (s.treemap && s.treemapWidth == map.width() && s.treemapHeight == map.height()) {
+    cells = static_cast<int64_t>(s.treemap->rectCount);
+    for (uint64_t i = 0; i < s.treemap->rectCount; i++) {
+      const TreemapRect& r = s.treemap->rects()[i];
+      int64_t area = int64_t(r.x1 - r.x0) * (r.y1 - r.y0);
+      if (area > largestArea) {
+        largestArea = area;
+        largest = packed(r.x0, r.y0, r.x1, r.y1);
+      }
+    }
+  }
+  setProperty(h, L"MossbloomTest.Cells", cells);
+  setProperty(h, L"MossbloomTest.LargestCell", largest);
+  setProperty(h, L"MossbloomTest.Dpi", s.dpi);
+  setProperty(h, L"MossbloomTest.Focus", s.windowHasFocus ? 1 : 0);
+  setTextProperty(h, L"MossbloomTest.NoticeText", s.notice.text);
+  setTextProperty(h, L"MossbloomTest.Summary", summaryLine(w.layout.summary));
+}
+
+void onPaint(MainWindow& w) {
+  if (!w.painting) {   // until Direct2D has started a paint only validates
+    ValidateRect(w.window, nullptr);
+    return;
+  }
+  refreshInputs(w);
+  if (!w.layoutValid) relayout(w);
+  FrameOptions options;
+  options.publishFrameCounter = w.testInput;
+  options.timing = &programFrameTiming();
+  options.zooming = w.state.zoomRunning;
+  double start = nowMs();
+  FrameOutcome outcome =
+      paintWindow(w.window, w.resources, options,
+                  [&w](ID2D1DeviceContext* dc, ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height) {
+                    interimPaint(w, dc, brush, width, height);
+                    publishTestState(w);
+                  });
+  if (outcome == FrameOutcome::Presented) recordFrame(w.state, start, nowMs());
+}
