@@ -15,6 +15,7 @@
 #include "config/start_settings.h"
 #include "config/text_format.h"
 #include "engine/drives.h"
+#include "engine/tree.h"
 #include "treemap/schemes.h"
 #include "ui/relaunch.h"
 #include "ui/win32/main_window.h"
@@ -35,6 +36,16 @@ bool administratorForThisRun(bool testInput) {
     if (length > 0 && length < 8 && value[0] == L'1') return false;
   }
   return isAdministrator();
+}
+
+// Out of memory during a scan, for the tests of the window's notice: in test-input
+// mode only, this variable caps the address space a tree may reserve (bytes).
+constexpr wchar_t kTreeReservationSwitch[] = L"MOSSBLOOM_TEST_TREE_RESERVATION";
+
+void applyTestReservationLimit() {
+  wchar_t value[32] = {};
+  DWORD length = GetEnvironmentVariableW(kTreeReservationSwitch, value, 32);
+  if (length > 0 && length < 32) setTreeReservationLimitForTesting(_wcstoui64(value, nullptr, 10));
 }
 
 // The last published version the update flow knows from its cached manifest; the
@@ -86,6 +97,7 @@ int runNormalStart(std::span<const std::u16string> args, AppState& state) {
   // 8. COM, the administrator check and the modes that depend on it.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   settings.isAdministrator = administratorForThisRun(state.testInput != 0);
+  if (state.testInput) applyTestReservationLimit();
   applyModeSettings(settings);
   settings.elevateAtStart = readStartFlag(where, kElevateKey, false);
 

@@ -37,6 +37,9 @@ constexpr UINT kScanDoneMessage = WM_APP + 1;       // wParam: the scan's genera
 constexpr UINT kScanRequestMessage = WM_APP + 2;    // wParam: drive index or -1; lParam: ScanRequestText* or 0
 constexpr UINT kAddressBlurMessage = WM_APP + 3;
 constexpr UINT kElementInvokeMessage = WM_APP + 7;  // wParam: element code
+// Posted to itself: the window answers the system's broadcasts at once and does
+// the work afterwards, outside the sender's SendMessage (wParam: 1 policy, 2 theme).
+constexpr UINT kSettingChangedMessage = WM_APP + 40;
 // Test-input mode only: behave as after WM_DPICHANGED to the DPI in wParam, the
 // window keeping its top-left corner (Wine's DPI never changes by itself).
 constexpr UINT kTestDpiChangeMessage = WM_APP + 60;

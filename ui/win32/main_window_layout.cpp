@@ -10,10 +10,12 @@
 
 namespace {
 
+// No copying of the child's old pixels: the window repaints around it anyway, and
+// under Wine copying them from a window drawn by a swap chain could hang the move.
 void placeChild(HWND child, const Rect& r) {
   if (!child) return;
   SetWindowPos(child, nullptr, r.left, r.top, r.width() > 0 ? r.width() : 0, r.height() > 0 ? r.height() : 0,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
 }
 
 bool sameSize(const Rect& a, const Rect& b) { return a.width() == b.width() && a.height() == b.height(); }

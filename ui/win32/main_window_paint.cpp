@@ -4,15 +4,16 @@
 // a new frame sees that frame's state).
 //
 // Test properties (test-input mode only; integers are the property handle):
-//   MossbloomTest.Scan       0 no tree, 1 scanning, 2 stopping, 3 a tree shown
+//   MossbloomTest.Scan       0 no tree, 1 scanning, 2 stopping, 3 a tree shown (set last)
+//   .ScanOf                  generation << 4 | Scan, for waiting on one scan's state (set last)
 //   .Generation .Done        the newest scan's number and its items so far
 //   .Files .Folders .Pending the shown tree's counts (pending: folders not scanned)
-//   .RootSize .RootOnDisk    the shown tree's total sizes
+//   .RootSize .Shown         the shown tree's logical size, and its size as the map weighs it
 //   .ViewRoot .Method        the view root's node; 0 walk, 1 fast scan, 2 CSV
 //   .Continue                1 while "Continue" is shown
 //   .Map                     the map area: left << 48 | top << 32 | right << 16 | bottom
 //   .Cells .LargestCell      the map's cells and the largest one, in map pixels, packed as .Map
-//   .Dpi .Focus .Paints      the window's DPI, whether it holds the keyboard focus, paints
+//   .Dpi .Focus              the window's DPI, whether it holds the keyboard focus
 //   .NoticeText .Summary     global atoms holding the notice's and the summary line's texts
 //                            (at most 255 units)
 //
@@ -54,7 +55,6 @@ void publishTestState(MainWindow& w) {
   if (!w.testInput) return;
   const ViewState& s = w.state;
   HWND h = w.window;
-  setProperty(h, L"MossbloomTest.Scan", s.scan.stopping ? 2 : s.scan.scanning ? 1 : hasTree(s) ? 3 : 0);
   setProperty(h, L"MossbloomTest.Generation", s.scan.generation);
   setProperty(h, L"MossbloomTest.Done", w.handOver.progress.done.load());
   const Tree* tree = hasTree(s) ? s.shown.tree : nullptr;
@@ -62,7 +62,7 @@ void publishTestState(MainWindow& w) {
   setProperty(h, L"MossbloomTest.Folders", tree ? tree->folderCount : 0);
   setProperty(h, L"MossbloomTest.Pending", tree ? tree->pendingFolderCount : 0);
   setProperty(h, L"MossbloomTest.RootSize", tree ? logicalSize(*tree, tree->rootIndex) : 0);
-  setProperty(h, L"MossbloomTest.RootOnDisk", tree ? onDiskSize(*tree, tree->rootIndex) : 0);
+  setProperty(h, L"MossbloomTest.Shown", tree ? shownSize(s, tree->rootIndex) : 0);
   setProperty(h, L"MossbloomTest.ViewRoot", s.shown.viewRoot);
   setProperty(h, L"MossbloomTest.Method", static_cast<int64_t>(s.shown.source));
   setProperty(h, L"MossbloomTest.Continue", continueShown(s) ? 1 : 0);
@@ -86,6 +86,10 @@ void publishTestState(MainWindow& w) {
   setProperty(h, L"MossbloomTest.Focus", s.windowHasFocus ? 1 : 0);
   setTextProperty(h, L"MossbloomTest.NoticeText", s.notice.text);
   setTextProperty(h, L"MossbloomTest.Summary", summaryLine(w.layout.summary));
+  // Last: a test that waits for a scan state reads the rest of the same state.
+  int64_t scan = s.scan.stopping ? 2 : s.scan.scanning ? 1 : hasTree(s) ? 3 : 0;
+  setProperty(h, L"MossbloomTest.Scan", scan);
+  setProperty(h, L"MossbloomTest.ScanOf", int64_t(s.scan.generation) << 4 | scan);
 }
 
 void onPaint(MainWindow& w) {

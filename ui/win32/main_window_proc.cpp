@@ -78,15 +78,22 @@ void onSystemCommand(MainWindow& w, WPARAM command) {
   runOutcome(w, out);
 }
 
+// The system sends these to every window and waits for each: the work runs after
+// the answer, from a message of our own.
 LRESULT onSettingChange(MainWindow& w, LPARAM lParam) {
   const wchar_t* area = reinterpret_cast<const wchar_t*>(lParam);
-  if (area && std::wcscmp(area, L"Policy") == 0) {
+  if (area && std::wcscmp(area, L"Policy") == 0) PostMessageW(w.window, kSettingChangedMessage, 1, 0);
+  else if (area && std::wcscmp(area, L"ImmersiveColorSet") == 0) PostMessageW(w.window, kSettingChangedMessage, 2, 0);
+  return 0;
+}
+
+void onSettingChanged(MainWindow& w, WPARAM what) {
+  if (what == 1) {
     reloadPolicies(w);
-  } else if (area && std::wcscmp(area, L"ImmersiveColorSet") == 0) {
+  } else {
     applyTheme(w);
     RedrawWindow(w.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
   }
-  return 0;
 }
 
 LRESULT onCtlColorEdit(MainWindow& w, HDC dc) {
@@ -164,10 +171,8 @@ LRESULT dispatch(MainWindow& w, HWND window, UINT message, WPARAM wParam, LPARAM
       }
       break;
     case WM_SETTINGCHANGE: return onSettingChange(w, lParam);
-    case WM_DWMCOLORIZATIONCOLORCHANGED:
-      applyTheme(w);
-      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
-      return 0;
+    case WM_DWMCOLORIZATIONCOLORCHANGED: PostMessageW(window, kSettingChangedMessage, 2, 0); return 0;
+    case kSettingChangedMessage: onSettingChanged(w, wParam); return 0;
     case WM_DPICHANGED: onDpiChanged(w, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_GETMINMAXINFO: {
       auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
