@@ -110,6 +110,8 @@ int32_t restoreWindowPlacement(MainWindow& w, int32_t showCommand) {
   WINDOWPLACEMENT placement = {sizeof placement};
   if (!GetWindowPlacement(w.window, &placement)) return showCommand;
   placement.flags = 0;
+  // The window stays hidden until Direct2D has started: a shown placement would show it now.
+  placement.showCmd = SW_HIDE;
   placement.rcNormalPosition = rect;
   SetWindowPlacement(w.window, &placement);
   return showCommand == SW_SHOWNORMAL && saved.maximised ? SW_SHOWMAXIMIZED : showCommand;

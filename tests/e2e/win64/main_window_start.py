@@ -85,9 +85,11 @@ def main():
             else:
                 _, w = start(h, folder, [], f"[mossBloom]\r\nwindow={text}\r\n")
             p = w.rect()
-            check(p["normal"] == expected, f"window={text}: normal position {p['normal']}, expected {expected}")
             check(p["zoomed"] == maximised, f"window={text}: maximised {p['zoomed']}")
+            # Wine reports another process's maximised window with its maximised rectangle
+            # as the normal one: the saved text below shows the normal rectangle kept.
             if not maximised:
+                check(p["normal"] == expected, f"window={text}: normal position {p['normal']}, expected {expected}")
                 check(p["rect"] == expected, f"window={text}: shown at {p['rect']}, expected {expected}")
             check(w.close() == 0, f"window={text}: exit code")
         # A maximised window keeps its normal rectangle and its maximised state when saved.
