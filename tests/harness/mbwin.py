@@ -488,9 +488,11 @@ class Window:
         return [unescape(a) for a in self.h.command("command-line")]
 
     def memory(self):
-        """Private bytes, working set, peak working set and pagefile usage of the process."""
+        """Private bytes, working set, peak working set and pagefile usage of the process.
+        Wine leaves another process's private bytes 0 and reports them as its pagefile
+        usage (the resident anonymous memory and swap): private falls back to it."""
         private, working, peak, pagefile = (int(v) for v in self.h.command("memory"))
-        return {"private": private, "working": working, "peak": peak, "pagefile": pagefile}
+        return {"private": private or pagefile, "working": working, "peak": peak, "pagefile": pagefile}
 
     def close(self, timeout_ms=30000):
         """WM_CLOSE; returns the exit code."""

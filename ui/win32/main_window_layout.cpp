@@ -10,10 +10,11 @@
 
 namespace {
 
-// No copying of the child's old pixels: the window repaints around it anyway, and
+// Only a child whose rectangle changed is moved, so the layout can run at every
+// paint. No copying of its old pixels: the window repaints around it anyway, and
 // under Wine copying them from a window drawn by a swap chain could hang the move.
-void placeChild(HWND child, const Rect& r) {
-  if (!child) return;
+void placeChild(HWND child, const Rect& r, const Rect& before) {
+  if (!child || r == before) return;
   SetWindowPos(child, nullptr, r.left, r.top, r.width() > 0 ? r.width() : 0, r.height() > 0 ? r.height() : 0,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
 }
@@ -45,17 +46,21 @@ void relayout(MainWindow& w) {
     s.outerWidth = outer.right - outer.left;
   }
   refreshInputs(w);
-  Rect oldMap = w.layout.content.map;
   DirectWriteMeasurer measurer(programTextStyles());
+  WindowLayout old = std::move(w.layout);
   w.layout = layoutWindow(s, measurer);
+  const bool first = !w.layoutValid;
   w.layoutValid = true;
   s.relayoutPending = false;
-  if (!sameSize(oldMap, w.layout.content.map)) markInterimMapStale(w);
-  placeChild(w.edits[0], w.layout.searchField);
-  placeChild(w.edits[1], w.layout.typesField);
-  placeChild(w.edits[2], w.layout.sizeField);
-  placeChild(w.edits[3], w.layout.addressEdit);
-  placeTooltipTools(w);
+  if (!sameSize(old.content.map, w.layout.content.map)) markInterimMapStale(w);
+  const Rect none{-1, -1, -1, -1};
+  placeChild(w.edits[0], w.layout.searchField, first ? none : old.searchField);
+  placeChild(w.edits[1], w.layout.typesField, first ? none : old.typesField);
+  placeChild(w.edits[2], w.layout.sizeField, first ? none : old.sizeField);
+  placeChild(w.edits[3], w.layout.addressEdit, first ? none : old.addressEdit);
+  bool toolsMoved = first;
+  for (int i = 1; i < kTooltipCount; i++) toolsMoved |= !(old.tooltips[i] == w.layout.tooltips[i]);
+  if (toolsMoved) placeTooltipTools(w);
 }
 
 void repaint(MainWindow& w) { InvalidateRect(w.window, nullptr, FALSE); }

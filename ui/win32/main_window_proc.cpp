@@ -140,6 +140,8 @@ void onComposeFrame(MainWindow& w) {
 
 LRESULT dispatch(MainWindow& w, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
+  // Every decision reads the clock from the state (scan start, elapsed time, animations).
+  w.state.nowMs = nowMs();
   if (handleInput(w, message, wParam, lParam, result)) return result;
   switch (message) {
     case WM_CREATE: onCreate(w); return 0;
