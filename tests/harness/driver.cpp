@@ -470,10 +470,11 @@ Answer run(const std::vector<std::string>& f) {
   if (verb == "atom" && has(1)) return atomText(f[1]);
   if (verb == "window-rect") return windowRect();
   if (verb == "work-area") return workArea();
-  if (verb == "window-class") {
+  if (verb == "window-class") {   // the class, the style and the extended style
     wchar_t name[256] = {};
     GetClassNameW(gTarget.window, name, 256);
-    return ok({narrow(name)});
+    return ok({narrow(name), std::to_string(GetWindowLongPtrW(gTarget.window, GWL_STYLE) & 0xFFFFFFFF),
+               std::to_string(GetWindowLongPtrW(gTarget.window, GWL_EXSTYLE) & 0xFFFFFFFF)});
   }
   if (verb == "count-windows" && has(1)) return ok({std::to_string(findWindows(wide(f[1])).count)});
   if (verb == "prop" && has(1)) return ok({std::to_string(property(f[1]))});

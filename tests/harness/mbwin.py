@@ -483,6 +483,11 @@ class Window:
     def window_class(self):
         return self.h.command("window-class")[0]
 
+    def styles(self):
+        """The window's style and extended style."""
+        _, style, ex_style = self.h.command("window-class")
+        return int(style), int(ex_style)
+
     def command_line(self):
         """The process's arguments as it received them (argument 0 included)."""
         return [unescape(a) for a in self.h.command("command-line")]

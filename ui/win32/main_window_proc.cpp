@@ -147,11 +147,14 @@ LRESULT dispatch(MainWindow& w, HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CREATE: onCreate(w); return 0;
     case WM_DESTROY: onDestroy(w); return 0;
     case WM_SIZE: onSize(w, wParam); return 0;
-    case WM_SETFOCUS:
+    case WM_SETFOCUS: {
       w.state.windowHasFocus = true;
-      NotifyWinEvent(EVENT_OBJECT_FOCUS, window, OBJID_CLIENT, CHILDID_SELF);
-      repaint(w);
+      Outcome out;
+      out.add(EffectKind::AnnounceFocus);
+      out.repaint = true;
+      runOutcome(w, out);
       return 0;
+    }
     case WM_KILLFOCUS:
       w.state.windowHasFocus = false;
       repaint(w);

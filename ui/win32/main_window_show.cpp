@@ -74,6 +74,7 @@ void onRendererStarted(MainWindow& w, bool succeeded) {
     return;
   }
   w.painting = true;
+  w.state.performance.startupMs = processUptimeMs();
   relayout(w);
   RAWINPUTDEVICE devices[2] = {{1, 2, RIDEV_REMOVE, nullptr}, {1, 6, RIDEV_REMOVE, nullptr}};
   RegisterRawInputDevices(devices, 2, sizeof devices[0]);

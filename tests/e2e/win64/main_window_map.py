@@ -10,6 +10,7 @@ leaves the window usable with its notice; the window closes with exit code 0.
 The map uses the contrast scheme, whose black gaps separate the rectangles, so that
 each rectangle can be found in the screenshot without knowing the layout."""
 import os
+import subprocess
 import sys
 import tempfile
 
@@ -229,10 +230,33 @@ def main():
         h.broadcast_setting(WM_SETTINGCHANGE_POLICY)
         w.wait_prop("Mossbloom.PolicyGen", "eq", 3)
 
+        # "Always start as administrator" is written to the start section when toggled.
+        w.send(ELEMENT_INVOKE, code(15))
+        check(read_settings(program).get("start", {}).get("elevate") == "true", "elevate not written true")
+        w.send(ELEMENT_INVOKE, code(15))
+        check(read_settings(program).get("start", {}).get("elevate") == "false", "elevate not written false")
+
         placement = w.rect()["normal"]
         check(w.close() == 0, "exit code after closing")
         r = placement
         check(read_settings(program)["mossbloom"].get("window") == f"{r[0]},{r[1]},{r[2]},{r[3]}", "placement saved")
+
+        # An import: a headless export of the fixture read back through --import, as the
+        # entry of its drive; the same counts, the tree marked as read from CSV.
+        csv_file = os.path.join(temp, "fixture.csv")
+        exported = subprocess.run([os.environ["MB_RUN"], EXE, "--export", winpath(fixture), winpath(csv_file)],
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
+        check(exported == 0, f"headless export for the import: {exported}")
+        w = h.launch(exe, ["--test-input", "--theme", "light", "--import", winpath(csv_file), "Z:"], "MossbloomWindow")
+        w.ready()
+        w.wait_scan(1)
+        check(w.prop("MossbloomTest.Method") == 2, "the imported tree is not marked as read from CSV")
+        check(w.prop("MossbloomTest.Files") == 4 and w.prop("MossbloomTest.RootSize") == 2000 * 1024,
+              f"imported {w.prop('MossbloomTest.Files')} files, {w.prop('MossbloomTest.RootSize')} bytes")
+        w.post(ELEMENT_INVOKE, code(5))   # rescan reads the file again
+        w.wait_scan(2)
+        check(w.prop("MossbloomTest.Method") == 2, "a rescan of an import did not read the file")
+        check(w.close() == 0, "exit code after an import")
 
         # Out of memory during a scan: the notice, no tree, a window that goes on working.
         h.setenv("MOSSBLOOM_TEST_TREE_RESERVATION", str(64 << 10))

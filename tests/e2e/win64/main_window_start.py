@@ -54,6 +54,11 @@ def main():
         w.ready()
         check(w.window_class() == "MossbloomWindow", f"class {w.window_class()}")
         check(w.text() == "Mossbloom", f"title {w.text()!r}")
+        style, ex_style = w.styles()
+        WS_OVERLAPPEDWINDOW, WS_CLIPCHILDREN, WS_EX_NOACTIVATE, WS_EX_APPWINDOW = 0xCF0000, 0x2000000, 0x8000000, 0x40000
+        check(style & (WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN) == WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, f"style {style:#x}")
+        check(ex_style & (WS_EX_NOACTIVATE | WS_EX_APPWINDOW) == WS_EX_NOACTIVATE | WS_EX_APPWINDOW,
+              f"test-input mode: extended style {ex_style:#x}")
         placement = w.rect()
         check(placement["rect"] == default_rect(h), f"default placement {placement['rect']} != {default_rect(h)}")
         check(w.prop("Mossbloom.StartFocus") == 2, "test-input mode shows the window without activation")
@@ -151,6 +156,7 @@ def main():
         w = h.launch(exe, ["--no-splash", "--theme", "light"], "MossbloomWindow")
         w.wait_visible(60000)
         check(w.prop("Mossbloom.StartFocus") in (1, 2), "a normal start did not show its window")
+        check(not w.styles()[1] & 0x8000000, "WS_EX_NOACTIVATE outside test-input mode")
         check(w.close() == 0, "a normal start: exit code")
 
     for f in failures:
