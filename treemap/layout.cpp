@@ -6,6 +6,7 @@
 // chain of thousands of nested folders (an import or a deep path) must not be able
 // to overflow the window thread's stack. The visiting order is the depth-first one.
 #include "treemap/treemap.h"
+#include "treemap/lava.h"
 #include <algorithm>
 #include <cmath>
 
@@ -302,7 +303,8 @@ void layoutTreemap(TreemapLayout& layout, const Tree& tree, int32_t root, int32_
     run(c);
   }
   if (layout.rectArena.base) arenaTrim(layout.rectArena, layout.rectCount * sizeof(TreemapRect));
-  // The lava glow turns layout.gapLines into flow runs; without runs their array goes.
+  if (glow) buildFlowRuns(layout);
+  // without runs their array goes (buildFlowRuns releases it too)
   if (layout.flowRuns.empty()) std::vector<FlowRun>().swap(layout.flowRuns);
 }
 

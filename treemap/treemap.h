@@ -51,6 +51,13 @@ struct LayoutFrame {
   bool gaps, horizontal;
 };
 
+// Working arrays of buildFlowRuns, kept so that a new layout allocates nothing.
+struct FlowScratch {
+  std::vector<GapLine> lines;         // the gap lines, vertical ones first, sorted
+  std::vector<int32_t> cells;         // arrival of the lava at each pixel of the horizontal lines
+  std::vector<uint32_t> cellStart;    // first cell of each horizontal line
+};
+
 struct TreemapLayout {
   std::vector<int32_t> scratch;       // children of the folders being laid out
   std::vector<double> scratchWeights; // their weights, read again for every row
@@ -59,7 +66,8 @@ struct TreemapLayout {
   uint64_t rectCount = 0;
   int32_t gap = 0;                    // the gap actually used
   int32_t maxFlow = 0;                // largest start age + length over the flow runs
-  std::vector<GapLine> gapLines;      // of the last layout, for building the flow runs
+  std::vector<GapLine> gapLines;      // of the last layout in layout order, for building the flow runs
+  FlowScratch flowScratch;
   std::vector<LayoutFrame> frames;
 
   const TreemapRect* rects() const { return reinterpret_cast<const TreemapRect*>(rectArena.base); }

@@ -1,9 +1,8 @@
 #include "treemap/treemap.h"
+#include "golden.h"
 #include "tree_fixture.h"
 #include <gtest/gtest.h>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -275,14 +274,11 @@ TEST(TreemapRaster, HaloSaturatesAndNeverWraps) {
   releaseTreemapLayout(layout);
 }
 
-// Small pictures of the demo tree under every scheme (with its gap, patterns at 8 px),
-// kept as binary PPM files. MB_UPDATE_GOLDEN=1 rewrites them; look at them before
-// committing a change.
+// Small pictures of the demo tree under every scheme (with its gap, patterns at 8 px).
 TEST(TreemapRaster, GoldenImagesPerScheme) {
   FixtureTree f;
   buildDemoTree(f);
   const int32_t width = 160, height = 100;
-  bool update = std::getenv("MB_UPDATE_GOLDEN") != nullptr;
   for (int32_t s = 0; s < kMapSchemeCount; ++s) {
     SchemeGuard guard(s);
     const MapScheme& scheme = kMapSchemes[s];
@@ -290,31 +286,7 @@ TEST(TreemapRaster, GoldenImagesPerScheme) {
     layoutTreemap(layout, f.tree, f.tree.rootIndex, width, height, nullptr, 0, int32_t(scheme.gap), scheme.glow);
     uint32_t background = scheme.background ? scheme.background : 0xFFF3F3F3;
     std::vector<uint32_t> pixels = raster(layout, width, height, background, 8);
-    std::string header = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
-    std::string image = header;
-    for (uint32_t p : pixels) {
-      image.push_back(char(p >> 16));
-      image.push_back(char(p >> 8));
-      image.push_back(char(p));
-    }
-    std::string path = std::string(MB_SOURCE_DIR) + "/tests/treemap/golden/" + scheme.name + ".ppm";
-    if (update) {
-      FILE* out = std::fopen(path.c_str(), "wb");
-      ASSERT_NE(out, nullptr) << path;
-      std::fwrite(image.data(), 1, image.size(), out);
-      std::fclose(out);
-    }
-    FILE* in = std::fopen(path.c_str(), "rb");
-    ASSERT_NE(in, nullptr) << path;
-    std::string stored(image.size() + 1, '\0');
-    stored.resize(std::fread(stored.data(), 1, stored.size(), in));
-    std::fclose(in);
-    ASSERT_EQ(stored.size(), image.size()) << path;
-    size_t differing = 0, first = 0;
-    for (size_t i = header.size(); i < image.size(); ++i)
-      if (stored[i] != image[i] && differing++ == 0) first = (i - header.size()) / 3;
-    EXPECT_EQ(differing, 0u) << scheme.name << ": first difference at pixel " << first % width
-                             << "," << first / width;
+    expectGoldenPicture(scheme.name, pixels, width, height);
     releaseTreemapLayout(layout);
   }
 }
