@@ -94,13 +94,6 @@ void drawScanning(MainWindow& w, Canvas& c, const ThemeColors& colors) {
 
 InterimMap* newInterimMap() { return new InterimMap; }
 
-void deleteInterimMap(InterimMap* map) {
-  if (!map) return;
-  releaseTreemapLayout(map->cells);
-  if (map->bitmap) map->bitmap->Release();
-  delete map;
-}
-
 void resetInterimMap(MainWindow& w) {
   InterimMap& m = *w.map;
   releaseTreemapLayout(m.cells);

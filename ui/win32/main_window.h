@@ -88,11 +88,9 @@ struct MainWindow {
   RenderStartShared renderStart;
   Thread renderThread;
   bool painting = false;                 // Direct2D has started
-  bool shown = false;
   DeviceBoundResources resources;
   MapOverlay overlay;
   InterimMap* map = nullptr;
-  uint32_t frames = 0;                   // presented, for Mossbloom.Frame
 
   // The scan's threads and what they share.
   ScanHandOver handOver;
@@ -110,7 +108,6 @@ struct MainWindow {
   bool trackingLeave = false;
   std::u16string tipText;                // the tooltip's text until the next request
   double panelAnimationStart = 0;
-  uint32_t policyReloads = 0;
 };
 
 // --- Entry points (the normal start) -------------------------------------------------------
@@ -149,9 +146,9 @@ void onDpiChanged(MainWindow& w, uint32_t dpi, const RECT& suggested);
 void runOutcome(MainWindow& w, Outcome& outcome);
 void showNoticeNow(MainWindow& w, NoticeKind kind, std::u16string_view text);
 // main_window_scan.cpp
-void startScanThread(MainWindow& w, const Effect& e);
-void startImportThread(MainWindow& w, const Effect& e);
-void startContinueThread(MainWindow& w, Effect& e);
+void beginScanThread(MainWindow& w, const Effect& e);
+void beginImportThread(MainWindow& w, const Effect& e);
+void beginContinueThread(MainWindow& w, Effect& e);
 void cancelScanThread(MainWindow& w);
 void onScanDone(MainWindow& w, uint32_t generation);
 void onScanRequest(MainWindow& w, int32_t driveIndex, ScanRequestText* text);
@@ -162,9 +159,9 @@ bool handleInput(MainWindow& w, UINT message, WPARAM wParam, LPARAM lParam, LRES
 // main_window_tooltips.cpp
 void createTooltip(MainWindow& w);
 void placeTooltipTools(MainWindow& w);
-LRESULT tooltipText(MainWindow& w, LPARAM lParam);
+LRESULT answerTooltipText(MainWindow& w, LPARAM lParam);
 // main_window_settings.cpp
-void reloadPolicies(MainWindow& w);
+void onPolicyChange(MainWindow& w);
 void applyTheme(MainWindow& w);
 void saveSetting(MainWindow& w, std::u16string_view section, std::u16string_view key, std::u16string_view value);
 void relaunchForFastScan(MainWindow& w);
@@ -174,7 +171,6 @@ void onPaint(MainWindow& w);
 void publishTestState(MainWindow& w);
 // interim_paint.cpp
 InterimMap* newInterimMap();
-void deleteInterimMap(InterimMap* map);
 void resetInterimMap(MainWindow& w);     // drop the cells and the picture (a new tree, a scan)
 void markInterimMapStale(MainWindow& w);
 void releaseInterimMapBitmap(void* map); // a ReleaseHook

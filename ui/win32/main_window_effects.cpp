@@ -62,9 +62,9 @@ void runEffect(MainWindow& w, Effect& e) {
       w.weights.shrink_to_fit();
       break;
     case EffectKind::RegisterRestart: registerRestart(w, e.text); break;
-    case EffectKind::StartScanThread: startScanThread(w, e); break;
-    case EffectKind::StartImportThread: startImportThread(w, e); break;
-    case EffectKind::StartContinueThread: startContinueThread(w, e); break;
+    case EffectKind::StartScanThread: beginScanThread(w, e); break;
+    case EffectKind::StartImportThread: beginImportThread(w, e); break;
+    case EffectKind::StartContinueThread: beginContinueThread(w, e); break;
     case EffectKind::RequestStop: w.handOver.progress.cancel.store(1); break;
     case EffectKind::StopScanTimer: KillTimer(w.window, kScanTimer); break;
     case EffectKind::ReadMemoryCounters: s.performance.memory = memoryCounters(); break;

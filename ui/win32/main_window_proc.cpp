@@ -89,7 +89,7 @@ LRESULT onSettingChange(MainWindow& w, LPARAM lParam) {
 
 void onSettingChanged(MainWindow& w, WPARAM what) {
   if (what == 1) {
-    reloadPolicies(w);
+    onPolicyChange(w);
   } else {
     applyTheme(w);
     RedrawWindow(w.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
@@ -208,7 +208,7 @@ LRESULT dispatch(MainWindow& w, HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_NOTIFY:
       if (reinterpret_cast<NMHDR*>(lParam)->hwndFrom == w.tooltip &&
           reinterpret_cast<NMHDR*>(lParam)->code == TTN_GETDISPINFOW)
-        return tooltipText(w, lParam);
+        return answerTooltipText(w, lParam);
       break;
     case WM_CTLCOLOREDIT: return onCtlColorEdit(w, reinterpret_cast<HDC>(wParam));
     case WM_SYSCOMMAND:

@@ -30,19 +30,19 @@ void started(MainWindow& w, Thread thread) {
 
 }  // namespace
 
-void startScanThread(MainWindow& w, const Effect& e) {
+void beginScanThread(MainWindow& w, const Effect& e) {
   clearProgress(w, 0, e.flag);
   auto* request = new ScanRequest{normalizeScanPath(e.text, BareDrive::Root), static_cast<uint32_t>(e.number), e.flag,
                                   &w.handOver};
   started(w, startScanThread(request));
 }
 
-void startImportThread(MainWindow& w, const Effect& e) {
+void beginImportThread(MainWindow& w, const Effect& e) {
   clearProgress(w, 0, false);
   started(w, startImportThread(new ImportRequest{e.text, static_cast<uint32_t>(e.number), &w.handOver}));
 }
 
-void startContinueThread(MainWindow& w, Effect& e) {
+void beginContinueThread(MainWindow& w, Effect& e) {
   Tree* tree = e.tree;
   e.tree = nullptr;   // the continue thread owns it until it delivers
   clearProgress(w, tree->fileCount + tree->folderCount, false);

@@ -23,7 +23,7 @@ void applyTheme(MainWindow& w) {
   InvalidateRect(w.window, nullptr, FALSE);
 }
 
-void reloadPolicies(MainWindow& w) {
+void onPolicyChange(MainWindow& w) {
   ViewState& s = w.state;
   PolicyChange change = reloadPolicies(w.settings);
   s.facts.policies = w.settings.policies;

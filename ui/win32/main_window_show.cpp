@@ -56,7 +56,6 @@ void firstShow(MainWindow& w) {
     if (w.inputSeenAtStart) showWithoutActivation(w, w.showCommand);
     else showActivated(w);
   }
-  w.shown = true;
 }
 
 }  // namespace

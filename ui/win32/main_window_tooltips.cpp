@@ -38,7 +38,7 @@ void placeTooltipTools(MainWindow& w) {
   }
 }
 
-LRESULT tooltipText(MainWindow& w, LPARAM lParam) {
+LRESULT answerTooltipText(MainWindow& w, LPARAM lParam) {
   auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
   int32_t tool = static_cast<int32_t>(info->hdr.idFrom);
   refreshInputs(w);
