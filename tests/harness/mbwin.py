@@ -39,6 +39,32 @@ class HarnessError(Exception):
     pass
 
 
+# Mossbloom's main window: WM_ELEMENT_INVOKE runs an element's command by its code.
+ELEMENT_INVOKE = WM_APP + 7
+
+
+def element_code(element, sub=-1):
+    """The code of an element instance: id × 4096 + sub-index + 1."""
+    return element * 4096 + sub + 1
+
+
+class Checks:
+    """Failures collected over a whole script, so one run reports every one of them:
+    check(condition, message), then sys.exit(check.exit_code())."""
+
+    def __init__(self):
+        self.failures = []
+
+    def __call__(self, condition, message):
+        if not condition:
+            self.failures.append(message)
+            print("FAIL:", message)
+        return condition
+
+    def exit_code(self):
+        return 1 if self.failures else 0
+
+
 def winpath(path):
     """A Linux path as Wine's Z: drive sees it."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")

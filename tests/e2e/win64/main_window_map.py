@@ -15,25 +15,14 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.environ["MB_SOURCE_DIR"], "tests", "harness"))
-from mbwin import Harness, HarnessError, portable_copy, read_settings, winpath  # noqa: E402
+from mbwin import Checks, ELEMENT_INVOKE, Harness, HarnessError, element_code, portable_copy, read_settings, winpath  # noqa: E402
 
 EXE = os.environ["MB_BIN"]
 POLICY_KEY = "Software\\Policies\\Mossbloom"
 WM_SETTINGCHANGE_POLICY = "Policy"
-ELEMENT_INVOKE = 0x8000 + 7
 TEST_DPI = 0x8000 + 60
 GAP = 0x000000
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL:", message)
-
-
-def code(element, sub=-1):
-    return element * 4096 + sub + 1
+check = Checks()
 
 
 def unpack(value):
@@ -149,7 +138,7 @@ def main():
 
         # Rescan after a file was added: the new total, and the map follows it.
         make_fixture(fixture, {"huge/d.jpg": 1000})
-        w.post(ELEMENT_INVOKE, code(5))
+        w.post(ELEMENT_INVOKE, element_code(5))
         w.wait_scan(2)
         check(w.prop("MossbloomTest.Shown") == 2000 * 1024, f"total after rescan {w.prop('MossbloomTest.Shown')}")
         check(wait_atom(w, "MossbloomTest.Summary", lambda t: t.startswith("2.0 MB on disk · 4 files · 4 folders")),
@@ -202,9 +191,9 @@ def main():
             check(False, f"map back at 96 DPI: {e}")
 
         # Settings are written when they change.
-        w.send(ELEMENT_INVOKE, code(7))    # Logical sizes
-        w.send(ELEMENT_INVOKE, code(9))    # Decimal units
-        w.send(ELEMENT_INVOKE, code(2))    # Standard scan
+        w.send(ELEMENT_INVOKE, element_code(7))    # Logical sizes
+        w.send(ELEMENT_INVOKE, element_code(9))    # Decimal units
+        w.send(ELEMENT_INVOKE, element_code(2))    # Standard scan
         saved = read_settings(program).get("mossbloom", {})
         check(saved.get("sizemode") == "Logical", f"sizeMode {saved.get('sizemode')!r}")
         check(saved.get("sizeunits") == "GB", f"sizeUnits {saved.get('sizeunits')!r}")
@@ -219,7 +208,7 @@ def main():
             check(wait_atom(w, "MossbloomTest.NoticeText", lambda t: t == notice),
                   f"policy notice {w.atom('MossbloomTest.NoticeText')!r}")
             check(w.prop("Mossbloom.Info") == 4, "policy notice kind")
-            w.post(ELEMENT_INVOKE, code(22))   # close the notice
+            w.post(ELEMENT_INVOKE, element_code(22))   # close the notice
             check(wait_atom(w, "MossbloomTest.NoticeText", lambda t: t == ""), "the notice did not close")
             h.broadcast_setting(WM_SETTINGCHANGE_POLICY)   # nothing changed: counted, not announced
             w.wait_prop("Mossbloom.PolicyGen", "eq", 2)
@@ -231,9 +220,9 @@ def main():
         w.wait_prop("Mossbloom.PolicyGen", "eq", 3)
 
         # "Always start as administrator" is written to the start section when toggled.
-        w.send(ELEMENT_INVOKE, code(15))
+        w.send(ELEMENT_INVOKE, element_code(15))
         check(read_settings(program).get("start", {}).get("elevate") == "true", "elevate not written true")
-        w.send(ELEMENT_INVOKE, code(15))
+        w.send(ELEMENT_INVOKE, element_code(15))
         check(read_settings(program).get("start", {}).get("elevate") == "false", "elevate not written false")
 
         placement = w.rect()["normal"]
@@ -253,7 +242,7 @@ def main():
         check(w.prop("MossbloomTest.Method") == 2, "the imported tree is not marked as read from CSV")
         check(w.prop("MossbloomTest.Files") == 4 and w.prop("MossbloomTest.RootSize") == 2000 * 1024,
               f"imported {w.prop('MossbloomTest.Files')} files, {w.prop('MossbloomTest.RootSize')} bytes")
-        w.post(ELEMENT_INVOKE, code(5))   # rescan reads the file again
+        w.post(ELEMENT_INVOKE, element_code(5))   # rescan reads the file again
         w.wait_scan(2)
         check(w.prop("MossbloomTest.Method") == 2, "a rescan of an import did not read the file")
         check(w.close() == 0, "exit code after an import")
@@ -271,7 +260,7 @@ def main():
         w.capture("out_of_memory")
         check(w.close() == 0, "exit code after out of memory")
 
-    return 1 if failures else 0
+    return check.exit_code()
 
 
 if __name__ == "__main__":

@@ -16,18 +16,11 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.environ["MB_SOURCE_DIR"], "tests", "harness"))
-from mbwin import Harness, HarnessError, portable_copy, read_settings, winpath  # noqa: E402
+from mbwin import Checks, ELEMENT_INVOKE, Harness, HarnessError, portable_copy, read_settings, winpath  # noqa: E402
 
 EXE = os.environ["MB_BIN"]
-ELEMENT_INVOKE = 0x8000 + 7
 FAST_SCAN = 3 * 4096   # element 3, no sub-index
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL:", message)
+check = Checks()
 
 
 def relaunch(h, exe, folder):
@@ -89,7 +82,7 @@ def main():
         except HarnessError:
             pass
 
-    return 1 if failures else 0
+    return check.exit_code()
 
 
 if __name__ == "__main__":

@@ -19,26 +19,15 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.environ["MB_SOURCE_DIR"], "tests", "harness"))
-from mbwin import Harness, HarnessError, portable_copy, read_settings, winpath  # noqa: E402
+from mbwin import Checks, ELEMENT_INVOKE, Harness, HarnessError, element_code, portable_copy, read_settings, winpath  # noqa: E402
 
 EXE = os.environ["MB_BIN"]
 RUN = os.environ.get("MB_RUN", "")
 RENDER_WINDOW = os.environ["MB_RENDER_WINDOW"]
 ROOT = os.environ.get("MB_WALK_BENCH_ROOT", "/tmp/mossbloom-walk-bench")
-ELEMENT_INVOKE = 0x8000 + 7
 VK_ESCAPE = 0x1B
 MIB = 1 << 20
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL:", message)
-
-
-def code(element, sub=-1):
-    return element * 4096 + sub + 1
+check = Checks()
 
 
 def ensure_tree():
@@ -129,7 +118,7 @@ def one_folder(h, exe, folder, temp):
     w.capture("stopped")
     print(f"stopped with {files} files and {pending} folders to go")
 
-    w.post(ELEMENT_INVOKE, code(20))
+    w.post(ELEMENT_INVOKE, element_code(20))
     w.wait_scan(2, 3, 300000)
     got = (w.prop("MossbloomTest.Files"), w.prop("MossbloomTest.Folders"), w.prop("MossbloomTest.RootSize"))
     check(w.prop("MossbloomTest.Pending") == 0, "folders left after continuing")
@@ -175,7 +164,7 @@ def main():
         whole_tree(h, exe)
         one_folder(h, exe, os.path.join(ROOT, sorted(d for d in os.listdir(ROOT)
                                                       if os.path.isdir(os.path.join(ROOT, d)))[0]), temp)
-    return 1 if failures else 0
+    return check.exit_code()
 
 
 if __name__ == "__main__":

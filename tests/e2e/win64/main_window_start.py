@@ -12,17 +12,11 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.environ["MB_SOURCE_DIR"], "tests", "harness"))
-from mbwin import Harness, portable_copy, read_settings, winpath  # noqa: E402
+from mbwin import Checks, Harness, portable_copy, read_settings, winpath  # noqa: E402
 
 EXE = os.environ["MB_BIN"]
 STANDARD_USER = "MOSSBLOOM_TEST_STANDARD_USER"
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL:", message)
+check = Checks()
 
 
 def start(h, folder, args, settings=""):
@@ -159,9 +153,7 @@ def main():
         check(not w.styles()[1] & 0x8000000, "WS_EX_NOACTIVATE outside test-input mode")
         check(w.close() == 0, "a normal start: exit code")
 
-    for f in failures:
-        print("FAIL:", f)
-    return 1 if failures else 0
+    return check.exit_code()
 
 
 if __name__ == "__main__":
