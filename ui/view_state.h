@@ -24,6 +24,7 @@
 #include "config/policy.h"
 #include "engine/tree.h"
 #include "platform/platform.h"
+#include "render/frame_timing.h"
 #include "treemap/treemap.h"
 #include "ui/element_id.h"
 #include <cstdint>
@@ -114,14 +115,6 @@ struct ExportView {
   int64_t percent = 0;
 };
 
-// Ring of the end times of the last frames (monotonic ms), newest at (count - 1) % 32.
-constexpr int kFrameTimeCount = 32;
-struct FrameTimes {
-  double endMs[kFrameTimeCount] = {};
-  uint64_t count = 0;           // frames recorded so far
-  double lastPaintMs = 0;       // paint time of the last frame
-};
-
 struct PerformanceFigures {
   double startupMs = 0;
   double layoutMs = -1;         // the last map update's two times; -1 none yet
@@ -129,7 +122,7 @@ struct PerformanceFigures {
   double filterMs = -1;         // -1: no weights computed
   double lastZoomFps = -1;      // -1: no zoom measured
   MemoryCounters memory;
-  FrameTimes frames;
+  FrameTiming frames;           // the window's paint records its frames here
 };
 
 // The mouse press in progress: the element holding the capture and where it began.
