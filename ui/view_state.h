@@ -175,6 +175,7 @@ struct WindowSettings {
   SizeUnits sizeUnits = SizeUnits::Binary;
   int32_t sidebarWidth = 0;     // DIPs; 0 = automatic
   PerformancePanel performancePanel = PerformancePanel::Folded;
+  bool patterns = false;        // hatch patterns on the map's type colours
   bool elevateAtStart = false;
   int32_t autoUpdateCheck = -1; // -1 never asked, 0 off, 1 daily
 };
