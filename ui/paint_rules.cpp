@@ -49,7 +49,8 @@ KnobPositions knobPositions(PaintAnimations& a, const ViewState& s) {
 }
 
 double splitterHighlight(PaintAnimations& a, const ViewState& s) {
-  bool lit = elementIs(s.hover, ElementId::Splitter) || elementIs(s.pressed, ElementId::Splitter);
+  bool lit = elementIs(s.hover, ElementId::Splitter) || elementIs(s.pressed, ElementId::Splitter) ||
+             (elementIs(s.focus, ElementId::Splitter) && s.focusVisible && s.windowHasFocus);
   return tweenValue(a.splitter, lit ? 1 : 0, s.nowMs, kSplitterFadeMs, s.facts.animationsOn);
 }
 

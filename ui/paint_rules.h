@@ -56,7 +56,8 @@ struct KnobPositions {
   double scanMode = 0, sizeMode = 0, units = 0;
 };
 KnobPositions knobPositions(PaintAnimations& a, const ViewState& s);
-// 0 … 1: the divider shows while the pointer is over it or drags it.
+// 0 … 1: the divider shows while the pointer is over it or drags it, or it has the
+// keyboard focus.
 double splitterHighlight(PaintAnimations& a, const ViewState& s);
 // How far down (pixels) the open panel is drawn: its height while it comes in or goes out.
 int32_t panelSlideOffset(PaintAnimations& a, const ViewState& s, int32_t panelHeight);
