@@ -16,8 +16,9 @@ int32_t ceilDips(double dips) { return static_cast<int32_t>(std::ceil(dips)); }
 int32_t toolbarButtonWidth(const IconLabel* labels, size_t count, int32_t minimum, const TextMeasurer& measure) {
   double widest = minimum;
   for (size_t i = 0; i < count; i++) {
-    double icon = measure.textWidth(TextStyle::SmallIcon, std::u16string_view(&labels[i].icon, 1));
-    widest = std::max(widest, 16 + icon + 8 + measure.textWidth(TextStyle::Body, labels[i].label) + 16);
+    // The icon has a fixed 16-DIP box whatever the font gives its glyph (nothing, where
+    // the icon font is missing), as the button draws it.
+    widest = std::max(widest, 16 + 16 + 8 + measure.textWidth(TextStyle::Body, labels[i].label) + 16);
   }
   return ceilDips(widest);
 }

@@ -79,6 +79,21 @@ TEST_F(Layout, ToolbarButtonsAreRightAlignedAtTheirWidestLabel) {
   EXPECT_TRUE(layoutWindow(s, measure).continueButton.empty());
 }
 
+// Where the icon font is missing its glyphs measure nothing, but the button still
+// draws the icon's 16-DIP box: the label must keep its whole width beside it.
+TEST_F(Layout, ToolbarButtonKeepsTheIconBoxWhenTheGlyphMeasuresNothing) {
+  class NoIconFont : public FakeMeasurer {
+   public:
+    double textWidth(TextStyle style, std::u16string_view text) const override {
+      if (style == TextStyle::SmallIcon || style == TextStyle::Icon) return 0;
+      return FakeMeasurer::textWidth(style, text);
+    }
+  } noIcons;
+  const IconLabel label{u'\uEDE1', u"Exportieren"};   // 11 units × 7
+  EXPECT_EQ(toolbarButtonWidth(&label, 1, 100, noIcons), 16 + 16 + 8 + 77 + 16);
+  EXPECT_EQ(toolbarButtonWidth(&label, 1, 100, measure), 16 + 16 + 8 + 77 + 16);
+}
+
 TEST_F(Layout, FilterBarSharesTheRestOfTheRow) {
   ViewState s = windowState(1280, 800);
   WindowLayout layout = layoutWindow(s, measure);

@@ -31,7 +31,9 @@ void paintBreadcrumb(PaintFrame& f) {
       fillRoundedRect(f.c, segment.rect, 4, f.colors.controlHover);
     // In the review the chain starts at the marks' own segment, in amber.
     uint32_t ink = i == 0 && f.s.review.open ? kMarkAmber : i == last ? f.colors.text : f.colors.secondaryText;
-    PixelRect label{segment.rect.left + pad, segment.rect.top, segment.rect.right - pad, segment.rect.bottom};
+    // The layout measured the text to fit; the right pad is slack for the rounding of
+    // the rectangle to whole pixels, which would otherwise trim the last letters.
+    PixelRect label{segment.rect.left + pad, segment.rect.top, segment.rect.right, segment.rect.bottom};
     drawText(f.c, segment.name, label, TextStyle::LargeTitle, ink);
   }
   for (const PixelRect& separator : crumb.separators) drawIcon(f.c, Glyph::PathSeparator, separator, f.colors.secondaryText);

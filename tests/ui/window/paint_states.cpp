@@ -82,6 +82,13 @@ void seedState(PaintWindow& w) {
     w.aggregateMs = 0;
   } else if (!w.options.folder.empty()) {
     w.tree = scanFolder(w.options.folder, w.scanMs, w.aggregateMs);
+    // Online-only files keep nothing on the disk. Wine reports a sparse file's
+    // allocation as its size, so the fixture's "cloud" files are marked as Windows
+    // reads them.
+    int32_t cloud = w.tree && w.tree->rootIndex >= 0 ? childNamed(*w.tree, w.tree->rootIndex, u"cloud") : -1;
+    if (cloud >= 0)
+      for (int32_t n = w.tree->node(cloud).firstChild; n != kNoNode; n = w.tree->node(n).nextSibling)
+        w.tree->node(n).flags |= kNodeOnDiskZero;
   }
 }
 
