@@ -28,6 +28,7 @@
 #include "ui/effects.h"
 #include "ui/layout.h"
 #include "ui/view_state.h"
+#include "ui/win32/main_paint.h"
 #include <string>
 #include <vector>
 
@@ -55,6 +56,7 @@ enum : UINT_PTR {
   kMemoryTimer = 2,       // 1000 ms: the memory counters
   kResizeTimer = 3,       // 150 ms after the last size change
   kFilterTimer = 4,       // 250 ms after an edit of a filter field
+  kMotionTimer = 8,       // 15 ms while something on the picture moves (PaintMotion)
   kPanelTimer = 9,        // 15 ms while the performance panel slides
   kUpdateTimer = 11,      // 3000 ms, then hourly: the update scheduler
 };
@@ -63,10 +65,6 @@ enum : UINT_PTR {
 enum : int32_t { kSearchEditId = 30, kTypesEditId = 31, kSizeEditId = 32, kAddressEditId = 33 };
 
 // --- The record ------------------------------------------------------------------------
-// The map's cells and, until the painting of the window takes it over, the interim
-// picture of them (ui/win32/interim_paint.cpp).
-struct InterimMap;
-
 struct MainWindow {
   HWND window = nullptr;
   HINSTANCE instance = nullptr;
@@ -90,7 +88,7 @@ struct MainWindow {
   bool painting = false;                 // Direct2D has started
   DeviceBoundResources resources;
   MapOverlay overlay;
-  InterimMap* map = nullptr;
+  MainPaint paint;                       // the picture: the map's cells and bitmap, animations
 
   // The scan's threads and what they share.
   ScanHandOver handOver;
@@ -169,9 +167,3 @@ void registerRestart(MainWindow& w, std::u16string_view folder);
 // main_window_paint.cpp
 void onPaint(MainWindow& w);
 void publishTestState(MainWindow& w);
-// interim_paint.cpp
-InterimMap* newInterimMap();
-void resetInterimMap(MainWindow& w);     // drop the cells and the picture (a new tree, a scan)
-void markInterimMapStale(MainWindow& w);
-void releaseInterimMapBitmap(void* map); // a ReleaseHook
-void interimPaint(MainWindow& w, ID2D1DeviceContext* dc, ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height);

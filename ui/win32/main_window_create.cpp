@@ -70,11 +70,9 @@ void seedViewState(MainWindow& w) {
 
 MainWindow* newMainWindow() {
   MainWindow* w = new MainWindow;
-  w->map = newInterimMap();
   w->handOver.post = postScanDone;
   w->renderStart.resources = &w->resources;
-  addReleaseHook(w->resources, releaseTextFormatsHook, &programTextStyles());
-  addReleaseHook(w->resources, releaseInterimMapBitmap, w->map);
+  attachMainPaint(w->paint, w->resources, GetModuleHandleW(nullptr));
   return w;
 }
 

@@ -34,7 +34,7 @@ void showDriveMenu(MainWindow& w, int32_t driveIndex, bool offerContinue) {
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(menu, MF_STRING, kDriveMenuCancel, reinterpret_cast<const wchar_t*>(cancel.c_str()));
   // At the entry's lower left, its bottom clipped to the visible part of the list.
-  const Rect& row = sidebar.driveRows[driveIndex];
+  const PixelRect& row = sidebar.driveRows[driveIndex];
   POINT at = {row.left, std::min(row.bottom, sidebar.driveList.bottom)};
   ClientToScreen(w.window, &at);
   int32_t choice = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y, 0, w.window, nullptr);
@@ -56,7 +56,7 @@ void runEffect(MainWindow& w, Effect& e) {
       break;
     case EffectKind::FreeTree:
       // The cells and the weights belong to that tree: they go first.
-      resetInterimMap(w);
+      resetMainMap(w.paint, s);
       freeTree(e.tree);
       w.weights.clear();
       w.weights.shrink_to_fit();
@@ -80,9 +80,9 @@ void runEffect(MainWindow& w, Effect& e) {
       KillTimer(w.window, kFilterTimer);   // the edits' change notices are answered now
       break;
     case EffectKind::SetDecimalSizes: setDecimalSizes(e.flag); break;
-    case EffectKind::ResetMap: resetInterimMap(w); break;
+    case EffectKind::ResetMap: resetMainMap(w.paint, s); break;
     case EffectKind::ZoomMap:   // zoom animations come with the map's interaction
-      markInterimMapStale(w);
+      s.mapStale = true;
       break;
     case EffectKind::StartPanelAnimation:
       w.panelAnimationStart = nowMs();

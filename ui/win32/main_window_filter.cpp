@@ -28,7 +28,7 @@ void applyFilters(MainWindow& w) {
   CompiledFilter filter = compileFilter(s.filter.search, s.filter.types, minimum.valid ? minimum.bytes : 0);
   s.shown.filterActive = isFilterActive(filter);
   s.filterGeneration++;
-  markInterimMapStale(w);
+  w.state.mapStale = true;
   s.shown.weights = nullptr;
   s.shown.weightCount = 0;
   s.shown.weightsInUse = false;

@@ -13,13 +13,13 @@ namespace {
 // Only a child whose rectangle changed is moved, so the layout can run at every
 // paint. No copying of its old pixels: the window repaints around it anyway, and
 // under Wine copying them from a window drawn by a swap chain could hang the move.
-void placeChild(HWND child, const Rect& r, const Rect& before) {
+void placeChild(HWND child, const PixelRect& r, const PixelRect& before) {
   if (!child || r == before) return;
   SetWindowPos(child, nullptr, r.left, r.top, r.width() > 0 ? r.width() : 0, r.height() > 0 ? r.height() : 0,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
 }
 
-bool sameSize(const Rect& a, const Rect& b) { return a.width() == b.width() && a.height() == b.height(); }
+bool sameSize(const PixelRect& a, const PixelRect& b) { return a.width() == b.width() && a.height() == b.height(); }
 
 }  // namespace
 
@@ -52,8 +52,8 @@ void relayout(MainWindow& w) {
   const bool first = !w.layoutValid;
   w.layoutValid = true;
   s.relayoutPending = false;
-  if (!sameSize(old.content.map, w.layout.content.map)) markInterimMapStale(w);
-  const Rect none{-1, -1, -1, -1};
+  if (!sameSize(old.content.map, w.layout.content.map)) w.state.mapStale = true;
+  const PixelRect none{-1, -1, -1, -1};
   placeChild(w.edits[0], w.layout.searchField, first ? none : old.searchField);
   placeChild(w.edits[1], w.layout.typesField, first ? none : old.typesField);
   placeChild(w.edits[2], w.layout.sizeField, first ? none : old.sizeField);
@@ -73,7 +73,7 @@ void onSize(MainWindow& w, WPARAM kind) {
     trimRenderDevice();
     return;
   }
-  Rect oldMap = w.layout.content.map;
+  PixelRect oldMap = w.layout.content.map;
   relayout(w);
   if (w.layoutValid && !sameSize(oldMap, w.layout.content.map)) {
     // While the size keeps changing the last picture is stretched; 150 ms after
@@ -96,6 +96,6 @@ void onDpiChanged(MainWindow& w, uint32_t dpi, const RECT& suggested) {
   SetWindowPos(w.window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   relayout(w);
-  markInterimMapStale(w);
+  w.state.mapStale = true;
   repaint(w);
 }

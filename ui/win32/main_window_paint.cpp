@@ -42,13 +42,6 @@ void setTextProperty(HWND window, const wchar_t* name, std::u16string_view text)
   if (old) GlobalDeleteAtom(old);
 }
 
-void recordFrame(ViewState& s, double startMs, double endMs) {
-  FrameTimes& frames = s.performance.frames;
-  frames.endMs[frames.count % kFrameTimeCount] = endMs;
-  frames.count++;
-  frames.lastPaintMs = endMs - startMs;
-}
-
 }  // namespace
 
 void publishTestState(MainWindow& w) {
@@ -66,7 +59,7 @@ void publishTestState(MainWindow& w) {
   setProperty(h, L"MossbloomTest.ViewRoot", s.shown.viewRoot);
   setProperty(h, L"MossbloomTest.Method", static_cast<int64_t>(s.shown.source));
   setProperty(h, L"MossbloomTest.Continue", continueShown(s) ? 1 : 0);
-  const Rect& map = w.layout.content.map;
+  const PixelRect& map = w.layout.content.map;
   setProperty(h, L"MossbloomTest.Map", packed(map.left, map.top, map.right, map.bottom));
   int64_t cells = 0, largest = 0, largestArea = -1;
   if (s.treemap && s.treemapWidth == map.width() && s.treemapHeight == map.height()) {
@@ -102,14 +95,16 @@ void onPaint(MainWindow& w) {
   relayout(w);
   FrameOptions options;
   options.publishFrameCounter = w.testInput;
-  options.timing = &programFrameTiming();
+  options.timing = &w.state.performance.frames;
   options.zooming = w.state.zoomRunning;
-  double start = nowMs();
-  FrameOutcome outcome =
-      paintWindow(w.window, w.resources, options,
-                  [&w](ID2D1DeviceContext* dc, ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height) {
-                    interimPaint(w, dc, brush, width, height);
-                    publishTestState(w);
-                  });
-  if (outcome == FrameOutcome::Presented) recordFrame(w.state, start, nowMs());
+  PaintMotion motion;
+  paintWindow(w.window, w.resources, options,
+              [&](ID2D1DeviceContext* dc, ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height) {
+                motion = paintMainWindow(w.paint, w.state, w.layout, dc, brush, width, height);
+                publishTestState(w);
+              });
+  // The moving segment, the tip's fade, the knobs and the splitter ask for frames
+  // until they rest; an idle window keeps only its one-second timer.
+  if (motion.any()) SetTimer(w.window, kMotionTimer, 15, nullptr);
+  else KillTimer(w.window, kMotionTimer);
 }

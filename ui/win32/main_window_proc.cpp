@@ -33,6 +33,7 @@ void onDestroy(MainWindow& w) {
   if (w.renderThread.handle) joinThread(w.renderThread);
   tearDownMapOverlay(w.overlay, w.window);
   releaseDeviceBound(w.resources);
+  releaseMainPaint(w.paint);
   PostQuitMessage(0);
 }
 

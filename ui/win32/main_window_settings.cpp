@@ -19,7 +19,7 @@ void saveSetting(MainWindow& w, std::u16string_view section, std::u16string_view
 void applyTheme(MainWindow& w) {
   setCurrentTheme(computeSystemTheme(w.themeOverride, w.accentIndex));
   applyThemeToWindow(w.window, currentTheme());
-  markInterimMapStale(w);   // the map's background follows the theme
+  w.state.mapStale = true;   // the map's background follows the theme
   InvalidateRect(w.window, nullptr, FALSE);
 }
 

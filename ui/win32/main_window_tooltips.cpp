@@ -29,7 +29,7 @@ void createTooltip(MainWindow& w) {
 void placeTooltipTools(MainWindow& w) {
   if (!w.tooltip) return;
   for (UINT_PTR id = 1; id < kTooltipCount; id++) {
-    const Rect& r = w.layout.tooltips[id];
+    const PixelRect& r = w.layout.tooltips[id];
     TTTOOLINFOW tool = {sizeof tool};
     tool.hwnd = w.window;
     tool.uId = id;
