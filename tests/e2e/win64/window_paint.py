@@ -21,6 +21,8 @@ STATES = ["no_drive", "scanning", "scanning_mft", "map", "filtered", "no_match",
 
 LIGHT = dict(background=0xF3F3F3, surface=0xFBFBFB, stroke=0xE5E5E5, text=0x1B1B1B, secondaryText=0x5C5C5C,
              tertiary=0x9E9E9E, accent=0x005FB8, track=0xD1D1D1)
+DARK = dict(background=0x202020, surface=0x2B2B2B, stroke=0x1D1D1D, text=0xFFFFFF, secondaryText=0xCFCFCF,
+            tertiary=0x787878, accent=0x60CDFF, track=0x4A4A4A)
 ERROR_RED = 0xE74856
 INK = 24
 
@@ -89,15 +91,18 @@ def proportional(pixel, colour):
     return len(ratios) >= 1 and max(ratios) - min(ratios) <= 0.12
 
 
+P = LIGHT   # the theme of the window under test
+
+
 def check_common(shot, rects, state):
     # The window's background beside the sidebar header, and the content panel's border card.
     if state != "review":   # the review dims the sidebar
-        shot.expect(4, 4, LIGHT["background"], what="background")
-    expect_text(shot, rects, "productName", LIGHT["background"])
-    expect_text(shot, rects, "drivesHeading", LIGHT["background"])
-    expect_text(shot, rects, "tab0", LIGHT["background"])
+        shot.expect(4, 4, P["background"], what="background")
+    expect_text(shot, rects, "productName", P["background"])
+    expect_text(shot, rects, "drivesHeading", P["background"])
+    expect_text(shot, rects, "tab0", P["background"])
     # C: is 95 % full: its usage bar is red; D: 40 % in accent.
-    for drive, colour in (("drive0", ERROR_RED), ("drive1", LIGHT["accent"])) if state != "review" else ():
+    for drive, colour in (("drive0", ERROR_RED), ("drive1", P["accent"])) if state != "review" else ():
         l, t, r, b = rects[drive]
         shot.expect(l + 60, t + 54, colour, tolerance=8, what=f"{drive} usage bar")
 
@@ -123,21 +128,21 @@ def check_state(state, shot, rects, texts, cells, values):
     if name == "no_drive":
         assert texts["emptyText"] == "Select a drive to analyze its disk usage"
         assert texts["pathTitle"] == "Disk usage"
-        shot.expect(*inside, LIGHT["surface"], what="content panel")
-        expect_text(shot, rects, "emptyText", LIGHT["surface"])
-        expect_text(shot, rects, "summary", LIGHT["background"])
+        shot.expect(*inside, P["surface"], what="content panel")
+        expect_text(shot, rects, "emptyText", P["surface"])
+        expect_text(shot, rects, "summary", P["background"])
     elif name in ("scanning", "scanning_mft"):
         assert texts["pathTitle"] == "Scanning…"
-        expect_text(shot, rects, "scanTitle", LIGHT["surface"])
+        expect_text(shot, rects, "scanTitle", P["surface"])
         l, t, r, b = rects["progressTrack"]
         assert r - l == 240, f"progress track {r - l} wide"
         if name == "scanning_mft":
             # 40 % of the track filled in accent, the rest track.
-            shot.expect(l + 40, (t + b) // 2, LIGHT["accent"], tolerance=4, what="progress fill")
-            shot.expect(r - 40, (t + b) // 2, LIGHT["track"], tolerance=4, what="progress track")
+            shot.expect(l + 40, (t + b) // 2, P["accent"], tolerance=4, what="progress fill")
+            shot.expect(r - 40, (t + b) // 2, P["track"], tolerance=4, what="progress track")
         else:
             colours = {shot.pixel(x, (t + b) // 2) for x in range(l + 3, r - 3)}
-            assert LIGHT["accent"] in colours and LIGHT["track"] in colours, "no moving segment on the track"
+            assert P["accent"] in colours and P["track"] in colours, "no moving segment on the track"
             assert not empty(rects.get("useFastScan")), "the fast-scan tip is not shown after 5 s of a walk"
     elif name in ("map", "panel_hidden", "exporting"):
         assert len(cells) >= 10, f"{len(cells)} map cells"
@@ -146,12 +151,12 @@ def check_state(state, shot, rects, texts, cells, values):
             assert texts["summary"].startswith("Exporting to fixture.csv · 42 % · Esc stops"), texts["summary"]
         else:
             assert "files" in texts["summary"] and "folders" in texts["summary"], texts["summary"]
-        expect_text(shot, rects, "summary", LIGHT["background"])
-        expect_text(shot, rects, "segment0", LIGHT["background"])
+        expect_text(shot, rects, "summary", P["background"])
+        expect_text(shot, rects, "segment0", P["background"])
         if name == "panel_hidden":
             assert empty(rects.get("panelButton")), "the panel button shows while the panel is hidden"
         else:
-            expect_text(shot, rects, "performanceSummary", LIGHT["background"])
+            expect_text(shot, rects, "performanceSummary", P["background"])
     elif name == "filtered":
         assert "matching files" in texts["summary"], texts["summary"]
         # Only the .jpg files keep a weight: every cell drawn is a photo.
@@ -161,28 +166,31 @@ def check_state(state, shot, rects, texts, cells, values):
         expected = {"no_match": "No files match the filter", "empty_folder": "This folder is empty",
                     "cloud": "Nothing here is stored on this disk (online-only cloud files?) · switch to Logical"}[name]
         assert texts.get("emptyText") == expected, texts.get("emptyText")
-        shot.expect(*inside, LIGHT["surface"], what="content panel")
-        expect_text(shot, rects, "emptyText", LIGHT["surface"])
+        shot.expect(*inside, P["surface"], what="content panel")
+        expect_text(shot, rects, "emptyText", P["surface"])
         assert not cells, "map cells drawn in an empty state"
     elif name == "notice_and_panel":
         l, t, r, b = rects["noticeBar"]
         assert t - rects["summary"][1] >= 20, "notice bar placement"
         # Everything below the notice moves down by 48.
         assert rects["searchField"][1] == 84 + 48, rects["searchField"]
-        expect_text(shot, rects, "noticeText", LIGHT["surface"])
+        expect_text(shot, rects, "noticeText", P["surface"])
         panel = rects["panel"]
         assert not empty(panel), "the performance panel is not open"
-        shot.expect(panel[0] + 6, panel[1] + 6, LIGHT["surface"], what="performance panel")
-        expect_text(shot, rects, "panelTitle", LIGHT["surface"]) if "panelTitle" in texts else None
+        shot.expect(panel[0] + 6, panel[1] + 6, P["surface"], what="performance panel")
+        expect_text(shot, rects, "panelTitle", P["surface"])
         for i in range(12):
             assert f"cell{i}.label" in texts, f"performance cell {i} has no label"
-        expect_text(shot, rects, "cell0.label", LIGHT["surface"])
+            expect_text(shot, rects, f"cell{i}.label", P["surface"])
+        # Every cell but the filter's (no filter ran) shows a value beside its label.
+        valued = [i for i in range(12) if texts.get(f"cell{i}.value")]
+        assert len(valued) >= 10, f"only cells {valued} have values"
         check_map(shot, rects, cells)
     elif name == "review":
         # The review's amber outline around the content and the sidebar dimmed.
         card = rects["reviewCard"]
         assert not empty(card), "no review card"
-        expect_text(shot, rects, "productName", LIGHT["background"])
+        expect_text(shot, rects, "productName", P["background"])
 
 
 PHOTOS = ("beach.jpg", "forest.jpg", "city.jpg", "shot1.jpg", "shot2.jpg")
@@ -270,8 +278,27 @@ def main():
             failures.append("a hover laid the map out again")
         if w.prop("MossbloomTest.BitmapUploads") != uploads:
             failures.append("a hover uploaded the map's pixels again")
-        assert not failures, "\n".join(failures)
         assert w.close() == 0
+
+        # The dark theme: no drive chosen, and the map.
+        global P
+        P = DARK
+        w = h.launch(WINDOW, ["--test-input", "--theme", "dark", "--folder", winpath(FIXTURE), "--state", "0",
+                              "--layout-out", winpath(LAYOUT), "--size", "1280x820"], CLASS)
+        w.ready()
+        for state in (0, 3):
+            w.post(STATE, state)
+            w.wait_prop("MossbloomTest.State", "eq", state)
+            rects, texts, cells, values = fresh_layout(w)
+
+            def check(shot, state=state, rects=rects, texts=texts, cells=cells, values=values):
+                check_state(state, shot, rects, texts, cells, values)
+            try:
+                w.expect_picture(STATES[state] + "_dark", check)
+            except (AssertionError, HarnessError) as e:
+                failures.append(f"{STATES[state]} (dark): {e}")
+        assert w.close() == 0
+        assert not failures, "\n".join(failures)
 
 
 if __name__ == "__main__":
