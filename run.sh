@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Sets up, builds both targets and runs Mossbloom's main job on FOLDER
 # (default: this repository): the headless export of that folder to CSV, then
-# the window: with a display, shown under Wine; without one, drawn on a private
-# X display and saved as build/run/window.png. Until the main window exists the
-# window is the render layer's test window with its gallery of primitives.
+# the window: mossbloom.exe scanning FOLDER, shown under Wine with a display; without
+# one, drawn on a private X display once the scan has ended and saved as
+# build/run/window.png.
 set -euo pipefail
 cd "$(dirname "$0")"
 folder="$(realpath "${1:-.}")"
@@ -23,8 +23,8 @@ if [ -f "$out/export.csv" ]; then
   head -n 8 "$out/export.csv"
 fi
 
-window=(build/win64/tests/render/window/render_window.exe --scene gallery)
-class=MossbloomRenderTest
+window=(build/win64/app/mossbloom.exe "Z:${folder//\//\\}")
+class=MossbloomWindow
 if [ -n "${DISPLAY:-}" ]; then
   echo "run.sh: showing the window on $DISPLAY under Wine (close it to end)"
   (source scripts/wine-env.sh && mb_wine_prefix && wine "${window[@]}") || status=$?

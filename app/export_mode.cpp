@@ -89,7 +89,7 @@ int reexportCsv(const ExportOptions& options) {
 }
 }  // namespace
 
-int runExportMode(std::span<const std::u16string> args, const AppState& state) {
+int runExportMode(std::span<const std::u16string> args, const ProgramSettings& settings) {
   ExportOptions options = parseExportOptions(args);
   // A forgotten CSV path must not let the next option become the file's name.
   if (options.folder.empty() || options.csvPath.empty() || isOptionName(options.csvPath)) {
@@ -98,13 +98,13 @@ int runExportMode(std::span<const std::u16string> args, const AppState& state) {
   }
   if (kExportReadsCsv && isCsvFile(options.folder)) return reexportCsv(options);
   std::u16string folder = normalizeScanPath(options.folder, BareDrive::Root);
-  if (!isPathAllowed(state.policies.allowedPaths, folder)) {
+  if (!isPathAllowed(settings.policies.allowedPaths, folder)) {
     writeConsole(u"Managed by your organization: scanning " + folder + u" is not allowed.\r\n");
     return 2;
   }
   // Checked before anything is written: a folder that cannot be listed gives no
   // export, and a CSV already at the path stays as it was.
-  bool fastScanFirst = options.mft && !state.policies.disableMftScan && isAdministrator();
+  bool fastScanFirst = options.mft && !settings.policies.disableMftScan && isAdministrator();
   std::u16string problem = folderScanProblem(folder);
   if (!problem.empty() && !(fastScanFirst && kFastScanReadsImages)) {
     writeConsole(problem + u"\r\n");
@@ -118,7 +118,7 @@ int runExportMode(std::span<const std::u16string> args, const AppState& state) {
   std::u16string fastScanError;   // the walk takes over silently, as in the window's export
   bool scanned = false;
   uint32_t exitCode = startEngineThread([&] {
-    scanned = scanForExport(tree, folder, options.mft, state.policies.disableMftScan != 0, scanProgress,
+    scanned = scanForExport(tree, folder, options.mft, settings.policies.disableMftScan != 0, scanProgress,
                             fastScanError);
   });
   if (exitCode == kExitOutOfMemory) {

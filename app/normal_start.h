@@ -1,7 +1,7 @@
 // The normal start: start settings, command-line options, language, main window
 // and message loop. Returns the process exit code.
 #pragma once
-#include "config/app_state.h"
+#include "app/app_state.h"
 #include <span>
 #include <string>
 

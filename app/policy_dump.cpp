@@ -1,6 +1,7 @@
 #include "app/policy_dump.h"
 #include "app/console.h"
 #include "config/start_settings.h"
+#include "platform/platform.h"
 #include "update/update_config.h"
 
 namespace {
@@ -110,17 +111,17 @@ std::u16string policyDumpJson(const PolicyDumpFacts& facts) {
   return json;
 }
 
-int runPolicyDump(const AppState& state) {
+int runPolicyDump(const ProgramSettings& settings) {
   PolicyDumpFacts facts;
-  facts.policies = state.policies;
+  facts.policies = settings.policies;
   facts.isAdministrator = isAdministrator();
-  facts.scanMode = effectiveScanMode(facts.isAdministrator, state.policies, state.settings);
-  facts.sizeMode = effectiveSizeMode(state.policies, state.settings);
+  facts.scanMode = effectiveScanMode(facts.isAdministrator, settings.policies, settings.location);
+  facts.sizeMode = effectiveSizeMode(settings.policies, settings.location);
   // The machine's drives, as the window lists them when no CSV files are given.
   facts.drives = enumerateDrives(u"");
-  facts.automaticUpdates = automaticUpdateChecks(state.policies, state.settings);
-  facts.manifestUrl = manifestUrl(state.policies, state.settings).url;
-  facts.settingsFile = state.settings.file;
+  facts.automaticUpdates = automaticUpdateChecks(settings.policies, settings.location);
+  facts.manifestUrl = manifestUrl(settings.policies, settings.location).url;
+  facts.settingsFile = settings.location.file;
   writeConsole(policyDumpJson(facts) + u"\r\n");
   return 0;
 }

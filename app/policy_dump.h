@@ -2,7 +2,7 @@
 // that follow from them and the rights of the process, each drive's status, the
 // update configuration and the settings file, as one line of JSON.
 #pragma once
-#include "config/app_state.h"
+#include "config/program_settings.h"
 #include "engine/drives.h"
 #include <string>
 #include <vector>
@@ -23,4 +23,4 @@ struct PolicyDumpFacts {
 std::u16string policyDumpJson(const PolicyDumpFacts& facts);
 
 // Gathers the facts of this process and machine and prints the line; always 0.
-int runPolicyDump(const AppState& state);
+int runPolicyDump(const ProgramSettings& settings);

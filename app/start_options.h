@@ -2,7 +2,7 @@
 // pass (settings overrides for this run), the positional pass and the target
 // validation. Arguments arrive as UTF-16; element 0 (the program) is skipped.
 #pragma once
-#include "config/app_state.h"
+#include "app/app_state.h"
 #include <cstdint>
 #include <span>
 #include <string>

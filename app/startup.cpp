@@ -5,7 +5,7 @@
 #include "app/normal_start.h"
 #include "app/policy_dump.h"
 #include "app/update_steps.h"
-#include "config/app_state.h"
+#include "app/app_state.h"
 #include "platform/platform.h"
 
 StartMode chooseStartMode(std::span<const std::u16string> args) {
@@ -34,12 +34,12 @@ int runMossbloom(const std::vector<std::u16string>& args, void* instance, int sh
   if (mode == StartMode::Bench) return runBenchMode(args);
 
   state.executableDirectory = executableDirectory();
-  state.settings = locateSettings(state.executableDirectory, userSettingsDirectory());
-  state.policies = readPolicies();
+  state.settings.location = locateSettings(state.executableDirectory, userSettingsDirectory());
+  state.settings.policies = readPolicies();
 
   switch (mode) {
-    case StartMode::Export: return runExportMode(args, state);
-    case StartMode::DumpPolicy: return runPolicyDump(state);
+    case StartMode::Export: return runExportMode(args, state.settings);
+    case StartMode::DumpPolicy: return runPolicyDump(state.settings);
     case StartMode::ApplyUpdate: return runApplyUpdate(args, state);
     case StartMode::DeleteOld: return runDeleteOld(args, state);
     case StartMode::UpdateSelftest: return static_cast<int>(runUpdateSelftest(state));

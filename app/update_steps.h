@@ -1,7 +1,7 @@
 // The command-line steps of installing an update: --apply-update <downloaded exe>
 // <manifest file> <process id>, --delete-old <process id>..., --update-selftest.
 #pragma once
-#include "config/app_state.h"
+#include "app/app_state.h"
 #include <cstdint>
 #include <span>
 #include <string>

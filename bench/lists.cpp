@@ -133,7 +133,7 @@ void FilterToMap10M(benchmark::State& state) {
   s.shown.path = tree->rootPath;
   s.filter.types = u"jpg, video";
   RoughMeasurer measure;
-  const Rect map = layoutWindow(s, measure).content.map;
+  const PixelRect map = layoutWindow(s, measure).content.map;
   std::vector<float> weights;
   std::vector<uint32_t> pixels(size_t(map.width()) * size_t(map.height()));
   TreemapLayout cells;

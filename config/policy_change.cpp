@@ -1,14 +1,14 @@
 #include "config/policy_change.h"
 #include "config/start_settings.h"
 
-PolicyChange reloadPolicies(AppState& state, std::u16string_view keyPath) {
-  PolicyRecord before = state.policies;
-  SizeMode sizeModeBefore = state.sizeMode;
-  state.policies = readPoliciesFrom(keyPath);
-  applyModeSettings(state);
+PolicyChange reloadPolicies(ProgramSettings& settings, std::u16string_view keyPath) {
+  PolicyRecord before = settings.policies;
+  SizeMode sizeModeBefore = settings.sizeMode;
+  settings.policies = readPoliciesFrom(keyPath);
+  applyModeSettings(settings);
   PolicyChange change;
-  change.generation = ++state.policyGeneration;
-  change.changed = !(before == state.policies);
-  change.sizeModeChanged = sizeModeBefore != state.sizeMode;
+  change.generation = ++settings.policyGeneration;
+  change.changed = !(before == settings.policies);
+  change.sizeModeChanged = sizeModeBefore != settings.sizeMode;
   return change;
 }

@@ -3,7 +3,7 @@
 // property Mossbloom.PolicyGen, clears marks when DisableDelete appeared,
 // recomputes the views for a new size mode and shows the managed notice.
 #pragma once
-#include "config/app_state.h"
+#include "config/program_settings.h"
 
 struct PolicyChange {
   uint32_t generation = 0;      // the new policy generation
@@ -11,5 +11,5 @@ struct PolicyChange {
   bool sizeModeChanged = false; // the effective size mode differs
 };
 
-// Replaces state.policies, recomputes the effective modes, counts the generation.
-PolicyChange reloadPolicies(AppState& state, std::u16string_view keyPath = kPolicyKey);
+// Replaces settings.policies, recomputes the effective modes, counts the generation.
+PolicyChange reloadPolicies(ProgramSettings& settings, std::u16string_view keyPath = kPolicyKey);

@@ -42,15 +42,15 @@ SizeMode effectiveSizeMode(const PolicyRecord& policies, const SettingsLocation&
   return settingIs(where, kSizeModeKey, u"OnDisk", u"Logical") ? SizeMode::Logical : SizeMode::OnDisk;
 }
 
-void applyModeSettings(AppState& state) {
-  state.scanMode = effectiveScanMode(state.isAdministrator != 0, state.policies, state.settings);
-  state.sizeMode = effectiveSizeMode(state.policies, state.settings);
+void applyModeSettings(ProgramSettings& settings) {
+  settings.scanMode = effectiveScanMode(settings.isAdministrator != 0, settings.policies, settings.location);
+  settings.sizeMode = effectiveSizeMode(settings.policies, settings.location);
 }
 
-void readViewSettings(AppState& state) {
-  const SettingsLocation& where = state.settings;
-  state.performancePanel = performancePanelFromText(readTextSetting(where, kSettingsSection, kPerformancePanelKey, u"closed"));
-  state.patterns = readIntSetting(where, kPatternsKey) != 0;
-  state.sidebarWidth = sidebarWidthFromSetting(readIntSetting(where, kSidebarWidthKey));
-  state.sizeUnits = settingIs(where, kSizeUnitsKey, u"GiB", u"GB") ? SizeUnits::Decimal : SizeUnits::Binary;
+void readViewSettings(ProgramSettings& settings) {
+  const SettingsLocation& where = settings.location;
+  settings.performancePanel = performancePanelFromText(readTextSetting(where, kSettingsSection, kPerformancePanelKey, u"closed"));
+  settings.patterns = readIntSetting(where, kPatternsKey) != 0;
+  settings.sidebarWidth = sidebarWidthFromSetting(readIntSetting(where, kSidebarWidthKey));
+  settings.sizeUnits = settingIs(where, kSizeUnitsKey, u"GiB", u"GB") ? SizeUnits::Decimal : SizeUnits::Binary;
 }

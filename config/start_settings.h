@@ -2,7 +2,7 @@
 // clamped and folded values, and the scan and size modes that follow from the
 // settings under policy.
 #pragma once
-#include "config/app_state.h"
+#include "config/program_settings.h"
 #include <cstdint>
 #include <string_view>
 
@@ -21,9 +21,9 @@ int32_t sidebarWidthFromSetting(int32_t width);
 ScanMode effectiveScanMode(bool isAdministrator, const PolicyRecord& policies, const SettingsLocation& where);
 // The DefaultSizeMode policy wins; otherwise logical only when sizeMode is Logical.
 SizeMode effectiveSizeMode(const PolicyRecord& policies, const SettingsLocation& where);
-// Sets state.scanMode and state.sizeMode from the above.
-void applyModeSettings(AppState& state);
+// Sets settings.scanMode and settings.sizeMode from the above.
+void applyModeSettings(ProgramSettings& settings);
 
 // The settings the normal start reads after the command line had its say:
 // performancePanel, patterns, sidebarWidth, sizeUnits.
-void readViewSettings(AppState& state);
+void readViewSettings(ProgramSettings& settings);

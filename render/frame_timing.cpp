@@ -8,24 +8,32 @@ void recordFrame(FrameTiming& timing, double startMs, double endMs, bool zooming
   if (zooming) timing.zoomFrames++;
 }
 
-double frameRate(const FrameTiming& timing) {
+namespace {
+uint32_t newestSlot(const FrameTiming& timing) { return (timing.next + kFrameRingSize - 1) % kFrameRingSize; }
+}  // namespace
+
+double frameRate(const FrameTiming& timing, double nowMs) {
   uint64_t stored = timing.frames < kFrameRingSize ? timing.frames : kFrameRingSize;
-  if (stored == 0) return 0;
-  uint32_t newestSlot = (timing.next + kFrameRingSize - 1) % kFrameRingSize;
-  double newest = timing.endTimes[newestSlot];
+  uint32_t slot = newestSlot(timing);
   int32_t within1000 = 0, within500 = 0;
-  double oldest500 = newest;
+  double newest500 = 0, oldest500 = 0;
   for (uint64_t i = 0; i < stored; i++) {
-    double t = timing.endTimes[(newestSlot + kFrameRingSize - i) % kFrameRingSize];
-    if (newest - t > 1000) break;
+    double t = timing.endTimes[(slot + kFrameRingSize - i) % kFrameRingSize];
+    if (nowMs - t > 1000) break;
     within1000++;
-    if (newest - t <= 500) {
+    if (nowMs - t <= 500) {
+      if (within500 == 0) newest500 = t;
       within500++;
       oldest500 = t;
     }
   }
-  if (within500 > 1 && newest > oldest500) return (within500 - 1) * 1000.0 / (newest - oldest500);
+  if (within500 > 1 && newest500 > oldest500) return (within500 - 1) * 1000.0 / (newest500 - oldest500);
   return within1000;
+}
+
+double frameRate(const FrameTiming& timing) {
+  if (timing.frames == 0) return 0;
+  return frameRate(timing, timing.endTimes[newestSlot(timing)]);
 }
 
 FrameTiming& programFrameTiming() {

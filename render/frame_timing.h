@@ -18,10 +18,13 @@ struct FrameTiming {
 
 void recordFrame(FrameTiming& timing, double startMs, double endMs, bool zooming);
 
-// Frames per second from the ring, walking from the newest: frames older than
-// 1000 ms end the walk and j counts the rest; among the k frames within 500 ms,
-// from the newest time m back to the oldest o, the rate is (k − 1)·1000/(m − o)
-// when k > 1 and m > o, else j.
+// Frames per second from the ring, walking from the newest: frames more than
+// 1000 ms before `nowMs` end the walk and j counts the rest; among the k frames
+// within 500 ms of it, from the newest time m back to the oldest o, the rate is
+// (k − 1)·1000/(m − o) when k > 1 and m > o, else j. The window asks at paint
+// time, so a window that stopped painting long ago shows 0.
+double frameRate(const FrameTiming& timing, double nowMs);
+// The same as seen at the newest frame's end.
 double frameRate(const FrameTiming& timing);
 
 FrameTiming& programFrameTiming();

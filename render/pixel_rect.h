@@ -9,8 +9,17 @@ struct PixelRect {
   int32_t width() const { return right - left; }
   int32_t height() const { return bottom - top; }
   bool empty() const { return right <= left || bottom <= top; }
+  // Half-open: left <= x < right, top <= y < bottom; an empty rectangle holds nothing.
+  bool contains(int32_t x, int32_t y) const { return !empty() && x >= left && x < right && y >= top && y < bottom; }
   bool operator==(const PixelRect&) const = default;
 };
+
+// The common part, or an empty rectangle when there is none.
+inline PixelRect intersect(const PixelRect& a, const PixelRect& b) {
+  PixelRect r{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
+              a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
+  return r.empty() ? PixelRect{} : r;
+}
 
 // Inset on every side; a rectangle too small for it collapses to its middle, never inverts.
 inline PixelRect insetRect(PixelRect r, int32_t by) {

@@ -13,6 +13,12 @@ int32_t scaleDip(int32_t dips, uint32_t dpi) {
   return static_cast<int32_t>(rounded);
 }
 
+int32_t dipsFromPixels(int64_t pixels, uint32_t dpi) {
+  if (dpi == 0) return static_cast<int32_t>(pixels);
+  int64_t product = pixels * kBaseDpi, half = dpi / 2;
+  return static_cast<int32_t>(product >= 0 ? (product + half) / dpi : -((-product + half) / dpi));
+}
+
 float scaleDipF(float dips, uint32_t dpi) { return dips * static_cast<float>(dpi) / static_cast<float>(kBaseDpi); }
 
 uint32_t programDpi() { return gProgramDpi; }

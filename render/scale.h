@@ -10,6 +10,8 @@ constexpr uint32_t kBaseDpi = 96;
 
 // MulDiv(dips, dpi, 96): the exact product, rounded half away from zero.
 int32_t scaleDip(int32_t dips, uint32_t dpi);
+// Pixels back to DIPs with the same rounding, for sizes the system reports in pixels.
+int32_t dipsFromPixels(int64_t pixels, uint32_t dpi);
 // The floating-point form, dips · dpi / 96, for radii and stroke offsets.
 float scaleDipF(float dips, uint32_t dpi);
 

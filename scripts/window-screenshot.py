@@ -2,7 +2,8 @@
 """Starts a window under Wine on a private X display, waits for its first real
 frame, saves its client area as a PNG, closes it and prints the PNG's path.
     scripts/window-screenshot.py OUT.png WINDOW_CLASS EXE [ARGUMENTS...]
-The program runs in test-input mode (--test-input is added when missing)."""
+The program runs in test-input mode (--test-input is added when missing). Mossbloom's
+own window (class MossbloomWindow) is captured once its scan has ended."""
 import os
 import sys
 
@@ -21,6 +22,10 @@ def main():
     with Harness("run") as h:
         w = h.launch(exe, args, window_class)
         w.ready()
+        if window_class == "MossbloomWindow":
+            # A tree (3) or none (0, e.g. a folder that cannot be read); not while scanning.
+            w.wait_prop("MossbloomTest.Scan", "ne", 1, 600000)
+            w.repaint()
         w.capture_to(out)
         w.close()
     print(out)

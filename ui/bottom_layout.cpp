@@ -17,7 +17,7 @@ int32_t ceilDips(double dips) { return static_cast<int32_t>(std::ceil(dips)); }
 
 void layoutStatusAndPanel(const ViewState& s, const TextMeasurer& measure, WindowLayout& out, int32_t L0, int32_t N) {
   const int32_t dpi = s.dpi, H = s.clientHeight;
-  auto px = [dpi](int64_t dips) { return pixelsFromDips(dips, dpi); };
+  auto px = [dpi](int64_t dips) { return scaleDip(dips, dpi); };
   StatusBarLayout& status = out.status;
   status = {};
   out.panel = {};
@@ -27,7 +27,7 @@ void layoutStatusAndPanel(const ViewState& s, const TextMeasurer& measure, Windo
 
   int32_t textRight = N;
   if (state == PerformancePanel::Open) {
-    Rect& panel = out.panel.panel;
+    PixelRect& panel = out.panel.panel;
     panel = {L0, H - px(140), N, H - px(16)};
     status.bar = {L0 + px(4), H - px(172), N, H - px(148)};
     out.panel.title = {panel.left + px(16), panel.top + px(10), panel.right - px(17), panel.top + px(32)};
@@ -66,32 +66,32 @@ void layoutStatusAndPanel(const ViewState& s, const TextMeasurer& measure, Windo
 void layoutReviewCard(const ViewState& s, const TextMeasurer& measure, ContentLayout& c, int32_t L0, int32_t N,
                       int32_t d) {
   const int32_t dpi = s.dpi;
-  auto px = [dpi](int64_t dips) { return pixelsFromDips(dips, dpi); };
+  auto px = [dpi](int64_t dips) { return scaleDip(dips, dpi); };
   c.reviewCard = {L0 + px(1), px(163 + d), N - px(1), px(213 + d)};
   ReviewCardText card = reviewCardText(s);
   int32_t right = c.reviewCard.right - px(9);
   const int32_t top = c.reviewCard.top + px(9), bottom = c.reviewCard.top + px(41);
   auto place = [&](std::u16string_view label, int32_t minimum) {
     int32_t width = std::max(minimum, ceilDips(measure.textWidth(TextStyle::Body, label) + 32));
-    Rect r{right - px(width), top, right, bottom};
+    PixelRect r{right - px(width), top, right, bottom};
     right = r.left - px(8);
     return r;
   };
-  c.reviewMain = card.mainButton.empty() ? Rect{} : place(card.mainButton, 120);
-  c.reviewSecond = card.secondButton.empty() ? Rect{} : place(card.secondButton, 96);
-  c.reviewBack = card.backShown ? place(text(Text::Back), 80) : Rect{};
+  c.reviewMain = card.mainButton.empty() ? PixelRect{} : place(card.mainButton, 120);
+  c.reviewSecond = card.secondButton.empty() ? PixelRect{} : place(card.secondButton, 96);
+  c.reviewBack = card.backShown ? place(text(Text::Back), 80) : PixelRect{};
   c.reviewText = {c.reviewCard.left + px(16), c.reviewCard.top, std::max(c.reviewCard.left + px(16), right - px(4)),
                   c.reviewCard.bottom};
 }
 
 void layoutContent(const ViewState& s, const TextMeasurer& measure, WindowLayout& out, int32_t L0, int32_t N) {
   const int32_t dpi = s.dpi;
-  auto px = [dpi](int64_t dips) { return pixelsFromDips(dips, dpi); };
+  auto px = [dpi](int64_t dips) { return scaleDip(dips, dpi); };
   const int32_t d = out.noticeShift;
   ContentLayout& c = out.content;
   c = {};
   c.panel = {L0, px(162 + d), N, std::max(px(162 + d), out.status.bar.top - px(4))};
-  Rect map{c.panel.left + px(6), c.panel.top + px(6), c.panel.right - px(6), c.panel.bottom - px(6)};
+  PixelRect map{c.panel.left + px(6), c.panel.top + px(6), c.panel.right - px(6), c.panel.bottom - px(6)};
   if (s.review.open) {
     layoutReviewCard(s, measure, c, L0, N, d);
     map.top += px(52);
@@ -120,7 +120,7 @@ void layoutContent(const ViewState& s, const TextMeasurer& measure, WindowLayout
 }
 
 void placeTooltips(const ViewState& s, WindowLayout& out) {
-  for (Rect& r : out.tooltips) r = {};
+  for (PixelRect& r : out.tooltips) r = {};
   PerformancePanel state = panelState(s);
   if (state == PerformancePanel::Folded) out.tooltips[1] = out.status.performance;
   if (state == PerformancePanel::Open) {
@@ -137,7 +137,7 @@ void placeTooltips(const ViewState& s, WindowLayout& out) {
 }  // namespace
 
 void layoutBottom(const ViewState& s, const TextMeasurer& measure, WindowLayout& out) {
-  const int32_t L0 = pixelsFromDips(out.sidebar.width + 16, s.dpi), N = s.clientWidth - pixelsFromDips(24, s.dpi);
+  const int32_t L0 = scaleDip(out.sidebar.width + 16, s.dpi), N = s.clientWidth - scaleDip(24, s.dpi);
   layoutStatusAndPanel(s, measure, out, L0, N);
   layoutContent(s, measure, out, L0, N);
   placeTooltips(s, out);

@@ -57,7 +57,7 @@ std::vector<BreadcrumbSegment> breadcrumbSegments(const ViewState& s) {
   return out;
 }
 
-void placeBreadcrumb(Breadcrumb& crumb, const Rect& pathBar, int32_t dpi, const TextMeasurer& measure) {
+void placeBreadcrumb(Breadcrumb& crumb, const PixelRect& pathBar, int32_t dpi, const TextMeasurer& measure) {
   crumb.separators.clear();
   crumb.ellipsis = {};
   size_t n = crumb.segments.size();
@@ -77,12 +77,12 @@ void placeBreadcrumb(Breadcrumb& crumb, const Rect& pathBar, int32_t dpi, const 
     if (total <= available) break;
   }
 
-  int32_t top = pathBar.top + pixelsFromDips(6, dpi), bottom = pathBar.bottom - pixelsFromDips(6, dpi);
-  int32_t limit = pathBar.right - pixelsFromDips(kBreadcrumbInset - kBreadcrumbPad, dpi);
-  auto at = [&](double dips) { return std::min(limit, pathBar.left + pixelsFromDips(static_cast<int64_t>(std::ceil(dips)), dpi)); };
+  int32_t top = pathBar.top + scaleDip(6, dpi), bottom = pathBar.bottom - scaleDip(6, dpi);
+  int32_t limit = pathBar.right - scaleDip(kBreadcrumbInset - kBreadcrumbPad, dpi);
+  auto at = [&](double dips) { return std::min(limit, pathBar.left + scaleDip(static_cast<int64_t>(std::ceil(dips)), dpi)); };
   double x = kBreadcrumbInset - kBreadcrumbPad;   // left edge of the next piece, DIPs from the bar
   auto place = [&](double textWidth) {
-    Rect r{at(x), top, at(x + pieceWidth(textWidth)), bottom};
+    PixelRect r{at(x), top, at(x + pieceWidth(textWidth)), bottom};
     x += pieceWidth(textWidth);
     return r;
   };

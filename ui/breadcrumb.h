@@ -4,7 +4,8 @@
 //
 // Threading: window thread; rebuilt at every layout.
 #pragma once
-#include "ui/geometry.h"
+#include "render/pixel_rect.h"
+#include "render/scale.h"
 #include "ui/text_measure.h"
 #include "ui/view_state.h"
 #include <string>
@@ -14,14 +15,14 @@ struct BreadcrumbSegment {
   std::u16string name;
   std::u16string path;      // set above the tree's root: a folder to scan
   int32_t node = -1;        // set inside the tree
-  Rect rect;                // empty while collapsed
+  PixelRect rect;                // empty while collapsed
   bool collapsed = false;
 };
 
 struct Breadcrumb {
   std::vector<BreadcrumbSegment> segments;
-  Rect ellipsis;                    // the "…" in place of collapsed segments
-  std::vector<Rect> separators;     // the U+E76C glyphs between shown pieces
+  PixelRect ellipsis;                    // the "…" in place of collapsed segments
+  std::vector<PixelRect> separators;     // the U+E76C glyphs between shown pieces
 };
 
 // Segments of the tree's root path and of the nodes down to the view root; in the
@@ -34,7 +35,7 @@ std::vector<BreadcrumbSegment> breadcrumbSegments(const ViewState& s);
 std::vector<BreadcrumbSegment> splitRootPath(std::u16string_view rootPath);
 
 // Places the segments in the path bar (pixels) and collapses what does not fit.
-void placeBreadcrumb(Breadcrumb& crumb, const Rect& pathBar, int32_t dpi, const TextMeasurer& measure);
+void placeBreadcrumb(Breadcrumb& crumb, const PixelRect& pathBar, int32_t dpi, const TextMeasurer& measure);
 
 // Whether a segment can be clicked: shown, not the last, with a node or a path.
 bool isClickableSegment(const Breadcrumb& crumb, size_t index);

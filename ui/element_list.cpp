@@ -27,7 +27,7 @@ struct ListBuilder {
 
   // An element with the role's conventions: buttons and list items are focusable and
   // pressed, radios selected, check buttons checked or unchecked.
-  AccessibleElement& add(ElementRef ref, AccessibleRole role, std::u16string_view name, const Rect& rect,
+  AccessibleElement& add(ElementRef ref, AccessibleRole role, std::u16string_view name, const PixelRect& rect,
                          bool enabled = true, int32_t group = kGroupNone) {
     AccessibleElement e;
     e.code = elementCode(ref);
@@ -65,8 +65,8 @@ void addSidebar(const ViewState& s, const WindowLayout& layout, ListBuilder& b) 
   const SidebarLayout& bar = layout.sidebar;
   for (size_t i = 0; i < s.drives.size(); i++) {
     const DriveEntry& drive = s.drives[i];
-    Rect row = i < bar.driveRows.size() ? bar.driveRows[i] : Rect{};
-    Rect shown = intersect(row, bar.driveList);
+    PixelRect row = i < bar.driveRows.size() ? bar.driveRows[i] : PixelRect{};
+    PixelRect shown = intersect(row, bar.driveList);
     AccessibleElement& e = b.add({ElementId::Drive, static_cast<int32_t>(i)}, AccessibleRole::PushButton,
                                  driveTitle(drive), shown, true, kGroupDrives);
     e.description = driveDescription(s, drive);
@@ -168,7 +168,7 @@ void addFilterBar(const ViewState& s, const WindowLayout& layout, ListBuilder& b
   const struct {
     ElementId id;
     Text name;
-    const Rect* rect;
+    const PixelRect* rect;
     ChildControl child;
     const std::u16string* value;
   } fields[] = {{ElementId::SearchEdit, Text::SearchNames, &layout.searchField, ChildControl::SearchEdit, &s.filter.search},
@@ -225,7 +225,7 @@ void addReview(const ViewState& s, const WindowLayout& layout, ListBuilder& b) {
 }
 
 void addContent(const ViewState& s, const WindowLayout& layout, ListBuilder& b) {
-  const Rect& map = layout.content.map;
+  const PixelRect& map = layout.content.map;
   if (listWanted(s)) {
     AccessibleElement& list = b.add({ElementId::List, -1}, AccessibleRole::List,
                                     text(s.currentView == MainView::Files ? Text::Files_111 : Text::Extensions), map);
@@ -245,7 +245,7 @@ void addContent(const ViewState& s, const WindowLayout& layout, ListBuilder& b) 
   }
   const Tree& tree = *s.shown.tree;
   const TreemapRect& r = s.treemap->rects()[cell];
-  Rect rect{map.left + r.x0, map.top + r.y0, map.left + r.x1, map.top + r.y1};
+  PixelRect rect{map.left + r.x0, map.top + r.y0, map.left + r.x1, map.top + r.y1};
   AccessibleElement& item = b.add({ElementId::Map, 0}, AccessibleRole::ListItem, nodeName(tree, r.node), rect);
   item.state |= kStateSelectable | kStateSelected;
   item.value = nodeSizeText(s, r.node);
@@ -280,13 +280,13 @@ void addSuggestions(const ViewState& s, const WindowLayout& layout, ListBuilder&
   const SuggestionPopup& popup = s.suggestions;
   if (popup.owner == ElementId::None || popup.items.empty()) return;
   const int32_t count = static_cast<int32_t>(popup.items.size());
-  const Rect area = suggestionPopupRect(filterFieldRect(layout, popup.owner), count, s.dpi);
+  const PixelRect area = suggestionPopupRect(filterFieldRect(layout, popup.owner), count, s.dpi);
   for (int32_t i = 0; i < count; i++) {
     const Suggestion& item = popup.items[i];
-    const int32_t top = area.top + pixelsFromDips(4 + 32 * int64_t(i), s.dpi);
-    const int32_t bottom = area.top + pixelsFromDips(4 + 32 * int64_t(i + 1), s.dpi);
+    const int32_t top = area.top + scaleDip(4 + 32 * int64_t(i), s.dpi);
+    const int32_t bottom = area.top + scaleDip(4 + 32 * int64_t(i + 1), s.dpi);
     AccessibleElement& e = b.add({popup.owner, i}, AccessibleRole::ListItem, item.label,
-                                 {area.left + pixelsFromDips(4, s.dpi), top, area.right - pixelsFromDips(4, s.dpi), bottom});
+                                 {area.left + scaleDip(4, s.dpi), top, area.right - scaleDip(4, s.dpi), bottom});
     e.description = item.detail;
     e.state = (e.state & ~kStateFocusable) | kStateSelectable;
     if (i == popup.highlighted) e.state |= kStateSelected;

@@ -5,7 +5,8 @@
 //
 // Threading: window thread.
 #pragma once
-#include "ui/geometry.h"
+#include "render/pixel_rect.h"
+#include "render/scale.h"
 #include "ui/layout.h"
 #include "ui/view_state.h"
 #include <cstdint>
@@ -57,7 +58,7 @@ enum : int32_t {
 
 struct AccessibleElement {
   std::u16string name, value, description, defaultAction, shortcut;
-  Rect rect;
+  PixelRect rect;
   ChildControl child = ChildControl::None;
   AccessibleRole role = AccessibleRole::StaticText;
   uint32_t state = 0;

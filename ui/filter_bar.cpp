@@ -167,7 +167,7 @@ FieldKeyResult filterFieldKeyDown(ViewState& s, const WindowLayout& layout, Elem
 
 bool fieldSwallowsCharacter(char16_t c) { return c == u'\t' || c == u'\r' || c == u'\n' || c == 0x1B; }
 
-Rect filterFieldRect(const WindowLayout& layout, ElementId field) {
+PixelRect filterFieldRect(const WindowLayout& layout, ElementId field) {
   switch (field) {
     case ElementId::SearchEdit: return layout.searchField;
     case ElementId::TypesEdit: return layout.typesField;

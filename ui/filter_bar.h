@@ -79,6 +79,6 @@ FieldKeyResult filterFieldKeyDown(ViewState& s, const WindowLayout& layout, Elem
 bool fieldSwallowsCharacter(char16_t c);
 
 // The field's rectangle in the layout (the address field's too); empty for another id.
-Rect filterFieldRect(const WindowLayout& layout, ElementId field);
+PixelRect filterFieldRect(const WindowLayout& layout, ElementId field);
 // The frame and focus line in the error red: a minimum size that is not understood.
 bool filterFieldShowsError(const ViewState& s, ElementId field);

@@ -6,7 +6,7 @@ namespace {
 
 struct Target {
   ElementId id;
-  const Rect* rect;
+  const PixelRect* rect;
   bool inReview;   // takes part while the review is open
 };
 
@@ -72,7 +72,7 @@ ElementRef elementAt(const ViewState& s, const WindowLayout& layout, int32_t x, 
 }
 
 int32_t mapCellAt(const ViewState& s, const WindowLayout& layout, int32_t x, int32_t y) {
-  const Rect& map = layout.content.map;
+  const PixelRect& map = layout.content.map;
   if (!hasTree(s) || s.scan.scanning || !s.treemap || !map.contains(x, y)) return -1;
   if (map.width() != s.treemapWidth || map.height() != s.treemapHeight) return -1;   // laid out for another size
   const int64_t mx = x - map.left, my = y - map.top;

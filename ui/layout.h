@@ -1,6 +1,6 @@
 // The layout pass of the main window: every region's rectangle in client pixels,
 // computed from a ViewState and measured texts. Lengths are fixed in DIPs and scaled
-// with pixelsFromDips; edges anchored at the client's right or bottom are measured from it.
+// with scaleDip; edges anchored at the client's right or bottom are measured from it.
 // Painting draws into these rectangles and hit testing tests against them.
 //
 // Threading: window thread. Run on creation, on size and DPI changes, and whenever the
@@ -9,7 +9,8 @@
 // Sections: records · the pass · parts (used by the pass and by tests)
 #pragma once
 #include "ui/breadcrumb.h"
-#include "ui/geometry.h"
+#include "render/pixel_rect.h"
+#include "render/scale.h"
 #include "ui/summary_text.h"
 #include "ui/text_measure.h"
 #include "ui/view_state.h"
@@ -21,43 +22,43 @@ struct SidebarLayout {
   int32_t width = 0;              // SW, DIPs
   int32_t maxWidth = 0;           // DIPs
   int32_t automaticWidth = 0;     // DIPs, before clamping
-  Rect icon, productName, tagline;
-  Rect drivesHeading;
-  Rect driveList;                 // the visible part of the list
-  std::vector<Rect> driveRows;    // shifted by the scroll position, not clipped
+  PixelRect icon, productName, tagline;
+  PixelRect drivesHeading;
+  PixelRect driveList;                 // the visible part of the list
+  std::vector<PixelRect> driveRows;    // shifted by the scroll position, not clipped
   int32_t driveScroll = 0;        // pixels, clamped to 0..driveScrollRange
   int32_t driveScrollRange = 0;
-  Rect driveThumb;                // empty without an overflow
-  Rect scanModeHeading, scanModeBox, standardOption, fastOption;
-  Rect elevateCheck;              // inside the lower option, when it applies
-  Rect adminLabel;                // "Running as administrator"
-  Rect footer, about, version, settings;
-  Rect splitter;
+  PixelRect driveThumb;                // empty without an overflow
+  PixelRect scanModeHeading, scanModeBox, standardOption, fastOption;
+  PixelRect elevateCheck;              // inside the lower option, when it applies
+  PixelRect adminLabel;                // "Running as administrator"
+  PixelRect footer, about, version, settings;
+  PixelRect splitter;
 };
 
 struct StatusBarLayout {
-  Rect bar;
-  Rect marksPill;                 // when items are marked
-  Rect text;                      // the left part
-  Rect separator;                 // 1 DIP before the performance summary
-  Rect performance;               // the performance summary (panel folded)
-  Rect panelButton;               // folded: at the bar's right end; open: the panel's fold button
+  PixelRect bar;
+  PixelRect marksPill;                 // when items are marked
+  PixelRect text;                      // the left part
+  PixelRect separator;                 // 1 DIP before the performance summary
+  PixelRect performance;               // the performance summary (panel folded)
+  PixelRect panelButton;               // folded: at the bar's right end; open: the panel's fold button
 };
 
 constexpr int kPerformanceCellCount = 12;
 struct PanelLayout {
-  Rect panel;                     // empty unless open
-  Rect title;
-  Rect cells[kPerformanceCellCount];
+  PixelRect panel;                     // empty unless open
+  PixelRect title;
+  PixelRect cells[kPerformanceCellCount];
 };
 
 struct ContentLayout {
-  Rect panel;
-  Rect map;                       // the map area
+  PixelRect panel;
+  PixelRect map;                       // the map area
   int32_t centreY = 0;            // the map area's centre line
-  Rect reviewCard, reviewText, reviewMain, reviewSecond, reviewBack;
-  Rect scanTitle, scanLine, progressTrack, tipText, useFastScan;   // while scanning
-  Rect emptyIcon, emptyText;      // no tree, or a view root that weighs nothing
+  PixelRect reviewCard, reviewText, reviewMain, reviewSecond, reviewBack;
+  PixelRect scanTitle, scanLine, progressTrack, tipText, useFastScan;   // while scanning
+  PixelRect emptyIcon, emptyText;      // no tree, or a view root that weighs nothing
 };
 
 // Tooltip tools 1..7 of the main window ([0] unused): 1 peak working set, 2 frame
@@ -70,27 +71,27 @@ struct WindowLayout {
   int32_t noticeShift = 0;        // DIPs: 48 while a notice is shown
   SidebarLayout sidebar;
 
-  Rect continueButton, upButton, scanButton, exportButton;   // left to right
-  Rect pathBar, addressEdit;
+  PixelRect continueButton, upButton, scanButton, exportButton;   // left to right
+  PixelRect pathBar, addressEdit;
   Breadcrumb breadcrumb;
-  Rect summaryLine;
+  PixelRect summaryLine;
   SummaryText summary;
   SummaryFit summaryFit;
-  Rect summaryHead, summaryPiece, summaryTail;
+  PixelRect summaryHead, summaryPiece, summaryTail;
 
-  Rect noticeBar, noticeIcon, noticeText, noticeAction, noticeClose;
-  Rect searchField, typesField, sizeField, clearFilters;
-  Rect logicalSizes, sizesOnDisk, decimalUnits, binaryUnits;
-  Rect tabs[3];
+  PixelRect noticeBar, noticeIcon, noticeText, noticeAction, noticeClose;
+  PixelRect searchField, typesField, sizeField, clearFilters;
+  PixelRect logicalSizes, sizesOnDisk, decimalUnits, binaryUnits;
+  PixelRect tabs[3];
 
   StatusBarLayout status;
   std::u16string performanceSummary;   // the status bar's right part
   PanelLayout panel;
   // The "Performance details" header's two parts: folded, the summary and the panel
   // button; open, the panel's title and its fold button. Empty while hidden.
-  Rect performanceHeader[2];
+  PixelRect performanceHeader[2];
   ContentLayout content;
-  Rect tooltips[kTooltipCount];
+  PixelRect tooltips[kTooltipCount];
 };
 
 // --- The pass ------------------------------------------------------------------------

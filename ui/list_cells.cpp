@@ -72,7 +72,7 @@ const ListColumnInfo* listColumns(MainView view, int32_t& count) {
 }
 
 int32_t lastColumnWidth(int32_t clientWidth, int32_t otherColumnsWidth, int32_t dpi) {
-  return std::max(pixelsFromDips(80, dpi), clientWidth - otherColumnsWidth);
+  return std::max(scaleDip(80, dpi), clientWidth - otherColumnsWidth);
 }
 
 std::u16string listCellText(ViewState& s, MainView view, int64_t row, int32_t column, DateTextFunction dateText) {
@@ -102,7 +102,7 @@ int32_t shareColumn(MainView view) {
   return view == MainView::Files ? kFileShare : view == MainView::Extensions ? kExtensionShare : -1;
 }
 
-ShareBar shareBar(ViewState& s, MainView view, int64_t row, const Rect& cell, int32_t dpi) {
+ShareBar shareBar(ViewState& s, MainView view, int64_t row, const PixelRect& cell, int32_t dpi) {
   ShareBar bar;
   if (!listRowsCurrent(s, view)) return bar;
   int64_t size = 0;
@@ -118,7 +118,7 @@ ShareBar shareBar(ViewState& s, MainView view, int64_t row, const Rect& cell, in
     size = entry->bytes;
     bar.color = typeColor(entry->extension.data(), entry->extension.size());
   }
-  auto px = [dpi](int32_t dips) { return pixelsFromDips(dips, dpi); };
+  auto px = [dpi](int32_t dips) { return scaleDip(dips, dpi); };
   const int32_t length = cell.width() - px(80);
   if (length < px(16)) return bar;
   const int32_t left = cell.left + px(8);
@@ -132,8 +132,8 @@ ShareBar shareBar(ViewState& s, MainView view, int64_t row, const Rect& cell, in
   return bar;
 }
 
-HeaderItemLayout headerItemLayout(const Rect& item, int32_t dpi, bool sorted, bool ascending) {
-  auto px = [dpi](int32_t dips) { return pixelsFromDips(dips, dpi); };
+HeaderItemLayout headerItemLayout(const PixelRect& item, int32_t dpi, bool sorted, bool ascending) {
+  auto px = [dpi](int32_t dips) { return scaleDip(dips, dpi); };
   HeaderItemLayout out;
   out.text = {item.left + px(8), item.top, std::max(item.left + px(8), item.right - px(8)), item.bottom};
   out.separator = {item.right - 1, item.top + px(6), item.right, std::max(item.top + px(6), item.bottom - px(6))};

@@ -6,7 +6,8 @@
 #pragma once
 #include "config/language.h"
 #include "render/theme.h"
-#include "ui/geometry.h"
+#include "render/pixel_rect.h"
+#include "render/scale.h"
 #include "ui/view_state.h"
 #include <cstdint>
 #include <string>
@@ -48,10 +49,10 @@ int32_t shareColumn(MainView view);
 // track would be shorter than 16 DIPs, or for a row that does not exist.
 struct ShareBar {
   bool shown = false;
-  Rect track, fill;
+  PixelRect track, fill;
   uint32_t color = 0;           // 0x00RRGGBB
 };
-ShareBar shareBar(ViewState& s, MainView view, int64_t row, const Rect& cell, int32_t dpi);
+ShareBar shareBar(ViewState& s, MainView view, int64_t row, const PixelRect& cell, int32_t dpi);
 
 // --- Header ----------------------------------------------------------------------------------------
 // One header item (pixels): the text inset 8 DIPs on both sides, a 1-pixel separator
@@ -59,12 +60,12 @@ ShareBar shareBar(ViewState& s, MainView view, int64_t row, const Rect& cell, in
 // sorted column a filled triangle 8 DIPs wide and 4 high, centred, 2 DIPs below the
 // top: apex up when ascending, down when descending.
 struct HeaderItemLayout {
-  Rect text;
-  Rect separator;
+  PixelRect text;
+  PixelRect separator;
   bool arrow = false;
   int32_t arrowX[3] = {}, arrowY[3] = {};   // apex first
 };
-HeaderItemLayout headerItemLayout(const Rect& item, int32_t dpi, bool sorted, bool ascending);
+HeaderItemLayout headerItemLayout(const PixelRect& item, int32_t dpi, bool sorted, bool ascending);
 
 // --- Colours -----------------------------------------------------------------------------------------
 struct ListColors {

@@ -341,8 +341,8 @@ Outcome listMenuChosen(ViewState& s, const ListMenu& menu) {
   return out;
 }
 
-void listMenuAnchor(const Rect& row, int32_t dpi, int32_t& x, int32_t& y) {
-  x = row.left + pixelsFromDips(16, dpi);
+void listMenuAnchor(const PixelRect& row, int32_t dpi, int32_t& x, int32_t& y) {
+  x = row.left + scaleDip(16, dpi);
   y = (row.top + row.bottom) / 2;
 }
 

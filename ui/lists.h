@@ -99,7 +99,7 @@ ListMenu listContextMenu(ViewState& s, const std::vector<int64_t>& selectedRows)
 Outcome listMenuChosen(ViewState& s, const ListMenu& menu);
 // Where a menu opened from the keyboard goes: 16 DIPs right of the first selected
 // row's left edge, at its vertical centre (`row` in list client pixels).
-void listMenuAnchor(const Rect& row, int32_t dpi, int32_t& x, int32_t& y);
+void listMenuAnchor(const PixelRect& row, int32_t dpi, int32_t& x, int32_t& y);
 
 // LVN_BEGINDRAG (or, with synthetic input, a move with the button down): with a tree,
 // outside the review and while marking is allowed, remembers the first selected row

@@ -16,15 +16,16 @@ int32_t ceilDips(double dips) { return static_cast<int32_t>(std::ceil(dips)); }
 int32_t toolbarButtonWidth(const IconLabel* labels, size_t count, int32_t minimum, const TextMeasurer& measure) {
   double widest = minimum;
   for (size_t i = 0; i < count; i++) {
-    double icon = measure.textWidth(TextStyle::SmallIcon, std::u16string_view(&labels[i].icon, 1));
-    widest = std::max(widest, 16 + icon + 8 + measure.textWidth(TextStyle::Body, labels[i].label) + 16);
+    // The icon has a fixed 16-DIP box whatever the font gives its glyph (nothing, where
+    // the icon font is missing), as the button draws it.
+    widest = std::max(widest, 16 + 16 + 8 + measure.textWidth(TextStyle::Body, labels[i].label) + 16);
   }
   return ceilDips(widest);
 }
 
 void layoutToolbarAndPath(const ViewState& s, const TextMeasurer& measure, WindowLayout& out) {
   const int32_t dpi = s.dpi;
-  auto px = [dpi](int64_t dips) { return pixelsFromDips(dips, dpi); };
+  auto px = [dpi](int64_t dips) { return scaleDip(dips, dpi); };
   const int32_t L0 = px(out.sidebar.width + 16), N = s.clientWidth - px(24);
 
   // Widest label each button can show, so it never changes width with its label.
@@ -38,14 +39,14 @@ void layoutToolbarAndPath(const ViewState& s, const TextMeasurer& measure, Windo
   const int32_t top = px(16), bottom = px(48);
   int32_t right = N;
   auto place = [&](int32_t widthDips) {
-    Rect r{right - px(widthDips), top, right, bottom};
+    PixelRect r{right - px(widthDips), top, right, bottom};
     right = r.left - px(8);
     return r;
   };
   out.exportButton = place(toolbarButtonWidth(exportLabels, 1, 100, measure));
   out.scanButton = place(toolbarButtonWidth(scanLabels, 4, 104, measure));
   out.upButton = place(toolbarButtonWidth(upLabels, 1, 88, measure));
-  out.continueButton = continueShown(s) ? place(toolbarButtonWidth(continueLabels, 1, 116, measure)) : Rect{};
+  out.continueButton = continueShown(s) ? place(toolbarButtonWidth(continueLabels, 1, 116, measure)) : PixelRect{};
   const int32_t leftmost = out.continueButton.empty() ? out.upButton.left : out.continueButton.left;
 
   out.pathBar = {L0, px(8), std::max(L0, leftmost - px(16)), px(52)};
@@ -71,7 +72,7 @@ void layoutToolbarAndPath(const ViewState& s, const TextMeasurer& measure, Windo
 
 void layoutBars(const ViewState& s, const TextMeasurer& measure, WindowLayout& out) {
   const int32_t dpi = s.dpi;
-  auto px = [dpi](int64_t dips) { return pixelsFromDips(dips, dpi); };
+  auto px = [dpi](int64_t dips) { return scaleDip(dips, dpi); };
   const int32_t L0 = px(out.sidebar.width + 16), N = s.clientWidth - px(24);
   const int32_t d = noticeShown(s) ? 48 : 0;
   out.noticeShift = d;

@@ -24,26 +24,6 @@ int64_t roundedFps(double fps) { return static_cast<int64_t>(std::floor(fps + 0.
 
 }  // namespace
 
-int32_t frameRate(const FrameTimes& frames, double nowMs) {
-  uint64_t stored = frames.count < kFrameTimeCount ? frames.count : kFrameTimeCount;
-  int32_t withinSecond = 0, withinHalf = 0;
-  double newest = 0, oldest = 0;
-  for (uint64_t k = 0; k < stored; k++) {
-    double t = frames.endMs[(frames.count - 1 - k) % kFrameTimeCount];
-    double age = nowMs - t;
-    if (age > 1000) break;
-    withinSecond++;
-    if (age <= 500) {
-      if (withinHalf == 0) newest = t;
-      oldest = t;
-      withinHalf++;
-    }
-  }
-  if (withinHalf > 1 && newest > oldest)
-    return static_cast<int32_t>(roundedFps((withinHalf - 1) * 1000.0 / (newest - oldest)));
-  return withinSecond;
-}
-
 void performanceCells(const ViewState& s, PerformanceCell (&cells)[kPerformanceCells]) {
   const Text labels[kPerformanceCells] = {Text::Startup_130, Text::Scan_131,   Text::Aggregate,    Text::Layout,
                                           Text::Render,      Text::Items,      Text::Throughput,   Text::TreeMemory,
@@ -63,7 +43,7 @@ void performanceCells(const ViewState& s, PerformanceCell (&cells)[kPerformanceC
   cells[3].value = durationOrNothing(p.layoutMs);
   cells[4].value = durationOrNothing(p.renderMs);
   cells[8].value = formatSize(static_cast<int64_t>(p.memory.workingSet));
-  cells[9].value = formatText(text(Text::Fps), {formatDuration(p.frames.lastPaintMs), frameRate(p.frames, s.nowMs)});
+  cells[9].value = formatText(text(Text::Fps), {formatDuration(p.frames.paintMs), roundedFps(frameRate(p.frames, s.nowMs))});
   cells[10].value = formatSize(static_cast<int64_t>(p.memory.privateBytes));
   cells[11].value = durationOrNothing(p.filterMs);
 }

@@ -1,6 +1,6 @@
-// The performance figures as the window shows them: the panel's twelve cells, the
-// summary folded into the status bar, the frame rate over the last frames, and the
-// same figures as one accessible value.
+// The performance figures as the window shows them: the panel's twelve cells (the
+// frame rate is render/frame_timing.h's), the summary folded into the status bar,
+// and the same figures as one accessible value.
 //
 // Threading: window thread (texts come from the loaded language pack).
 #pragma once
@@ -19,10 +19,6 @@ void performanceCells(const ViewState& s, PerformanceCell (&cells)[kPerformanceC
 // The status bar's right part: "1.23 s walk · 1,234 items · 45.6 MB", or
 // "Startup 120 ms · 45.6 MB" before a scan's time is known.
 std::u16string performanceSummary(const ViewState& s);
-
-// Frames per second at `nowMs`: of the frames in the last 1000 ms, the rate between
-// the newest and the oldest within 500 ms, or their count when that cannot be told.
-int32_t frameRate(const FrameTimes& frames, double nowMs);
 
 // "Startup 120 ms, Scan 1.23 s walk, …" with the peak working set after the ninth
 // pair and the last zoom's rate after the tenth.

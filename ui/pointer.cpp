@@ -15,8 +15,8 @@ namespace {
 // A switch's two options in order, and whether it runs vertically.
 struct SwitchOptions {
   ElementId first, second;
-  const Rect* firstRect;
-  const Rect* secondRect;
+  const PixelRect* firstRect;
+  const PixelRect* secondRect;
   bool vertical;
 };
 
@@ -97,7 +97,7 @@ Outcome pointerDown(ViewState& s, const WindowLayout& layout, int32_t x, int32_t
   }
   s.marks.leftOutText.clear();
   if (!s.review.open) {
-    const struct { ElementId id; const Rect* rect; } fields[] = {
+    const struct { ElementId id; const PixelRect* rect; } fields[] = {
         {ElementId::SearchEdit, &layout.searchField}, {ElementId::TypesEdit, &layout.typesField},
         {ElementId::SizeEdit, &layout.sizeField}};
     for (const auto& f : fields)
@@ -213,7 +213,7 @@ Outcome doubleClick(ViewState& s, const WindowLayout& layout, int32_t x, int32_t
 Outcome wheel(ViewState& s, const WindowLayout& layout, int32_t x, int32_t y, int32_t delta) {
   Outcome out;
   if (layout.sidebar.driveList.contains(x, y)) {
-    scrollDrives(s, layout.sidebar, pixelsFromDips(-static_cast<int64_t>(delta) * 72 / 120, s.dpi));
+    scrollDrives(s, layout.sidebar, scaleDip(-static_cast<int64_t>(delta) * 72 / 120, s.dpi));
     out.repaint = true;
     return out;
   }

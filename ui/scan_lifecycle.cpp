@@ -23,6 +23,8 @@ void beginScanWork(ViewState& s, Outcome& out) {
   s.scan.progress = {};
   s.scan.startMs = s.nowMs;
   s.scan.generation++;
+  // The toolbar, the path title and the summary line change with it.
+  out.relayout = true;
   out.repaint = true;
 }
 

@@ -48,8 +48,8 @@ void scrollDrives(ViewState& s, const SidebarLayout& current, int32_t pixels) {
 
 void scrollDriveIntoView(ViewState& s, const SidebarLayout& current, int32_t index) {
   if (index < 0 || index >= static_cast<int32_t>(current.driveRows.size())) return;
-  const Rect& row = current.driveRows[index];
-  const Rect& list = current.driveList;
+  const PixelRect& row = current.driveRows[index];
+  const PixelRect& list = current.driveList;
   int32_t scroll = current.driveScroll;
   if (row.top < list.top) scroll -= list.top - row.top;
   else if (row.bottom > list.bottom) scroll += std::min(row.bottom - list.bottom, row.top - list.top);

@@ -57,7 +57,7 @@ int32_t automaticSidebarWidth(const ViewState& s, const TextMeasurer& measure) {
 void layoutSidebar(const ViewState& s, const TextMeasurer& measure, WindowLayout& out) {
   SidebarLayout& bar = out.sidebar;
   const int32_t dpi = s.dpi;
-  auto px = [dpi](int64_t dips) { return pixelsFromDips(dips, dpi); };
+  auto px = [dpi](int64_t dips) { return scaleDip(dips, dpi); };
   const int32_t H = s.clientHeight;
 
   bar.maxWidth = sidebarMaxWidth(s);

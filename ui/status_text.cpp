@@ -98,8 +98,8 @@ std::u16string statusLine(const ViewState& s) {
   return out;
 }
 
-HoverLineLayout placeHoverLine(const HoverLine& line, const Rect& area, int32_t dpi, const TextMeasurer& measure) {
-  auto px = [dpi](double dips) { return pixelsFromDips(static_cast<int64_t>(std::ceil(dips)), dpi); };
+HoverLineLayout placeHoverLine(const HoverLine& line, const PixelRect& area, int32_t dpi, const TextMeasurer& measure) {
+  auto px = [dpi](double dips) { return scaleDip(static_cast<int64_t>(std::ceil(dips)), dpi); };
   auto width = [&](TextStyle style, const std::u16string& t) { return t.empty() ? 0.0 : measure.textWidth(style, t); };
   HoverLineLayout out;
   const double A = dipsFromPixels(area.width(), dpi);
@@ -114,7 +114,7 @@ HoverLineLayout placeHoverLine(const HoverLine& line, const Rect& area, int32_t 
   if (parent > 0) out.parent = {area.right - px(parent), top, area.right, bottom};
   double x = 0;
   auto next = [&](double w) {
-    Rect r{area.left + px(x), top, std::min(area.right, area.left + px(x + w)), bottom};
+    PixelRect r{area.left + px(x), top, std::min(area.right, area.left + px(x + w)), bottom};
     x += w;
     return r;
   };

@@ -4,7 +4,8 @@
 //
 // Threading: window thread (texts come from the loaded language pack).
 #pragma once
-#include "ui/geometry.h"
+#include "render/pixel_rect.h"
+#include "render/scale.h"
 #include "ui/text_measure.h"
 #include "ui/view_state.h"
 #include <string>
@@ -40,6 +41,6 @@ std::u16string statusLine(const ViewState& s);
 // Where the hover line's pieces go inside `area` (pixels): the parent text at the
 // right, then the failure text, then info, name and folder from the left.
 struct HoverLineLayout {
-  Rect folder, name, info, parent, failure;
+  PixelRect folder, name, info, parent, failure;
 };
-HoverLineLayout placeHoverLine(const HoverLine& line, const Rect& area, int32_t dpi, const TextMeasurer& measure);
+HoverLineLayout placeHoverLine(const HoverLine& line, const PixelRect& area, int32_t dpi, const TextMeasurer& measure);

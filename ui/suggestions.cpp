@@ -113,15 +113,15 @@ void acceptSuggestion(ViewState& s, int32_t index, Outcome& out) {
   out.repaint = true;
 }
 
-Rect suggestionPopupRect(const Rect& owner, int32_t itemCount, int32_t dpi) {
-  const int32_t top = owner.bottom + pixelsFromDips(4, dpi);
-  const int32_t width = std::max(owner.width(), pixelsFromDips(320, dpi));
-  return {owner.left, top, owner.left + width, top + pixelsFromDips(int64_t(itemCount) * 32 + 8, dpi)};
+PixelRect suggestionPopupRect(const PixelRect& owner, int32_t itemCount, int32_t dpi) {
+  const int32_t top = owner.bottom + scaleDip(4, dpi);
+  const int32_t width = std::max(owner.width(), scaleDip(320, dpi));
+  return {owner.left, top, owner.left + width, top + scaleDip(int64_t(itemCount) * 32 + 8, dpi)};
 }
 
 int32_t suggestionRowAt(int32_t y, int32_t itemCount, int32_t dpi) {
   for (int32_t i = 0; i < itemCount; i++)
-    if (y >= pixelsFromDips(4 + 32 * int64_t(i), dpi) && y < pixelsFromDips(4 + 32 * int64_t(i + 1), dpi)) return i;
+    if (y >= scaleDip(4 + 32 * int64_t(i), dpi) && y < scaleDip(4 + 32 * int64_t(i + 1), dpi)) return i;
   return -1;
 }
 
@@ -141,7 +141,7 @@ Outcome suggestionClicked(ViewState& s, int32_t y) {
 
 SuggestionRowLayout suggestionRowLayout(const Suggestion& item, int32_t index, int32_t popupWidth, int32_t dpi,
                                         const TextMeasurer& measure) {
-  auto px = [dpi](double dips) { return pixelsFromDips(static_cast<int64_t>(std::ceil(dips)), dpi); };
+  auto px = [dpi](double dips) { return scaleDip(static_cast<int64_t>(std::ceil(dips)), dpi); };
   SuggestionRowLayout out;
   out.row = {px(4), px(4 + 32.0 * index), popupWidth - px(4), px(4 + 32.0 * (index + 1))};
   out.accentBar = {out.row.left, out.row.top + px(9), out.row.left + px(3), out.row.bottom - px(9)};

@@ -5,7 +5,8 @@
 // Threading: window thread (texts come from the loaded language pack).
 #pragma once
 #include "ui/effects.h"
-#include "ui/geometry.h"
+#include "render/pixel_rect.h"
+#include "render/scale.h"
 #include "ui/text_measure.h"
 #include "ui/view_state.h"
 #include <string>
@@ -48,7 +49,7 @@ void acceptSuggestion(ViewState& s, int32_t index, Outcome& out);
 // --- Geometry (pixels) -------------------------------------------------------------------------
 // The popup in the main window's client coordinates: at the owner's left edge, 4 DIPs
 // below it, max(owner width, 320 DIPs) wide, items × 32 + 2 × 4 DIPs high.
-Rect suggestionPopupRect(const Rect& owner, int32_t itemCount, int32_t dpi);
+PixelRect suggestionPopupRect(const PixelRect& owner, int32_t itemCount, int32_t dpi);
 // The row under a popup-relative y ((y − 4) ÷ 32 in DIPs), -1 outside the rows.
 int32_t suggestionRowAt(int32_t y, int32_t itemCount, int32_t dpi);
 
@@ -65,9 +66,9 @@ Outcome suggestionClicked(ViewState& s, int32_t y);
 // row's end, in the caption style; the label ending 8 DIPs before the detail's
 // reserved width (detail width + 12).
 struct SuggestionRowLayout {
-  Rect row;                     // the highlight's rounded rectangle (radius 4)
-  Rect accentBar;
-  Rect label, detail;           // detail empty without one
+  PixelRect row;                     // the highlight's rounded rectangle (radius 4)
+  PixelRect accentBar;
+  PixelRect label, detail;           // detail empty without one
 };
 SuggestionRowLayout suggestionRowLayout(const Suggestion& item, int32_t index, int32_t popupWidth, int32_t dpi,
                                         const TextMeasurer& measure);

@@ -21,10 +21,12 @@
 //
 // Sections: small records · settings and facts · the record
 #pragma once
-#include "config/app_state.h"   // ScanMode, SizeMode, SizeUnits
+#include "config/program_settings.h"   // ScanMode, SizeMode, SizeUnits
 #include "config/policy.h"
+#include "engine/drives.h"   // DriveEntry: one sidebar row, a drive or an imported CSV file
 #include "engine/tree.h"
 #include "platform/platform.h"
+#include "render/frame_timing.h"
 #include "treemap/treemap.h"
 #include "ui/mark_set.h"
 #include "ui/element_id.h"
@@ -48,16 +50,6 @@ struct Notice {
 };
 
 enum class PerformancePanel : uint8_t { Folded = 0, Open = 1, Hidden = 2 };
-
-// One sidebar row: a drive, or an imported CSV file standing for one.
-struct DriveEntry {
-  std::u16string label;
-  std::u16string csvPath;       // empty for a real drive
-  std::u16string fileSystem;
-  int64_t totalBytes = 0;
-  int64_t freeBytes = 0;
-  char16_t letter = 0;          // upper case
-};
 
 // What made the shown tree.
 enum class TreeSource : uint8_t { Walk = 0, Mft = 1, Csv = 2 };
@@ -117,14 +109,6 @@ struct ExportView {
   int64_t percent = 0;
 };
 
-// Ring of the end times of the last frames (monotonic ms), newest at (count - 1) % 32.
-constexpr int kFrameTimeCount = 32;
-struct FrameTimes {
-  double endMs[kFrameTimeCount] = {};
-  uint64_t count = 0;           // frames recorded so far
-  double lastPaintMs = 0;       // paint time of the last frame
-};
-
 struct PerformanceFigures {
   double startupMs = 0;
   double layoutMs = -1;         // the last map update's two times; -1 none yet
@@ -132,7 +116,7 @@ struct PerformanceFigures {
   double filterMs = -1;         // -1: no weights computed
   double lastZoomFps = -1;      // -1: no zoom measured
   MemoryCounters memory;
-  FrameTimes frames;
+  FrameTiming frames;           // the window's paint records its frames here
 };
 
 // The mouse press in progress: the element holding the capture and where it began.
@@ -213,6 +197,7 @@ struct WindowSettings {
   SizeUnits sizeUnits = SizeUnits::Binary;
   int32_t sidebarWidth = 0;     // DIPs; 0 = automatic
   PerformancePanel performancePanel = PerformancePanel::Folded;
+  bool patterns = false;        // hatch patterns on the map's type colours
   bool elevateAtStart = false;
   int32_t autoUpdateCheck = -1; // -1 never asked, 0 off, 1 daily
 };

@@ -1,6 +1,6 @@
 // Which mode a command line runs, and the process-wide state every mode shares.
 #include "app/startup.h"
-#include "config/app_state.h"
+#include "app/app_state.h"
 #include "platform/platform.h"
 #include <gtest/gtest.h>
 #include <vector>
@@ -57,9 +57,9 @@ TEST(AppStateRecord, BuiltOnceWithDefaultsWhicheverThreadComesFirst) {
   const AppState& state = appState();
   EXPECT_EQ(state.themeOverride, -1);
   EXPECT_EQ(state.accentIndex, -1);
-  EXPECT_EQ(state.policies.defaultSizeMode, -1);
-  EXPECT_EQ(state.policies.updateCheck, -1);
+  EXPECT_EQ(state.settings.policies.defaultSizeMode, -1);
+  EXPECT_EQ(state.settings.policies.updateCheck, -1);
   EXPECT_TRUE(state.importPath.empty());
   EXPECT_EQ(state.noElevate + state.testInput + state.activate + state.launchedInteractively, 0);
-  EXPECT_EQ(state.windowCreatedEvent, nullptr);
+  EXPECT_EQ(state.instance, nullptr);
 }

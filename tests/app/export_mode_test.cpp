@@ -23,7 +23,7 @@ TEST(ExportMode, OutOfMemoryInTheScanEndsOnlyTheScanAndWritesNothing) {
   TempDir dir;
   for (int i = 0; i < 200; i++) writeTestFile(dir.path + "/tree/file-with-a-longer-name-" + std::to_string(i), "x");
   std::string csv = dir.path + "/out.csv";
-  AppState state;
+  ProgramSettings state;
   {
     SmallReservations small(64u << 10);   // not even the first name set fits
     EXPECT_EQ(runExportMode(exportArgs(dir.path + "/tree", csv), state), 1);
@@ -54,7 +54,7 @@ TEST(ExportMode, FolderThatCannotBeListedWritesNothing) {
   writeTestFile(dir.path + "/a-file.txt", "x");
   writeTestFile(dir.path + "/existing.csv", "earlier export");
   const std::string csv = dir.path + "/existing.csv";
-  AppState state;
+  ProgramSettings state;
   for (const std::string& folder : {dir.path + "/missing", dir.path + "/missing/deeper", dir.path + "/a-file.txt",
                                     dir.path + "/not-there.csv"}) {
     EXPECT_EQ(runExportMode(exportArgs(folder, csv), state), 1) << folder;
@@ -72,7 +72,7 @@ TEST(ExportMode, OptionNameAsCsvPathIsAUsageError) {
   TempDir dir;
   makeTestDir(dir.path + "/tree");
   const std::u16string folder = utf16FromUtf8(dir.path + "/tree");
-  AppState state;
+  ProgramSettings state;
   const std::vector<std::vector<std::u16string>> cases = {
       {u"mossbloom", u"--export", folder, u"--mft"},
       {u"mossbloom", u"--export", u"F", u"--export", u"X"},

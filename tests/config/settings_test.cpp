@@ -99,8 +99,8 @@ TEST(SettingsValues, KeysReadWithTheirTypeRules) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     TempDir temp;
-    AppState state;
-    state.settings = locationWith(temp, c.file);
+    ProgramSettings state;
+    state.location = locationWith(temp, c.file);
     readViewSettings(state);
     EXPECT_EQ(state.sidebarWidth, c.sidebarWidth);
     EXPECT_EQ(state.performancePanel, c.panel);
@@ -131,8 +131,8 @@ TEST(SettingsValues, ScanAndSizeModeUnderPolicy) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     TempDir temp;
-    AppState state;
-    state.settings = locationWith(temp, c.file);
+    ProgramSettings state;
+    state.location = locationWith(temp, c.file);
     state.isAdministrator = c.admin;
     state.policies.disableMftScan = c.disableMft;
     state.policies.defaultSizeMode = c.defaultSizeMode;

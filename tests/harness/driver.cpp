@@ -13,6 +13,9 @@
 // Threading: one thread; every command runs to completion before the next is read.
 #include "tests/harness/png_write.h"
 #include <windows.h>
+#include <psapi.h>
+#include <winternl.h>
+#include <shellapi.h>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -331,11 +334,108 @@ Answer registry(const std::vector<std::string>& f) {
   return status == ERROR_SUCCESS ? ok() : error("registry write failed: " + std::to_string(status));
 }
 
+
+// --- Other processes ------------------------------------------------------------------------
+// A top-level window of the class that belongs to a process other than the target
+// (a copy the target started, e.g. relaunched as administrator): it becomes the target.
+Answer adoptWindow(long long timeoutMs, const std::wstring& className) {
+  struct Search {
+    DWORD exclude;
+    const std::wstring* className;
+    HWND found = nullptr;
+    DWORD processId = 0;
+  } search{gTarget.processId, &className};
+  auto match = [](HWND window, LPARAM parameter) -> BOOL {
+    auto* s = reinterpret_cast<Search*>(parameter);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    wchar_t name[256];
+    if (pid == s->exclude || pid == GetCurrentProcessId() || !GetClassNameW(window, name, 256) || *s->className != name)
+      return TRUE;
+    s->found = window;
+    s->processId = pid;
+    return FALSE;
+  };
+  waitFor(timeoutMs, [&] {
+    search.found = nullptr;
+    EnumWindows(match, reinterpret_cast<LPARAM>(&search));
+    return search.found != nullptr;
+  });
+  if (!search.found) return error("no window of class " + narrow(className) + " in another process");
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, search.processId);
+  if (!process) return error("cannot open process " + std::to_string(search.processId));
+  forgetTarget();
+  gTarget.process = process;
+  gTarget.processId = search.processId;
+  gTarget.window = search.found;
+  return ok({std::to_string(reinterpret_cast<uintptr_t>(search.found)), std::to_string(search.processId)});
+}
+
+// The target's command line as its process block holds it, split as the program splits it.
+Answer commandLine() {
+  using QueryProcess = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
+  auto query = reinterpret_cast<QueryProcess>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  PROCESS_BASIC_INFORMATION basic = {};
+  if (!query || query(gTarget.process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0)
+    return error("NtQueryInformationProcess failed");
+  PEB peb = {};
+  RTL_USER_PROCESS_PARAMETERS parameters = {};
+  SIZE_T read = 0;
+  if (!ReadProcessMemory(gTarget.process, basic.PebBaseAddress, &peb, sizeof peb, &read) ||
+      !ReadProcessMemory(gTarget.process, peb.ProcessParameters, &parameters, sizeof parameters, &read))
+    return error("cannot read the process block");
+  std::wstring line(parameters.CommandLine.Length / sizeof(wchar_t), L'\0');
+  if (!ReadProcessMemory(gTarget.process, parameters.CommandLine.Buffer, line.data(), parameters.CommandLine.Length, &read))
+    return error("cannot read the command line");
+  int count = 0;
+  wchar_t** argv = CommandLineToArgvW(line.c_str(), &count);
+  std::vector<std::string> values;
+  for (int i = 0; argv && i < count; i++) values.push_back(escaped(narrow(argv[i])));
+  if (argv) LocalFree(argv);
+  return ok(values);
+}
+
+Answer processMemory() {
+  PROCESS_MEMORY_COUNTERS_EX counters = {};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(gTarget.process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters))
+    return error("GetProcessMemoryInfo failed: " + std::to_string(GetLastError()));
+  return ok({std::to_string(counters.PrivateUsage), std::to_string(counters.WorkingSetSize),
+             std::to_string(counters.PeakWorkingSetSize), std::to_string(counters.PagefileUsage)});
+}
+
+// A property that holds a global atom: the atom's text.
+Answer atomText(const std::string& name) {
+  ATOM atom = static_cast<ATOM>(property(name));
+  if (!atom) return ok({""});
+  wchar_t text[256] = {};
+  if (!GlobalGetAtomNameW(atom, text, 256)) return error("no such atom");
+  return ok({escaped(narrow(text))});
+}
+
+Answer windowRect() {
+  RECT r;
+  WINDOWPLACEMENT placement = {sizeof placement};
+  if (!GetWindowRect(gTarget.window, &r) || !GetWindowPlacement(gTarget.window, &placement)) return error("no window");
+  const RECT& n = placement.rcNormalPosition;
+  return ok({std::to_string(r.left), std::to_string(r.top), std::to_string(r.right), std::to_string(r.bottom),
+             std::to_string(placement.showCmd), std::to_string(n.left), std::to_string(n.top), std::to_string(n.right),
+             std::to_string(n.bottom), IsZoomed(gTarget.window) ? "1" : "0", IsIconic(gTarget.window) ? "1" : "0"});
+}
+
+Answer workArea() {
+  RECT r = {};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+  return ok({std::to_string(r.left), std::to_string(r.top), std::to_string(r.right), std::to_string(r.bottom)});
+}
+
 // --- Commands ----------------------------------------------------------------------------------
 bool needsWindow(const std::string& verb) {
   static const char* verbs[] = {"prop", "wait-prop", "wait-frame", "invalidate", "client", "resize-client", "move",
                                 "show", "post", "send", "capture", "click", "post-click", "mouse-move", "key",
-                                "post-key", "foreground", "close", "window-text", "child-text", "visible", "wait-visible"};
+                                "post-key", "foreground", "close", "window-text", "child-text", "visible", "wait-visible",
+                                "atom", "window-rect", "window-class", "command-line", "memory"};
   for (const char* v : verbs)
     if (verb == v) return true;
   return false;
@@ -357,6 +457,25 @@ Answer run(const std::vector<std::string>& f) {
     return startProcess(f, 1);
   }
   if (verb == "find-window" && has(2)) return findWindow(number(f[1]), wide(f[2]));
+  if (verb == "setenv" && has(1)) {   // for the programs started from now on; no value removes it
+    SetEnvironmentVariableW(wide(f[1]).c_str(), has(2) ? wide(f[2]).c_str() : nullptr);
+    return ok();
+  }
+  if (verb == "adopt-window" && has(2)) return adoptWindow(number(f[1]), wide(f[2]));
+  if (verb == "command-line") return commandLine();
+  if (verb == "memory") {
+    if (!gTarget.process) return error("no process");
+    return processMemory();
+  }
+  if (verb == "atom" && has(1)) return atomText(f[1]);
+  if (verb == "window-rect") return windowRect();
+  if (verb == "work-area") return workArea();
+  if (verb == "window-class") {   // the class, the style and the extended style
+    wchar_t name[256] = {};
+    GetClassNameW(gTarget.window, name, 256);
+    return ok({narrow(name), std::to_string(GetWindowLongPtrW(gTarget.window, GWL_STYLE) & 0xFFFFFFFF),
+               std::to_string(GetWindowLongPtrW(gTarget.window, GWL_EXSTYLE) & 0xFFFFFFFF)});
+  }
   if (verb == "count-windows" && has(1)) return ok({std::to_string(findWindows(wide(f[1])).count)});
   if (verb == "prop" && has(1)) return ok({std::to_string(property(f[1]))});
   if (verb == "wait-prop" && has(4)) return waitProperty(f[1], f[2], number(f[3]), number(f[4]));

@@ -14,8 +14,10 @@ under build/win64/screenshots/<group>/ so that a person can look at it.
         shot.expect(10, 10, 0x204080)
         w.close()
 """
+import configparser
 import fcntl
 import os
+import shutil
 import struct
 import subprocess
 import sys
@@ -35,6 +37,32 @@ FRAME = "Mossbloom.Frame"
 
 class HarnessError(Exception):
     pass
+
+
+# Mossbloom's main window: WM_ELEMENT_INVOKE runs an element's command by its code.
+ELEMENT_INVOKE = WM_APP + 7
+
+
+def element_code(element, sub=-1):
+    """The code of an element instance: id × 4096 + sub-index + 1."""
+    return element * 4096 + sub + 1
+
+
+class Checks:
+    """Failures collected over a whole script, so one run reports every one of them:
+    check(condition, message), then sys.exit(check.exit_code())."""
+
+    def __init__(self):
+        self.failures = []
+
+    def __call__(self, condition, message):
+        if not condition:
+            self.failures.append(message)
+            print("FAIL:", message)
+        return condition
+
+    def exit_code(self):
+        return 1 if self.failures else 0
 
 
 def winpath(path):
@@ -127,6 +155,28 @@ class Image:
         if bad:
             x, y, got, want = first
             raise HarnessError(f"{bad} pixels differ from {ref.path}; first at ({x}, {y}): {got:06X} for {want:06X}")
+
+
+def portable_copy(exe, folder, settings=""):
+    """A copy of the program in `folder` beside its own mossbloom.ini holding `settings`:
+    the copy reads and writes only that file, so tests never share settings."""
+    os.makedirs(folder, exist_ok=True)
+    target = os.path.join(folder, os.path.basename(exe))
+    shutil.copyfile(exe, target)
+    with open(os.path.join(folder, "mossbloom.ini"), "w", newline="\r\n") as f:
+        f.write(settings)
+    return target
+
+
+def read_settings(folder):
+    """The portable mossbloom.ini beside a copy, as {section: {key: value}} (names lower-cased)."""
+    parser = configparser.ConfigParser(interpolation=None, strict=False)
+    path = os.path.join(folder, "mossbloom.ini")
+    with open(path, "rb") as f:
+        data = f.read()
+    text = data.decode("utf-16") if data[:2] in (b"\xff\xfe", b"\xfe\xff") else data.decode("utf-8", "replace")
+    parser.read_string(text)
+    return {section.lower(): dict(parser[section]) for section in parser.sections()}
 
 
 def write_png(path, width, height, pixels):
@@ -296,6 +346,22 @@ class Harness:
         self.window = Window(self, int(hwnd), int(pid))
         return self.window
 
+    def adopt_window(self, window_class, timeout_ms=30000):
+        """A window of that class in another process (a copy the program started) becomes the target."""
+        hwnd, pid = self.command("adopt-window", timeout_ms, window_class)
+        self.window = Window(self, int(hwnd), int(pid))
+        return self.window
+
+    def setenv(self, name, value=None):
+        """An environment variable for the programs the driver starts from now on (None removes it)."""
+        if value is None:
+            self.command("setenv", name)
+        else:
+            self.command("setenv", name, value)
+
+    def work_area(self):
+        return tuple(int(v) for v in self.command("work-area"))
+
     def count_windows(self, window_class):
         return int(self.command("count-windows", window_class)[0])
 
@@ -331,6 +397,12 @@ class Window:
     def wait_prop(self, name, op, value, timeout_ms=30000):
         """Waits until the property compares (gt, ge, eq, ne, lt) with value; returns it."""
         return int(self.h.command("wait-prop", name, op, value, timeout_ms)[0])
+
+    def wait_scan(self, generation, state=3, timeout_ms=60000):
+        """Mossbloom's window in test-input mode: waits until scan number `generation` is in
+        `state` (1 scanning, 2 stopping, 3 its tree shown, 0 no tree); every other
+        MossbloomTest property then belongs to the same paint or a later one."""
+        return self.wait_prop("MossbloomTest.ScanOf", "eq", generation << 4 | state, timeout_ms)
 
     def frame(self):
         return self.prop(FRAME)
@@ -425,6 +497,35 @@ class Window:
 
     def child_text(self, control_id):
         return unescape(self.h.command("child-text", control_id)[0])
+
+    def atom(self, name):
+        """The text of a global atom held in a property."""
+        return unescape(self.h.command("atom", name)[0])
+
+    def rect(self):
+        """(left, top, right, bottom) of the window, its show command, its normal-position
+        rectangle, and whether it is maximised and minimised."""
+        v = [int(x) for x in self.h.command("window-rect")]
+        return {"rect": tuple(v[0:4]), "show": v[4], "normal": tuple(v[5:9]), "zoomed": v[9] == 1, "iconic": v[10] == 1}
+
+    def window_class(self):
+        return self.h.command("window-class")[0]
+
+    def styles(self):
+        """The window's style and extended style."""
+        _, style, ex_style = self.h.command("window-class")
+        return int(style), int(ex_style)
+
+    def command_line(self):
+        """The process's arguments as it received them (argument 0 included)."""
+        return [unescape(a) for a in self.h.command("command-line")]
+
+    def memory(self):
+        """Private bytes, working set, peak working set and pagefile usage of the process.
+        Wine leaves another process's private bytes 0 and reports them as its pagefile
+        usage (the resident anonymous memory and swap): private falls back to it."""
+        private, working, peak, pagefile = (int(v) for v in self.h.command("memory"))
+        return {"private": private or pagefile, "working": working, "peak": peak, "pagefile": pagefile}
 
     def close(self, timeout_ms=30000):
         """WM_CLOSE; returns the exit code."""

@@ -39,6 +39,14 @@ TEST(FrameTiming, RateFromTheNewestFrames) {
   for (const Case& c : cases) EXPECT_NEAR(frameRate(framesEndingAt(c.ends)), c.rate, 1e-9) << c.what;
 }
 
+TEST(FrameTiming, RateSeenFromNow) {
+  FrameTiming t = framesEndingAt({4000, 4100, 4200});
+  EXPECT_NEAR(frameRate(t, 4200), 10, 1e-9);
+  EXPECT_NEAR(frameRate(t, 4650), 3, 1e-9);    // only the newest within 500 ms: j counts the three
+  EXPECT_NEAR(frameRate(t, 5150), 1, 1e-9);    // 4100 is more than a second old and ends the walk
+  EXPECT_NEAR(frameRate(t, 6000), 0, 1e-9);    // a window that stopped painting
+}
+
 TEST(FrameTiming, RateAfterTheRingWrapped) {
   FrameTiming t;
   for (int i = 0; i < 100; i++) recordFrame(t, i * 10.0, i * 10.0 + 1, false);   // 100 fps

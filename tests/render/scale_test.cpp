@@ -15,6 +15,15 @@ TEST(Scale, DipsRoundLikeMulDiv) {
   for (const Case& c : cases) EXPECT_EQ(scaleDip(c.dips, c.dpi), c.pixels) << c.dips << " DIPs at " << c.dpi;
 }
 
+TEST(Scale, PixelsBackToDipsRoundTheSameWay) {
+  struct Case { int64_t pixels; uint32_t dpi; int32_t dips; } cases[] = {
+      {1440, 144, 960}, {5, 144, 3}, {-5, 144, -3}, {7, 144, 5},   // 4.67
+      {1, 120, 1}, {2, 192, 1}, {3, 192, 2},                        // 1.5 rounds up
+      {-3, 192, -2}, {100, 0, 100},                                 // no DPI: unchanged
+  };
+  for (const Case& c : cases) EXPECT_EQ(dipsFromPixels(c.pixels, c.dpi), c.dips) << c.pixels << " px at " << c.dpi;
+}
+
 TEST(Scale, FloatFormIsExact) {
   EXPECT_FLOAT_EQ(scaleDipF(4.0f, 144), 6.0f);
   EXPECT_FLOAT_EQ(scaleDipF(1.5f, 144), 2.25f);

@@ -92,8 +92,8 @@ TEST_F(BreadcrumbTest, LongPathCollapsesToFirstEllipsisAndLastSegments) {
   }
   EXPECT_FALSE(crumb.segments[7].collapsed);
   EXPECT_FALSE(crumb.segments[8].collapsed);
-  EXPECT_EQ(crumb.segments[0].rect, (Rect{layout.pathBar.left + 8, 14, layout.pathBar.left + 44, 46}));
-  EXPECT_EQ(crumb.ellipsis, (Rect{layout.pathBar.left + 64, 14, layout.pathBar.left + 79, 46}));
+  EXPECT_EQ(crumb.segments[0].rect, (PixelRect{layout.pathBar.left + 8, 14, layout.pathBar.left + 44, 46}));
+  EXPECT_EQ(crumb.ellipsis, (PixelRect{layout.pathBar.left + 64, 14, layout.pathBar.left + 79, 46}));
   EXPECT_EQ(crumb.segments[7].rect.left, layout.pathBar.left + 99);
   EXPECT_EQ(crumb.separators.size(), 3u);
   EXPECT_LE(crumb.segments[8].rect.right, layout.pathBar.right);
@@ -116,7 +116,7 @@ TEST_F(BreadcrumbTest, FirstAndLastStayWhenNothingElseCanGo) {
   showTree(s, deep.t.tree, deep.chain[0]);
   Breadcrumb crumb;
   crumb.segments = breadcrumbSegments(s);
-  placeBreadcrumb(crumb, Rect{0, 8, 100, 52}, 96, measure);
+  placeBreadcrumb(crumb, PixelRect{0, 8, 100, 52}, 96, measure);
   ASSERT_EQ(crumb.segments.size(), 4u);
   EXPECT_FALSE(crumb.segments.front().collapsed);
   EXPECT_FALSE(crumb.segments.back().collapsed);

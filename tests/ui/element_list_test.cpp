@@ -108,7 +108,7 @@ TEST_F(ElementList, TreeShownWithAFocusedCell) {
   EXPECT_EQ(narrow(cell.defaultAction), "Show in Explorer");
   EXPECT_EQ(cell.state, kStateFocusable | kStateSelectable | kStateSelected | kStateFocused);
   const TreemapRect& r = cells.layout.rects()[cells.cellOf(sample.a)];
-  EXPECT_EQ(cell.rect, (Rect{layout.content.map.left + r.x0, layout.content.map.top + r.y0, layout.content.map.left + r.x1,
+  EXPECT_EQ(cell.rect, (PixelRect{layout.content.map.left + r.x0, layout.content.map.top + r.y0, layout.content.map.left + r.x1,
                              layout.content.map.top + r.y1}));
 
   // From the root the same file's folder can be entered.

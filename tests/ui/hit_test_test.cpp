@@ -68,13 +68,13 @@ TEST_F(HitTest, BreadcrumbSegmentsButNotTheShownFolder) {
   const Breadcrumb& crumb = layout.breadcrumb;
   ASSERT_EQ(crumb.segments.size(), 4u);   // C:, Users, me, photos
   for (size_t i = 0; i < crumb.segments.size(); i++) {
-    const Rect& r = crumb.segments[i].rect;
+    const PixelRect& r = crumb.segments[i].rect;
     ElementRef hit = elementAt(s, layout, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
     if (i + 1 < crumb.segments.size()) EXPECT_EQ(hit, (ElementRef{ElementId::BreadcrumbSegment, static_cast<int32_t>(i)}));
     else EXPECT_EQ(hit, (ElementRef{ElementId::Address, -1})) << "the last segment is the address bar";
   }
   s.addressShown = true;
-  const Rect& first = crumb.segments[0].rect;
+  const PixelRect& first = crumb.segments[0].rect;
   EXPECT_EQ(elementAt(s, layout, first.left + 2, first.top + 2).id, ElementId::None) << "the edit covers the bar";
 }
 
@@ -114,7 +114,7 @@ TEST_F(HitTest, ScrolledOutDrivesAndHiddenButtonsCannotBeHit) {
 TEST_F(HitTest, MapCellsWithAndWithoutGaps) {
   ViewState s = state();
   WindowLayout layout = layoutWindow(s, measure);
-  const Rect& map = layout.content.map;
+  const PixelRect& map = layout.content.map;
   TreemapLayout cells;
   const TreemapRect a{0, 0, 0, 0, 0, 0, 50, 100, sample.a, 0}, b{0, 0, 0, 0, 53, 0, 100, 100, sample.b, 0};
   pushTreemapRect(cells, a);

@@ -60,40 +60,55 @@ TEST_F(Layout, ToolbarButtonsAreRightAlignedAtTheirWidestLabel) {
   ViewState s = windowState(1280, 800);
   WindowLayout layout = layoutWindow(s, measure);
   // Export at its minimum 100; the scan button sized by "Stopping…" (9 units): 16+16+8+63+16.
-  EXPECT_EQ(layout.exportButton, (Rect{1156, 16, 1256, 48}));
-  EXPECT_EQ(layout.scanButton, (Rect{1029, 16, 1148, 48}));
-  EXPECT_EQ(layout.upButton, (Rect{933, 16, 1021, 48}));
+  EXPECT_EQ(layout.exportButton, (PixelRect{1156, 16, 1256, 48}));
+  EXPECT_EQ(layout.scanButton, (PixelRect{1029, 16, 1148, 48}));
+  EXPECT_EQ(layout.upButton, (PixelRect{933, 16, 1021, 48}));
   EXPECT_TRUE(layout.continueButton.empty());
-  EXPECT_EQ(layout.pathBar, (Rect{281, 8, 917, 52}));
-  EXPECT_EQ(layout.addressEdit, (Rect{293, 11, 905, 49}));
-  EXPECT_EQ(layout.summaryLine, (Rect{281, 52, 1256, 72}));
+  EXPECT_EQ(layout.pathBar, (PixelRect{281, 8, 917, 52}));
+  EXPECT_EQ(layout.addressEdit, (PixelRect{293, 11, 905, 49}));
+  EXPECT_EQ(layout.summaryLine, (PixelRect{281, 52, 1256, 72}));
 
   // A partial tree without a running scan adds Continue and narrows the path bar.
   SampleTree sample;
   sample.tree().pendingFolderCount = 2;
   showTree(s, sample.tree());
   layout = layoutWindow(s, measure);
-  EXPECT_EQ(layout.continueButton, (Rect{809, 16, 925, 48}));
+  EXPECT_EQ(layout.continueButton, (PixelRect{809, 16, 925, 48}));
   EXPECT_EQ(layout.pathBar.right, 793);
   s.scan.scanning = true;
   EXPECT_TRUE(layoutWindow(s, measure).continueButton.empty());
+}
+
+// Where the icon font is missing its glyphs measure nothing, but the button still
+// draws the icon's 16-DIP box: the label must keep its whole width beside it.
+TEST_F(Layout, ToolbarButtonKeepsTheIconBoxWhenTheGlyphMeasuresNothing) {
+  class NoIconFont : public FakeMeasurer {
+   public:
+    double textWidth(TextStyle style, std::u16string_view text) const override {
+      if (style == TextStyle::SmallIcon || style == TextStyle::Icon) return 0;
+      return FakeMeasurer::textWidth(style, text);
+    }
+  } noIcons;
+  const IconLabel label{u'\uEDE1', u"Exportieren"};   // 11 units × 7
+  EXPECT_EQ(toolbarButtonWidth(&label, 1, 100, noIcons), 16 + 16 + 8 + 77 + 16);
+  EXPECT_EQ(toolbarButtonWidth(&label, 1, 100, measure), 16 + 16 + 8 + 77 + 16);
 }
 
 TEST_F(Layout, FilterBarSharesTheRestOfTheRow) {
   ViewState s = windowState(1280, 800);
   WindowLayout layout = layoutWindow(s, measure);
   // V = 1256 − 281 − 368 = 607.
-  EXPECT_EQ(layout.searchField, (Rect{281, 84, 554, 116}));
-  EXPECT_EQ(layout.typesField, (Rect{562, 84, 762, 116}));
-  EXPECT_EQ(layout.sizeField, (Rect{770, 84, 904, 116}));
-  EXPECT_EQ(layout.clearFilters, (Rect{912, 84, 944, 116}));
-  EXPECT_EQ(layout.logicalSizes, (Rect{952, 84, 1044, 116}));
-  EXPECT_EQ(layout.sizesOnDisk, (Rect{1044, 84, 1136, 116}));
-  EXPECT_EQ(layout.decimalUnits, (Rect{1144, 84, 1200, 116}));
-  EXPECT_EQ(layout.binaryUnits, (Rect{1200, 84, 1256, 116}));
-  EXPECT_EQ(layout.tabs[0], (Rect{281, 124, 326, 156}));
-  EXPECT_EQ(layout.tabs[1], (Rect{330, 124, 389, 156}));
-  EXPECT_EQ(layout.tabs[2], (Rect{393, 124, 487, 156}));
+  EXPECT_EQ(layout.searchField, (PixelRect{281, 84, 554, 116}));
+  EXPECT_EQ(layout.typesField, (PixelRect{562, 84, 762, 116}));
+  EXPECT_EQ(layout.sizeField, (PixelRect{770, 84, 904, 116}));
+  EXPECT_EQ(layout.clearFilters, (PixelRect{912, 84, 944, 116}));
+  EXPECT_EQ(layout.logicalSizes, (PixelRect{952, 84, 1044, 116}));
+  EXPECT_EQ(layout.sizesOnDisk, (PixelRect{1044, 84, 1136, 116}));
+  EXPECT_EQ(layout.decimalUnits, (PixelRect{1144, 84, 1200, 116}));
+  EXPECT_EQ(layout.binaryUnits, (PixelRect{1200, 84, 1256, 116}));
+  EXPECT_EQ(layout.tabs[0], (PixelRect{281, 124, 326, 156}));
+  EXPECT_EQ(layout.tabs[1], (PixelRect{330, 124, 389, 156}));
+  EXPECT_EQ(layout.tabs[2], (PixelRect{393, 124, 487, 156}));
 }
 
 TEST_F(Layout, NoticeMovesEverythingBelowItDown) {
@@ -102,7 +117,7 @@ TEST_F(Layout, NoticeMovesEverythingBelowItDown) {
     WindowLayout without = layoutWindow(s, measure);
     s.notice = {NoticeKind::Managed, u"Managed by your organization: the size mode is set by policy."};
     WindowLayout with = layoutWindow(s, measure);
-    const int32_t d = pixelsFromDips(48, dpi);
+    const int32_t d = scaleDip(48, dpi);
     EXPECT_EQ(with.noticeShift, 48);
     EXPECT_EQ(with.searchField.top, without.searchField.top + d) << dpi;
     EXPECT_EQ(with.binaryUnits.bottom, without.binaryUnits.bottom + d) << dpi;
@@ -112,7 +127,7 @@ TEST_F(Layout, NoticeMovesEverythingBelowItDown) {
     EXPECT_EQ(with.status.bar, without.status.bar) << "the status bar stays at the bottom";
     EXPECT_EQ(with.pathBar, without.pathBar);
     EXPECT_TRUE(without.noticeBar.empty());
-    EXPECT_EQ(with.noticeBar.top, pixelsFromDips(80, dpi));
+    EXPECT_EQ(with.noticeBar.top, scaleDip(80, dpi));
     // And it all comes back when the notice closes.
     s.notice = {};
     EXPECT_EQ(layoutWindow(s, measure).content.panel, without.content.panel);
@@ -120,9 +135,9 @@ TEST_F(Layout, NoticeMovesEverythingBelowItDown) {
   ViewState s = windowState(1280, 800);
   s.notice = {NoticeKind::Information, u"Mossbloom 2.0 is available. You have 1.0.", u"2.0", NoticeAction::Update};
   WindowLayout layout = layoutWindow(s, measure);
-  EXPECT_EQ(layout.noticeClose, (Rect{1216, 84, 1248, 116}));
-  EXPECT_EQ(layout.noticeAction, (Rect{1112, 84, 1208, 116})) << "Update: 96 wide, 8 left of the close button";
-  EXPECT_EQ(layout.noticeText, (Rect{325, 80, 1104, 120}));
+  EXPECT_EQ(layout.noticeClose, (PixelRect{1216, 84, 1248, 116}));
+  EXPECT_EQ(layout.noticeAction, (PixelRect{1112, 84, 1208, 116})) << "Update: 96 wide, 8 left of the close button";
+  EXPECT_EQ(layout.noticeText, (PixelRect{325, 80, 1104, 120}));
   s.notice.action = NoticeAction::TurnOn;
   EXPECT_EQ(layoutWindow(s, measure).noticeAction.width(), 112);
 }
@@ -130,14 +145,14 @@ TEST_F(Layout, NoticeMovesEverythingBelowItDown) {
 TEST_F(Layout, StatusBarAndPerformancePanelInEachState) {
   ViewState s = windowState(1280, 800);
   WindowLayout folded = layoutWindow(s, measure);
-  EXPECT_EQ(folded.status.bar, (Rect{285, 760, 1256, 788}));
-  EXPECT_EQ(folded.status.panelButton, (Rect{1224, 760, 1256, 788}));
+  EXPECT_EQ(folded.status.bar, (PixelRect{285, 760, 1256, 788}));
+  EXPECT_EQ(folded.status.panelButton, (PixelRect{1224, 760, 1256, 788}));
   EXPECT_EQ(narrow(folded.performanceSummary), "Startup 120 ms · 0 B");
-  EXPECT_EQ(folded.status.performance, (Rect{1100, 760, 1220, 788}));
-  EXPECT_EQ(folded.status.text, (Rect{285, 760, 1084, 788}));
+  EXPECT_EQ(folded.status.performance, (PixelRect{1100, 760, 1220, 788}));
+  EXPECT_EQ(folded.status.text, (PixelRect{285, 760, 1084, 788}));
   EXPECT_TRUE(folded.panel.panel.empty());
-  EXPECT_EQ(folded.content.panel, (Rect{281, 162, 1256, 756}));
-  EXPECT_EQ(folded.content.map, (Rect{287, 168, 1250, 750}));
+  EXPECT_EQ(folded.content.panel, (PixelRect{281, 162, 1256, 756}));
+  EXPECT_EQ(folded.content.map, (PixelRect{287, 168, 1250, 750}));
   EXPECT_EQ(folded.tooltips[1], folded.status.performance);
   EXPECT_EQ(folded.tooltips[6], folded.status.panelButton);
   EXPECT_EQ(folded.tooltips[7], folded.status.text);
@@ -145,13 +160,13 @@ TEST_F(Layout, StatusBarAndPerformancePanelInEachState) {
 
   s.settings.performancePanel = PerformancePanel::Open;
   WindowLayout open = layoutWindow(s, measure);
-  EXPECT_EQ(open.panel.panel, (Rect{281, 660, 1256, 784}));
-  EXPECT_EQ(open.status.bar, (Rect{285, 628, 1256, 652}));
-  EXPECT_EQ(open.status.panelButton, (Rect{1216, 666, 1248, 694}));
-  EXPECT_EQ(open.panel.title, (Rect{297, 670, 1239, 692}));
-  EXPECT_EQ(open.panel.cells[0], (Rect{297, 698, 532, 724}));
-  EXPECT_EQ(open.panel.cells[5], (Rect{532, 724, 767, 750}));
-  EXPECT_EQ(open.panel.cells[11], (Rect{1002, 750, 1237, 776}));
+  EXPECT_EQ(open.panel.panel, (PixelRect{281, 660, 1256, 784}));
+  EXPECT_EQ(open.status.bar, (PixelRect{285, 628, 1256, 652}));
+  EXPECT_EQ(open.status.panelButton, (PixelRect{1216, 666, 1248, 694}));
+  EXPECT_EQ(open.panel.title, (PixelRect{297, 670, 1239, 692}));
+  EXPECT_EQ(open.panel.cells[0], (PixelRect{297, 698, 532, 724}));
+  EXPECT_EQ(open.panel.cells[5], (PixelRect{532, 724, 767, 750}));
+  EXPECT_EQ(open.panel.cells[11], (PixelRect{1002, 750, 1237, 776}));
   EXPECT_TRUE(open.status.performance.empty());
   EXPECT_EQ(open.status.text.right, 1256);
   EXPECT_EQ(open.content.panel.bottom, 624);
@@ -178,7 +193,7 @@ TEST_F(Layout, ReviewCardTakesTheTopOfTheContent) {
   s.review.open = true;
   s.review.root = sample.users;
   WindowLayout layout = layoutWindow(s, measure);
-  EXPECT_EQ(layout.content.reviewCard, (Rect{282, 163, 1255, 213}));
+  EXPECT_EQ(layout.content.reviewCard, (PixelRect{282, 163, 1255, 213}));
   EXPECT_EQ(layout.content.map.top, 168 + 52);
   EXPECT_FALSE(layout.content.reviewMain.empty());
   EXPECT_LT(layout.content.reviewSecond.right, layout.content.reviewMain.left);
@@ -193,20 +208,20 @@ TEST_F(Layout, DriveListScrollsAndKeepsTheSectionsBelowIt) {
   WindowLayout layout = layoutWindow(s, measure);
   const SidebarLayout& bar = layout.sidebar;
   // Room: 600 − (48 + 8 + 160) − 108 = 276; the rows need 10 × 72 − 4 = 716.
-  EXPECT_EQ(bar.driveList, (Rect{16, 108, 265, 384}));
+  EXPECT_EQ(bar.driveList, (PixelRect{16, 108, 265, 384}));
   EXPECT_EQ(bar.driveScrollRange, 440);
   EXPECT_EQ(bar.driveScroll, 440) << "clamped to the range";
   EXPECT_EQ(bar.driveRows[0].top, 108 - 440);
-  EXPECT_EQ(bar.driveRows[9], (Rect{16, 108 + 648 - 440, 265, 108 + 716 - 440}));
-  EXPECT_EQ(bar.driveThumb, (Rect{269, 278, 273, 384})) << "76176 / 716 = 106 high, at the bottom";
+  EXPECT_EQ(bar.driveRows[9], (PixelRect{16, 108 + 648 - 440, 265, 108 + 716 - 440}));
+  EXPECT_EQ(bar.driveThumb, (PixelRect{269, 278, 273, 384})) << "76176 / 716 = 106 high, at the bottom";
   EXPECT_EQ(bar.scanModeHeading.top, 404);
-  EXPECT_EQ(bar.scanModeBox, (Rect{16, 432, 265, 544}));
-  EXPECT_EQ(bar.standardOption, (Rect{16, 432, 265, 488}));
-  EXPECT_EQ(bar.fastOption, (Rect{16, 488, 265, 544}));
+  EXPECT_EQ(bar.scanModeBox, (PixelRect{16, 432, 265, 544}));
+  EXPECT_EQ(bar.standardOption, (PixelRect{16, 432, 265, 488}));
+  EXPECT_EQ(bar.fastOption, (PixelRect{16, 488, 265, 544}));
   EXPECT_EQ(bar.footer.top, 552);
-  EXPECT_EQ(bar.about, (Rect{16, 552, 165, 588}));
-  EXPECT_EQ(bar.version, (Rect{169, 552, 221, 588}));
-  EXPECT_EQ(bar.settings, (Rect{225, 552, 265, 588}));
+  EXPECT_EQ(bar.about, (PixelRect{16, 552, 165, 588}));
+  EXPECT_EQ(bar.version, (PixelRect{169, 552, 221, 588}));
+  EXPECT_EQ(bar.settings, (PixelRect{225, 552, 265, 588}));
 
   // A very low window still shows one drive, and the footer stays 8 below the box.
   s = windowState(1280, 300);
@@ -231,9 +246,9 @@ TEST_F(Layout, AdministratorSeesTheCheckBoxAndTheLabel) {
   s.facts.isAdministrator = true;
   WindowLayout layout = layoutWindow(s, measure);
   const SidebarLayout& bar = layout.sidebar;
-  EXPECT_EQ(bar.elevateCheck, (Rect{bar.fastOption.left + 12, bar.fastOption.top + 28, bar.fastOption.right - 12,
+  EXPECT_EQ(bar.elevateCheck, (PixelRect{bar.fastOption.left + 12, bar.fastOption.top + 28, bar.fastOption.right - 12,
                                     bar.fastOption.bottom - 6}));
-  EXPECT_EQ(bar.adminLabel, (Rect{24, bar.scanModeBox.bottom + 12, bar.width - 8, bar.scanModeBox.bottom + 32}));
+  EXPECT_EQ(bar.adminLabel, (PixelRect{24, bar.scanModeBox.bottom + 12, bar.width - 8, bar.scanModeBox.bottom + 32}));
   // The fast scan turned off by policy takes the check box away, not the label.
   s.facts.policies.disableMftScan = 1;
   layout = layoutWindow(s, measure);
@@ -246,13 +261,13 @@ TEST_F(Layout, HigherDpiScalesEveryDipLength) {
   WindowLayout layout = layoutWindow(s, measure);
   EXPECT_EQ(layout.sidebar.width, kAutomaticWidth) << "the width rule works in DIPs";
   EXPECT_EQ(layout.content.panel.top, 243);
-  EXPECT_EQ(layout.searchField.left, pixelsFromDips(kAutomaticWidth + 16, 144));
+  EXPECT_EQ(layout.searchField.left, scaleDip(kAutomaticWidth + 16, 144));
   EXPECT_EQ(layout.status.bar.top, s.clientHeight - 60);
   EXPECT_EQ(layout.exportButton.right, s.clientWidth - 36);
   EXPECT_EQ(layout.exportButton.width(), 150);
-  EXPECT_EQ(pixelsFromDips(3, 144), 5);
-  EXPECT_EQ(pixelsFromDips(1, 144), 2);
-  EXPECT_EQ(pixelsFromDips(6, 120), 8);
+  EXPECT_EQ(scaleDip(3, 144), 5);
+  EXPECT_EQ(scaleDip(1, 144), 2);
+  EXPECT_EQ(scaleDip(6, 120), 8);
 }
 
 TEST_F(Layout, ScanningContentCentresOnTheMapArea) {
@@ -265,12 +280,12 @@ TEST_F(Layout, ScanningContentCentresOnTheMapArea) {
   WindowLayout layout = layoutWindow(s, measure);
   const ContentLayout& c = layout.content;
   EXPECT_EQ(c.centreY, (168 + 750) / 2);
-  EXPECT_EQ(c.progressTrack, (Rect{768 - 120, c.centreY + 32, 768 + 120, c.centreY + 36}));
+  EXPECT_EQ(c.progressTrack, (PixelRect{768 - 120, c.centreY + 32, 768 + 120, c.centreY + 36}));
   EXPECT_TRUE(c.useFastScan.empty()) << "the tip waits 3 seconds";
   s.scan.startMs = s.nowMs - 3000;
   layout = layoutWindow(s, measure);
   // "Use Fast scan" with the restart icon: 16 + 16 + 8 + 91 + 16 = 147, at least 160.
-  EXPECT_EQ(layout.content.useFastScan, (Rect{768 - 80, c.centreY + 86, 768 + 80, c.centreY + 118}));
+  EXPECT_EQ(layout.content.useFastScan, (PixelRect{768 - 80, c.centreY + 86, 768 + 80, c.centreY + 118}));
   EXPECT_TRUE(layout.content.emptyText.empty());
   s.scan = {};
   EXPECT_FALSE(layoutWindow(s, measure).content.emptyText.empty()) << "no drive chosen";

@@ -115,8 +115,8 @@ TEST_F(ListCells, ShareBars) {
   const int64_t clipRow = rowOfNode(lt.clip);
   ShareBar bar = shareBar(s, MainView::Files, clipRow, {100, 10, 230, 30}, 96);
   ASSERT_TRUE(bar.shown);
-  EXPECT_EQ(bar.track, (Rect{108, 18, 158, 22}));
-  EXPECT_EQ(bar.fill, (Rect{108, 18, 124, 22})) << "32.3 % of 50";
+  EXPECT_EQ(bar.track, (PixelRect{108, 18, 158, 22}));
+  EXPECT_EQ(bar.fill, (PixelRect{108, 18, 124, 22})) << "32.3 % of 50";
   EXPECT_EQ(bar.color, schemeColorOf(lt.tree(), lt.clip));
   bar = shareBar(s, MainView::Files, rowOfNode(lt.longType), {100, 10, 230, 30}, 96);
   EXPECT_EQ(bar.fill.width(), 1) << "at least a pixel";
@@ -124,7 +124,7 @@ TEST_F(ListCells, ShareBars) {
   EXPECT_TRUE(shareBar(s, MainView::Files, clipRow, {100, 10, 196, 30}, 96).shown);
   EXPECT_FALSE(shareBar(s, MainView::Files, 13, {100, 10, 230, 30}, 96).shown);
   bar = shareBar(s, MainView::Files, clipRow, {0, 0, 300, 30}, 144);
-  EXPECT_EQ(bar.track, (Rect{12, 12, 192, 18}));
+  EXPECT_EQ(bar.track, (PixelRect{12, 12, 192, 18}));
 
   Outcome out;
   switchView(s, 2, out);
@@ -166,8 +166,8 @@ TEST_F(ListCells, ColumnsAndTheLastOnesWidth) {
 
 TEST_F(ListCells, HeaderItems) {
   HeaderItemLayout h = headerItemLayout({100, 0, 200, 24}, 96, false, false);
-  EXPECT_EQ(h.text, (Rect{108, 0, 192, 24}));
-  EXPECT_EQ(h.separator, (Rect{199, 6, 200, 18}));
+  EXPECT_EQ(h.text, (PixelRect{108, 0, 192, 24}));
+  EXPECT_EQ(h.separator, (PixelRect{199, 6, 200, 18}));
   EXPECT_FALSE(h.arrow);
   h = headerItemLayout({100, 0, 200, 24}, 96, true, true);
   ASSERT_TRUE(h.arrow);

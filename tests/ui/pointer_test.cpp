@@ -6,16 +6,16 @@ namespace {
 
 class Pointer : public WindowTest {
  protected:
-  static int32_t cx(const Rect& r) { return (r.left + r.right) / 2; }
-  static int32_t cy(const Rect& r) { return (r.top + r.bottom) / 2; }
-  Outcome click(const Rect& r) {
+  static int32_t cx(const PixelRect& r) { return (r.left + r.right) / 2; }
+  static int32_t cy(const PixelRect& r) { return (r.top + r.bottom) / 2; }
+  Outcome click(const PixelRect& r) {
     pointerDown(s, layout, cx(r), cy(r));
     return pointerUp(s, layout, cx(r), cy(r));
   }
 };
 
 TEST_F(Pointer, ReleaseOffTheButtonRunsNothingAndBackOnItRuns) {
-  const Rect up = layout.upButton;
+  const PixelRect up = layout.upButton;
   pointerDown(s, layout, cx(up), cy(up));
   EXPECT_EQ(s.pressed.id, ElementId::Up);
   pointerMove(s, layout, cx(up), up.bottom + 40);
@@ -36,7 +36,7 @@ TEST_F(Pointer, ReleaseOffTheButtonRunsNothingAndBackOnItRuns) {
 }
 
 TEST_F(Pointer, TwoQuickClicksOnUpGoUpTwoLevels) {
-  const Rect up = layout.upButton;
+  const PixelRect up = layout.upButton;
   pointerDown(s, layout, cx(up), cy(up));
   pointerUp(s, layout, cx(up), cy(up));
   doubleClick(s, layout, cx(up), cy(up));   // the second press arrives as a double click
@@ -87,7 +87,7 @@ TEST_F(Pointer, WheelOverTheDriveListScrollsIt) {
 }
 
 TEST_F(Pointer, DraggedKnobSnapsToTheNearerOption) {
-  const Rect logical = layout.logicalSizes, onDisk = layout.sizesOnDisk;
+  const PixelRect logical = layout.logicalSizes, onDisk = layout.sizesOnDisk;
   pointerDown(s, layout, cx(logical), cy(logical));
   pointerMove(s, layout, (cx(logical) + cx(onDisk)) / 2, cy(logical));
   EXPECT_TRUE(s.press.knobDragged);
@@ -120,7 +120,7 @@ TEST_F(Pointer, DraggedKnobSnapsToTheNearerOption) {
 
 TEST_F(Pointer, PolicyFixedSizeModeCannotBeDraggedAndClickingTellsWhy) {
   s.facts.policies.defaultSizeMode = 0;
-  const Rect logical = layout.logicalSizes, onDisk = layout.sizesOnDisk;
+  const PixelRect logical = layout.logicalSizes, onDisk = layout.sizesOnDisk;
   pointerDown(s, layout, cx(logical), cy(logical));
   pointerMove(s, layout, cx(onDisk), cy(logical));
   EXPECT_FALSE(s.press.knobDragged);
@@ -134,7 +134,7 @@ TEST_F(Pointer, PolicyFixedSizeModeCannotBeDraggedAndClickingTellsWhy) {
 }
 
 TEST_F(Pointer, SplitterDragSetsTheWidthAndSavesItAtTheEnd) {
-  const Rect splitter = layout.sidebar.splitter;
+  const PixelRect splitter = layout.sidebar.splitter;
   const int32_t x = cx(splitter);
   EXPECT_EQ(pointerShapeAt(s, layout, x, 300), PointerShape::SizeWestEast);
   EXPECT_EQ(pointerShapeAt(s, layout, x + 200, 300), PointerShape::Arrow);
@@ -172,7 +172,7 @@ TEST_F(Pointer, PressOnAHalfVisibleDriveStillScansIt) {
   for (char16_t letter = u'C'; letter < u'C' + 10; letter++) s.drives.push_back(driveEntry(letter));
   s.driveScroll = 40;
   relayout();
-  const Rect row = layout.sidebar.driveRows[0];   // 68..136, the list starts at 108
+  const PixelRect row = layout.sidebar.driveRows[0];   // 68..136, the list starts at 108
   ASSERT_LT(row.top, layout.sidebar.driveList.top);
   pointerDown(s, layout, 100, 120);
   EXPECT_EQ(s.focus, (ElementRef{ElementId::Drive, 0}));

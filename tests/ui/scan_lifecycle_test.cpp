@@ -43,6 +43,7 @@ TEST_F(ScanLifecycle, StartingDropsTheShownTreeAndStartsTheThread) {
   EXPECT_EQ(s.shown.viewRoot, -1);
   EXPECT_EQ(s.hoverCell, -1);
   EXPECT_EQ(narrow(pathTitle(s)), "Scanning…");
+  EXPECT_TRUE(out.relayout) << "the toolbar, the title and the summary change";
 }
 
 TEST_F(ScanLifecycle, StartingCancelsWhatRuns) {

@@ -4,6 +4,7 @@
 #include "ui/performance_text.h"
 #include "ui/tooltip_text.h"
 #include "ui_fixture.h"
+#include <cmath>
 
 namespace {
 
@@ -97,14 +98,14 @@ TEST_F(Status, HoverLineSharesTheWidth) {
   ViewState s = withTree();
   HoverLine line = hoverLine(s, sample.a);
   line.info = u"4.0 kB · 22.2 % of view";
-  HoverLineLayout placed = placeHoverLine(line, Rect{100, 0, 900, 28}, 96, measure);
-  EXPECT_EQ(placed.parent, (Rect{812, 0, 900, 28}));   // 14 units × 6 + 4
-  EXPECT_EQ(placed.folder, (Rect{100, 0, 215, 28}));   // 19 × 6 + 1
-  EXPECT_EQ(placed.name, (Rect{215, 0, 247, 28}));     // 5 × 6 + 2
-  EXPECT_EQ(placed.info, (Rect{257, 0, 443, 28}));     // 23 × 8 + 2, 10 after the name
+  HoverLineLayout placed = placeHoverLine(line, PixelRect{100, 0, 900, 28}, 96, measure);
+  EXPECT_EQ(placed.parent, (PixelRect{812, 0, 900, 28}));   // 14 units × 6 + 4
+  EXPECT_EQ(placed.folder, (PixelRect{100, 0, 215, 28}));   // 19 × 6 + 1
+  EXPECT_EQ(placed.name, (PixelRect{215, 0, 247, 28}));     // 5 × 6 + 2
+  EXPECT_EQ(placed.info, (PixelRect{257, 0, 443, 28}));     // 23 × 8 + 2, 10 after the name
   EXPECT_TRUE(placed.failure.empty());
   // A narrow bar gives the parent a quarter, info a third of the rest.
-  placed = placeHoverLine(line, Rect{0, 0, 200, 28}, 96, measure);
+  placed = placeHoverLine(line, PixelRect{0, 0, 200, 28}, 96, measure);
   EXPECT_EQ(placed.parent.width(), 50);
   EXPECT_EQ(placed.info.width(), 44);
 }
@@ -127,10 +128,10 @@ TEST_F(Status, FrameRateOverTheLastFrames) {
       {steady, 50},
   };
   for (const RateCase& c : cases) {
-    FrameTimes frames;
+    FrameTiming frames;
     // Oldest first into the ring, as painting records them.
-    for (auto it = c.ages.rbegin(); it != c.ages.rend(); ++it) frames.endMs[frames.count++ % kFrameTimeCount] = 50000 - *it;
-    EXPECT_EQ(frameRate(frames, 50000), c.fps) << c.ages.size();
+    for (auto it = c.ages.rbegin(); it != c.ages.rend(); ++it) recordFrame(frames, 50000 - *it - 2, 50000 - *it, false);
+    EXPECT_EQ(std::lround(frameRate(frames, 50000)), c.fps) << c.ages.size();
   }
 }
 
@@ -139,9 +140,7 @@ TEST_F(Status, PerformanceFiguresAsCellsSummaryAndValue) {
   s.performance.layoutMs = 5.5;
   s.performance.renderMs = 12;
   s.performance.memory = {50000000, 60000000, 40000000, 45000000};
-  s.performance.frames.lastPaintMs = 2.5;
-  s.performance.frames.endMs[0] = s.nowMs - 100;
-  s.performance.frames.count = 1;
+  recordFrame(s.performance.frames, s.nowMs - 102.5, s.nowMs - 100, false);
   PerformanceCell cells[kPerformanceCells];
   performanceCells(s, cells);
   const char* expected[kPerformanceCells][2] = {

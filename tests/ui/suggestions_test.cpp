@@ -129,10 +129,10 @@ TEST_F(Suggestions, HighlightWrapsBothWays) {
 }
 
 TEST_F(Suggestions, PopupGeometryAtTwoScales) {
-  const Rect owner{100, 40, 300, 64};
-  EXPECT_EQ(suggestionPopupRect(owner, 3, 96), (Rect{100, 68, 420, 68 + 3 * 32 + 8}));
-  EXPECT_EQ(suggestionPopupRect({100, 40, 600, 64}, 1, 96), (Rect{100, 68, 600, 108})) << "a wide field sets the width";
-  EXPECT_EQ(suggestionPopupRect(owner, 2, 144), (Rect{100, 70, 580, 70 + 108}));
+  const PixelRect owner{100, 40, 300, 64};
+  EXPECT_EQ(suggestionPopupRect(owner, 3, 96), (PixelRect{100, 68, 420, 68 + 3 * 32 + 8}));
+  EXPECT_EQ(suggestionPopupRect({100, 40, 600, 64}, 1, 96), (PixelRect{100, 68, 600, 108})) << "a wide field sets the width";
+  EXPECT_EQ(suggestionPopupRect(owner, 2, 144), (PixelRect{100, 70, 580, 70 + 108}));
   const struct {
     int32_t y, dpi, row;
   } rows[] = {{3, 96, -1}, {4, 96, 0}, {35, 96, 0}, {36, 96, 1}, {67, 96, 1}, {68, 96, -1}, {-5, 96, -1},
@@ -144,14 +144,14 @@ TEST_F(Suggestions, RowLayoutLeavesRoomForTheDetail) {
   Suggestion item{u".jpg", u"2 files", u"jpg, "};
   // The caption style is 6 DIPs a unit: the detail is 42 wide.
   SuggestionRowLayout r = suggestionRowLayout(item, 1, 320, 96, measure);
-  EXPECT_EQ(r.row, (Rect{4, 36, 316, 68}));
-  EXPECT_EQ(r.accentBar, (Rect{4, 45, 7, 59}));
-  EXPECT_EQ(r.detail, (Rect{316 - 10 - 42, 36, 306, 68}));
-  EXPECT_EQ(r.label, (Rect{16, 36, 316 - 54 - 8, 68}));
+  EXPECT_EQ(r.row, (PixelRect{4, 36, 316, 68}));
+  EXPECT_EQ(r.accentBar, (PixelRect{4, 45, 7, 59}));
+  EXPECT_EQ(r.detail, (PixelRect{316 - 10 - 42, 36, 306, 68}));
+  EXPECT_EQ(r.label, (PixelRect{16, 36, 316 - 54 - 8, 68}));
   item.detail.clear();
   r = suggestionRowLayout(item, 0, 320, 96, measure);
   EXPECT_TRUE(r.detail.empty());
-  EXPECT_EQ(r.label, (Rect{16, 4, 308, 36}));
+  EXPECT_EQ(r.label, (PixelRect{16, 4, 308, 36}));
 }
 
 class SuggestionPopupTest : public WindowTest {
@@ -301,8 +301,8 @@ TEST_F(SuggestionPopupTest, ItemsAreAccessibleAndInvokable) {
   EXPECT_TRUE(items[0]->state & kStateSelected);
   EXPECT_FALSE(items[1]->state & kStateSelected);
   EXPECT_FALSE(items[0]->state & kStateFocusable) << "the focus stays in the field";
-  const Rect popup = suggestionPopupRect(layout.typesField, 2, s.dpi);
-  EXPECT_EQ(items[1]->rect, (Rect{popup.left + 4, popup.top + 36, popup.right - 4, popup.top + 68}));
+  const PixelRect popup = suggestionPopupRect(layout.typesField, 2, s.dpi);
+  EXPECT_EQ(items[1]->rect, (PixelRect{popup.left + 4, popup.top + 36, popup.right - 4, popup.top + 68}));
   EXPECT_EQ(&list.back(), items[1]) << "over everything else";
   // The item's default action accepts it.
   Outcome out = invokeElement(s, layout, {ElementId::TypesEdit, 1});

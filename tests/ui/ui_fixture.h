@@ -17,7 +17,7 @@
 #include <vector>
 
 // Readable failures for the model's small records.
-inline void PrintTo(const Rect& r, std::ostream* os) {
+inline void PrintTo(const PixelRect& r, std::ostream* os) {
   *os << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
 }
 inline void PrintTo(const ElementRef& e, std::ostream* os) {
@@ -54,8 +54,8 @@ class UiTest : public ::testing::Test {
 inline ViewState windowState(int32_t width, int32_t height, int32_t dpi = 96) {
   ViewState s;
   s.dpi = dpi;
-  s.clientWidth = pixelsFromDips(width, dpi);
-  s.clientHeight = pixelsFromDips(height, dpi);
+  s.clientWidth = scaleDip(width, dpi);
+  s.clientHeight = scaleDip(height, dpi);
   s.outerWidth = s.clientWidth;
   s.facts.version = u"1.0";
   s.nowMs = 100000;
@@ -116,7 +116,7 @@ struct MapCells {
   TreemapLayout layout;
   ~MapCells() { releaseTreemapLayout(layout); }
   void build(ViewState& s, const WindowLayout& window, int32_t gap = 0) {
-    const Rect& map = window.content.map;
+    const PixelRect& map = window.content.map;
     layoutTreemap(layout, *s.shown.tree, s.shown.viewRoot, map.width(), map.height(), nullptr, 0, gap, false);
     s.treemap = &layout;
     s.treemapWidth = map.width();

@@ -204,7 +204,7 @@ TEST_F(RegistryPolicies, HugeAndHostileValuesNeverCrash) {
 }
 
 TEST_F(RegistryPolicies, PolicyChangeCountsAndComparesGenerations) {
-  AppState state;
+  ProgramSettings state;
   state.policies = read();
   setDword(HKEY_LOCAL_MACHINE, L"DisableMftScan", 1);
   setDword(HKEY_CURRENT_USER, L"DisableMftScan", 0);

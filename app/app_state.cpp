@@ -1,7 +1,7 @@
 // The first word of the cell is -1 until the record has been built; a thread
 // that finds another one building it waits until that is done. The record is
 // never destroyed: worker threads may still read it while the process ends.
-#include "config/app_state.h"
+#include "app/app_state.h"
 #include <atomic>
 #include <new>
 #include <thread>

@@ -1,0 +1,5 @@
+#include "app/startup_card.h"
+
+void prepareStartupCard() {}
+
+void showStartupCard(void*) {}

@@ -1,0 +1,128 @@
+// The order of the picture, the map update's entry points and the focus ring.
+#include "ui/win32/main_paint.h"
+
+#include "platform/platform.h"
+#include "render/win32/text.h"
+#include "ui/element_list.h"
+#include "ui/navigation.h"
+#include "ui/win32/paint_parts.h"
+
+namespace {
+
+std::u16string noErrorText(uint32_t) { return {}; }
+
+// The focused element's rectangle and corner radius; false when there is none to show.
+bool focusRingPlace(const PaintFrame& f, PixelRect& r, float& radius) {
+  const ViewState& s = f.s;
+  if (!s.focusVisible || !s.windowHasFocus || s.focus.id == ElementId::None) return false;
+  if (s.focus.id == ElementId::Map) {
+    int32_t cell = focusedCell(s);
+    if (cell < 0) return false;
+    const TreemapRect& t = s.treemap->rects()[cell];
+    const PixelRect& map = f.l.content.map;
+    r = intersect({map.left + t.x0, map.top + t.y0, map.left + t.x1, map.top + t.y1}, map);
+    radius = 0;
+    return !r.empty();
+  }
+  // Controls with a window of their own show their focus themselves.
+  switch (s.focus.id) {
+    case ElementId::SearchEdit: case ElementId::TypesEdit: case ElementId::SizeEdit: case ElementId::AddressEdit:
+    case ElementId::List:
+      return false;
+    default: break;
+  }
+  std::vector<AccessibleElement> list = buildElementList(s, f.l, noErrorText);
+  int32_t at = findElement(list, focusedElementCode(s));
+  if (at < 0) return false;
+  r = list[at].rect;
+  if (s.focus.id == ElementId::Drive) r = intersect(r, f.l.sidebar.driveList);
+  radius = s.focus.id == ElementId::Drive || s.focus.id == ElementId::StandardScan || s.focus.id == ElementId::FastScan
+               ? 6.0f
+               : 4.0f;
+  return !r.empty();
+}
+
+}  // namespace
+
+void attachMainPaint(MainPaint& paint, DeviceBoundResources& resources, HINSTANCE instance) {
+  paint.instance = instance;
+  addReleaseHook(resources, releaseMapBitmapHook, &paint.bitmap);
+  addReleaseHook(resources, releaseProgramIconHook, &paint.icon);
+  addReleaseHook(resources, releaseTextFormatsHook, &programTextStyles());
+}
+
+void releaseMainPaint(MainPaint& paint) {
+  releaseMapBitmap(paint.bitmap);
+  releaseProgramIcon(paint.icon);
+  releaseMapPicture(paint.map);
+}
+
+bool updateMainMap(MainPaint& paint, ViewState& s, const WindowLayout& layout) {
+  double start = nowMs();
+  bool laidOut = updateMap(paint.map, s, layout.content.map, currentTheme().colors.surface);
+  paint.lastMapUpdateMs = laidOut ? nowMs() - start : -1;
+  paint.hoverBox = {};
+  // Lava hook: after a layout the glow's clock starts or continues from the new runs
+  // (paint.map.cellsNew), and its 15 ms step brings the bitmap up to date.
+  return laidOut;
+}
+
+void resetMainMap(MainPaint& paint, ViewState& s) {
+  resetMap(paint.map, s);
+  paint.hoverBox = {};
+}
+
+PaintMotion paintMainWindow(MainPaint& paint, ViewState& s, const WindowLayout& layout, ID2D1DeviceContext* dc,
+                            ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height) {
+  paint.lastMapUpdateMs = -1;
+  if (mapUpdateDue(s)) updateMainMap(paint, s, layout);
+  const Theme& theme = currentTheme();
+  PaintFrame f{Canvas{dc, brush, &programTextStyles(), static_cast<uint32_t>(s.dpi)},
+               paint,
+               s,
+               layout,
+               theme,
+               theme.colors,
+               static_cast<int32_t>(width),
+               static_cast<int32_t>(height),
+               knobPositions(paint.animations, s),
+               splitterHighlight(paint.animations, s),
+               panelSlideOffset(paint.animations, s, layout.panel.panel.height())};
+  dc->SetTransform(D2D1::IdentityMatrix());
+  fillRect(f.c, {0, 0, f.width, f.height}, f.colors.background);
+  paintSidebar(f);
+  paintToolbar(f);
+  paintBars(f);
+  paintContent(f);
+  paintStatus(f);
+  paintFocusRing(f);
+  paint.frames++;
+  return paintMotion(paint.animations, s);
+}
+
+void paintMainMap(MainPaint& paint, const ViewState& s, const WindowLayout& layout, Canvas& canvas) {
+  paintMapArea(paint, s, layout, canvas);
+}
+
+void paintFocusRing(PaintFrame& f) {
+  PixelRect r;
+  float radius = 0;
+  if (focusRingPlace(f, r, radius)) drawFocusRing(f.c, r, radius, f.colors);
+}
+
+PixelRect insideBox(const PixelRect& box, int32_t left, int32_t top, int32_t fromRight, int32_t bottom, uint32_t dpi) {
+  PixelRect r{box.left + scaleDip(left, dpi), box.top + scaleDip(top, dpi), box.right - scaleDip(fromRight, dpi),
+              box.top + scaleDip(bottom, dpi)};
+  if (r.right < r.left) r.right = r.left;
+  return r;
+}
+
+void coverForReview(PaintFrame& f, const PixelRect& r) { fillRect(f.c, r, f.colors.background, 0.55f); }
+
+void outlinePixels(Canvas& c, const PixelRect& r, int32_t widthPx, uint32_t color, float opacity) {
+  if (r.empty() || widthPx <= 0) return;
+  float half = widthPx / 2.0f;
+  c.brush->SetColor(d2dColor(color, opacity));
+  c.dc->DrawRectangle(D2D1::RectF(r.left + half, r.top + half, r.right - half, r.bottom - half), c.brush,
+                      static_cast<float>(widthPx));
+}
