@@ -18,8 +18,8 @@ bool createTextStyles(TextStyles& styles, uint32_t dpi) {
   styles.dpi = dpi;
   bool all = true;
   for (int32_t i = 0; i < kTextStyleCount; i++) {
-    const TextStyleSpec& spec = kTextStyleSpecs[i];
-    styles.fonts[i] = CreateFontW(-scaleDip(spec.sizeDip, dpi), 0, 0, 0, spec.weight, FALSE, FALSE, FALSE,
+    const TextStyleSpec& entry = kTextStyleSpecs[i];
+    styles.fonts[i] = CreateFontW(-scaleDip(entry.sizeDip, dpi), 0, 0, 0, entry.weight, FALSE, FALSE, FALSE,
                                   DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                                   DEFAULT_PITCH | FF_DONTCARE, face(static_cast<TextStyle>(i)));
     all = all && styles.fonts[i];
@@ -59,11 +59,11 @@ IDWriteTextFormat* textFormat(TextStyles& styles, TextStyle style) {
   IDWriteFactory* factory = sharedWriteFactory();
   if (!factory) return nullptr;
   uint32_t dpi = styles.dpi ? styles.dpi : programDpi();
-  const TextStyleSpec& spec = kTextStyleSpecs[i];
+  const TextStyleSpec& entry = kTextStyleSpecs[i];
   IDWriteTextFormat* format = nullptr;
-  if (FAILED(factory->CreateTextFormat(face(style), nullptr, static_cast<DWRITE_FONT_WEIGHT>(spec.weight),
+  if (FAILED(factory->CreateTextFormat(face(style), nullptr, static_cast<DWRITE_FONT_WEIGHT>(entry.weight),
                                        DWRITE_FONT_STYLE_NORMAL, DWRITE_FONT_STRETCH_NORMAL,
-                                       static_cast<float>(scaleDip(spec.sizeDip, dpi)), L"", &format)))
+                                       static_cast<float>(scaleDip(entry.sizeDip, dpi)), L"", &format)))
     return nullptr;
   format->SetWordWrapping(DWRITE_WORD_WRAPPING_NO_WRAP);
   format->SetParagraphAlignment(DWRITE_PARAGRAPH_ALIGNMENT_CENTER);

@@ -77,12 +77,12 @@ TEST(TextStyles, GdiFontsOfEveryStyleAtTheDpi) {
     for (int i = 0; i < kTextStyleCount; i++) {
       LOGFONTW font = {};
       ASSERT_TRUE(GetObjectW(s.styles.fonts[i], sizeof font, &font));
-      const TextStyleSpec& spec = kTextStyleSpecs[i];
-      EXPECT_EQ(font.lfHeight, -scaleDip(spec.sizeDip, dpi)) << i << " at " << dpi;
-      EXPECT_EQ(font.lfWeight, spec.weight) << i;
+      const TextStyleSpec& entry = kTextStyleSpecs[i];
+      EXPECT_EQ(font.lfHeight, -scaleDip(entry.sizeDip, dpi)) << i << " at " << dpi;
+      EXPECT_EQ(font.lfWeight, entry.weight) << i;
       EXPECT_EQ(font.lfQuality, CLEARTYPE_QUALITY) << i;
       EXPECT_EQ(font.lfCharSet, DEFAULT_CHARSET) << i;
-      EXPECT_EQ(u16(font.lfFaceName), std::u16string(spec.face)) << "the face asked for by its name";
+      EXPECT_EQ(u16(font.lfFaceName), std::u16string(entry.face)) << "the face asked for by its name";
       EXPECT_EQ(textStyleOfFont(s.styles, s.styles.fonts[i]), i);
       EXPECT_EQ(textStyleFont(s.styles, static_cast<TextStyle>(i)), s.styles.fonts[i]);
     }
