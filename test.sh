@@ -11,15 +11,15 @@ passed=0; failed=0; broken=()
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export ASAN_OPTIONS=detect_leaks=1
 
-# Every Windows program of a run shares one X display: Wine's desktop process lives
-# on the display of the program that started it, and a program that came without a
-# display (or whose private Xvfb has gone) would leave the next window nowhere to appear.
+# The Windows programs of a run share one X display: Wine's desktop process lives on
+# the display of the program that started it, and a program that came without a display
+# (or whose private Xvfb has gone) would leave the next window nowhere to appear. The
+# window tests' harness starts its own display and wineserver around each group.
 start_windows_display() {
   source scripts/wine-env.sh
   # A private Xvfb even on a desktop: the checks need exact pixels and no other windows.
   unset DISPLAY
   mb_start_display || return 1
-  export MB_TEST_DISPLAY="$DISPLAY"
   # The prefix's server may still run with an older display: start it afresh.
   wineserver -k 2>/dev/null || true
 }

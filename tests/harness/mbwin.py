@@ -232,8 +232,6 @@ class Harness:
         self.group = group
         self.driver_path = driver or os.environ.get("MB_DRIVER") or os.path.join(BINARY_DIR, "tests", "harness", "mbdriver.exe")
         self.shots = os.path.join(BINARY_DIR, "screenshots", group)
-        # test.sh gives the whole run one display (MB_TEST_DISPLAY); alone, a group starts its own.
-        display = display or os.environ.get("MB_TEST_DISPLAY") or None
         self.own_display = display is None
         self.display = display
         self.xvfb = None
@@ -255,6 +253,10 @@ class Harness:
         try:
             if self.own_display:
                 self.start_xvfb()
+                # Wine's desktop lives on the display of the program that started it: a
+                # server left from programs on another display would give our windows none.
+                # Window groups run alone (RUN_SERIAL), so stopping the server hurts nobody.
+                self.stop_wineserver(env)
             env["DISPLAY"] = self.display
             subprocess.run(["bash", "-c", f'source "{SOURCE_DIR}/scripts/wine-env.sh" && mb_wine_prefix'],
                            env=env, check=True)
@@ -282,12 +284,19 @@ class Harness:
             if self.driver:
                 self.driver.kill()
         finally:
+            if self.own_display and getattr(self, "env", None):
+                self.stop_wineserver(self.env)
             if self.xvfb:
                 self.xvfb.terminate()
                 self.xvfb.wait()
             if self.lock:
                 self.lock.close()
         return False
+
+    @staticmethod
+    def stop_wineserver(env):
+        subprocess.run(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
 
     @staticmethod
     def wine_environment():
