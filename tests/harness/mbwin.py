@@ -522,6 +522,12 @@ class Window:
         v = [int(x) for x in self.h.command("child-rect", control_id)]
         return (tuple(v[1:5]), v[5] == 1) if v[0] else None
 
+    def child_key(self, control_id, vk):
+        """WM_KEYDOWN and WM_KEYUP posted to a child; the program's message loop makes the
+        character of a letter, digit or space key from it (lower case: no Shift is down)."""
+        self.child_post(control_id, 0x0100, vk, 1)
+        self.child_post(control_id, 0x0101, vk, 0xC0000001)
+
     def focus_child(self, control_id):
         """The window to the foreground and the keyboard focus into the child (an edit, a list)."""
         self.h.command("focus-child", control_id)
