@@ -13,6 +13,7 @@
 // Threading: one thread; every command runs to completion before the next is read.
 #include "tests/harness/png_write.h"
 #include <windows.h>
+#include <commctrl.h>
 #include <psapi.h>
 #include <winternl.h>
 #include <shellapi.h>
@@ -430,12 +431,61 @@ Answer workArea() {
   return ok({std::to_string(r.left), std::to_string(r.top), std::to_string(r.right), std::to_string(r.bottom)});
 }
 
+// --- Child controls ----------------------------------------------------------------------------
+// A list view's cell, read through memory in the program's process: a list view
+// takes its item record and text buffer by address, in its own address space.
+Answer listItemText(HWND list, long long row, long long column) {
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, gTarget.processId);
+  if (!process) return error("cannot open the program's memory");
+  constexpr int kUnits = 1024;
+  const SIZE_T size = sizeof(LVITEMW) + kUnits * sizeof(wchar_t);
+  auto* remote = static_cast<uint8_t*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  if (!remote) {
+    CloseHandle(process);
+    return error("cannot allocate in the program");
+  }
+  LVITEMW item = {};
+  item.mask = LVIF_TEXT;
+  item.iItem = static_cast<int>(row);
+  item.iSubItem = static_cast<int>(column);
+  item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+  item.cchTextMax = kUnits;
+  std::vector<wchar_t> text(kUnits + 1, 0);
+  bool done = WriteProcessMemory(process, remote, &item, sizeof item, nullptr) &&
+              WriteProcessMemory(process, remote + sizeof(LVITEMW), text.data(), sizeof(wchar_t), nullptr);
+  DWORD_PTR length = 0;
+  done = done && SendMessageTimeoutW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote),
+                                     SMTO_ABORTIFHUNG, 10000, &length);
+  done = done && ReadProcessMemory(process, remote + sizeof(LVITEMW), text.data(), kUnits * sizeof(wchar_t), nullptr);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  if (!done) return error("the list did not answer");
+  return ok({escaped(narrow(text.data()))});
+}
+
+Answer listRowRect(HWND list, long long row) {
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, gTarget.processId);
+  if (!process) return error("cannot open the program's memory");
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  RECT r = {LVIR_BOUNDS, 0, 0, 0};
+  DWORD_PTR answer = 0;
+  bool done = remote && WriteProcessMemory(process, remote, &r, sizeof r, nullptr) &&
+              SendMessageTimeoutW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote),
+                                  SMTO_ABORTIFHUNG, 10000, &answer) &&
+              answer && ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  if (!done) return error("the list has no such row");
+  return ok({std::to_string(r.left), std::to_string(r.top), std::to_string(r.right), std::to_string(r.bottom)});
+}
+
 // --- Commands ----------------------------------------------------------------------------------
 bool needsWindow(const std::string& verb) {
   static const char* verbs[] = {"prop", "wait-prop", "wait-frame", "invalidate", "client", "resize-client", "move",
                                 "show", "post", "send", "capture", "click", "post-click", "mouse-move", "key",
                                 "post-key", "foreground", "close", "window-text", "child-text", "visible", "wait-visible",
-                                "atom", "window-rect", "window-class", "command-line", "memory"};
+                                "atom", "window-rect", "window-class", "command-line", "memory", "child-send",
+                                "child-post", "child-rect", "list-text", "list-row-rect", "focus-child"};
   for (const char* v : verbs)
     if (verb == v) return true;
   return false;
@@ -578,6 +628,50 @@ Answer run(const std::vector<std::string>& f) {
     wchar_t text[4096] = {};
     GetDlgItemTextW(gTarget.window, static_cast<int>(number(f[1])), text, 4096);
     return ok({escaped(narrow(text))});
+  }
+  if (verb == "child-send" && has(5)) {   // child-send id message wParam lParam timeoutMs: the answer
+    HWND child = GetDlgItem(gTarget.window, static_cast<int>(number(f[1])));
+    if (!child) return error("no child with that id");
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(child, static_cast<UINT>(number(f[2])), static_cast<WPARAM>(number(f[3])),
+                             static_cast<LPARAM>(number(f[4])), SMTO_ABORTIFHUNG, static_cast<UINT>(number(f[5])), &answer))
+      return error("the child did not answer");
+    return ok({std::to_string(static_cast<long long>(static_cast<LRESULT>(answer)))});
+  }
+  if (verb == "child-post" && has(4)) {   // child-post id message wParam lParam
+    HWND child = GetDlgItem(gTarget.window, static_cast<int>(number(f[1])));
+    if (!child) return error("no child with that id");
+    PostMessageW(child, static_cast<UINT>(number(f[2])), static_cast<WPARAM>(number(f[3])), static_cast<LPARAM>(number(f[4])));
+    return ok();
+  }
+  if (verb == "child-rect" && has(1)) {   // the child's rectangle in the window's client area, and whether it is visible
+    HWND child = GetDlgItem(gTarget.window, static_cast<int>(number(f[1])));
+    if (!child) return ok({"0", "0", "0", "0", "0", "0"});
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, gTarget.window, reinterpret_cast<POINT*>(&r), 2);
+    return ok({"1", std::to_string(r.left), std::to_string(r.top), std::to_string(r.right), std::to_string(r.bottom),
+               IsWindowVisible(child) ? "1" : "0"});
+  }
+  if (verb == "list-text" && has(3)) {   // list-text id row column
+    HWND child = GetDlgItem(gTarget.window, static_cast<int>(number(f[1])));
+    if (!child) return error("no list with that id");
+    return listItemText(child, number(f[2]), number(f[3]));
+  }
+  if (verb == "list-row-rect" && has(2)) {   // list-row-rect id row: the row's bounds in the list's client area
+    HWND child = GetDlgItem(gTarget.window, static_cast<int>(number(f[1])));
+    if (!child) return error("no list with that id");
+    return listRowRect(child, number(f[2]));
+  }
+  if (verb == "focus-child" && has(1)) {   // the window to the foreground, then the child takes the keyboard focus
+    HWND child = GetDlgItem(gTarget.window, static_cast<int>(number(f[1])));
+    if (!child) return error("no child with that id");
+    if (!bringToForeground()) return error("the window did not become the foreground window");
+    DWORD self = GetCurrentThreadId(), target = GetWindowThreadProcessId(gTarget.window, nullptr);
+    AttachThreadInput(self, target, TRUE);
+    SetFocus(child);
+    AttachThreadInput(self, target, FALSE);
+    return ok();
   }
   if (verb == "close" && has(1)) {   // WM_CLOSE, then the exit code
     PostMessageW(gTarget.window, WM_CLOSE, 0, 0);

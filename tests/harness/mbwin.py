@@ -31,6 +31,10 @@ BINARY_DIR = os.environ.get("MB_BINARY_DIR", os.path.join(SOURCE_DIR, "build", "
 WM_CLOSE = 0x0010
 WM_APP = 0x8000
 SW_MINIMIZE = 6
+LVM_GETITEMCOUNT = 0x1004
+LVM_GETNEXTITEM = 0x100C
+LVNI_SELECTED = 0x0002
+LVNI_FOCUSED = 0x0001
 SW_RESTORE = 9
 FRAME = "Mossbloom.Frame"
 
@@ -506,6 +510,40 @@ class Window:
 
     def child_text(self, control_id):
         return unescape(self.h.command("child-text", control_id)[0])
+
+    def child_send(self, control_id, message, wparam=0, lparam=0, timeout_ms=10000):
+        return int(self.h.command("child-send", control_id, message, wparam, lparam, timeout_ms)[0])
+
+    def child_post(self, control_id, message, wparam=0, lparam=0):
+        self.h.command("child-post", control_id, message, wparam, lparam)
+
+    def child_rect(self, control_id):
+        """(left, top, right, bottom) in client coordinates and whether it is visible; None without that child."""
+        v = [int(x) for x in self.h.command("child-rect", control_id)]
+        return (tuple(v[1:5]), v[5] == 1) if v[0] else None
+
+    def child_key(self, control_id, vk):
+        """WM_KEYDOWN and WM_KEYUP posted to a child; the program's message loop makes the
+        character of a letter, digit or space key from it (lower case: no Shift is down)."""
+        self.child_post(control_id, 0x0100, vk, 1)
+        self.child_post(control_id, 0x0101, vk, 0xC0000001)
+
+    def focus_child(self, control_id):
+        """The window to the foreground and the keyboard focus into the child (an edit, a list)."""
+        self.h.command("focus-child", control_id)
+
+    def list_text(self, control_id, row, column):
+        """A list view's cell, as the list answers LVM_GETITEMTEXT."""
+        return unescape(self.h.command("list-text", control_id, row, column)[0])
+
+    def list_row_rect(self, control_id, row):
+        """(left, top, right, bottom) of a list view's row in the list's client area."""
+        return tuple(int(v) for v in self.h.command("list-row-rect", control_id, row))
+
+    def list_rows(self, control_id, columns, limit=1000):
+        """The rows of a list view (up to limit), each a list of the columns' texts."""
+        count = min(self.child_send(control_id, LVM_GETITEMCOUNT), limit)
+        return [[self.list_text(control_id, r, c) for c in columns] for r in range(count)]
 
     def atom(self, name):
         """The text of a global atom held in a property."""

@@ -26,6 +26,7 @@
 #include "render/win32/map_overlay.h"
 #include "render/win32/render_start.h"
 #include "ui/effects.h"
+#include "ui/keyboard.h"
 #include "ui/layout.h"
 #include "ui/view_state.h"
 #include "ui/win32/main_paint.h"
@@ -63,6 +64,7 @@ enum : UINT_PTR {
 
 // Control ids of the child windows.
 enum : int32_t { kSearchEditId = 30, kTypesEditId = 31, kSizeEditId = 32, kAddressEditId = 33 };
+enum : int32_t { kFilesListId = 40, kExtensionsListId = 41 };
 
 // --- The record ------------------------------------------------------------------------
 struct MainWindow {
@@ -100,6 +102,10 @@ struct MainWindow {
   HWND edits[4] = {};                    // search, types, minimum size, address
   HBRUSH editBrush = nullptr;
   uint32_t editBrushColor = 0;
+  HWND lists[2] = {};                    // Files, Extensions (ui/win32/list_views.cpp)
+  uint32_t listColorsApplied[2] = {};    // the theme's background each list was last given, +1
+  HWND suggestionPopup = nullptr;        // ui/win32/suggestion_popup.cpp
+  DeviceBoundResources popupResources;
 
   // Input.
   bool inputSeenAtStart = false;         // raw input until the first show
@@ -152,7 +158,20 @@ void onScanDone(MainWindow& w, uint32_t generation);
 void onScanRequest(MainWindow& w, int32_t driveIndex, ScanRequestText* text);
 // main_window_filter.cpp
 void applyFilters(MainWindow& w);
+void setupFilterEdits(MainWindow& w);    // WM_CREATE, after the edits exist
+void onFilterEditCommand(MainWindow& w, int32_t id, int32_t code);
+PixelRect filterEditRect(const PixelRect& field, ElementId id, int32_t dpi);   // the edit inside its frame
+// list_views.cpp
+void syncListViews(MainWindow& w);       // every paint, before anything is drawn
+void hideListViews(MainWindow& w, MainView keep);
+void selectAllListRows(MainWindow& w);
+bool onListNotify(MainWindow& w, NMHDR* header, LRESULT& result);
+// suggestion_popup.cpp
+void showSuggestionPopup(MainWindow& w);
+void hideSuggestionPopup(MainWindow& w);
+void refreshSuggestionPopup(MainWindow& w);   // every paint: the highlight may have moved
 // main_window_input.cpp
+Key keyOf(WPARAM virtualKey);
 bool handleInput(MainWindow& w, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 // main_window_tooltips.cpp
 void createTooltip(MainWindow& w);

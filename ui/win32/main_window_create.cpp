@@ -138,6 +138,7 @@ void onCreate(MainWindow& w) {
   createTooltip(w);
   applyTheme(w);
   createEdits(w);
+  setupFilterEdits(w);
   for (int i = 0; i < 4; i++)
     SendMessageW(w.edits[i], WM_SETFONT,
                  reinterpret_cast<WPARAM>(textStyleFont(programTextStyles(), i < 3 ? TextStyle::Body : TextStyle::LargeTitle)),

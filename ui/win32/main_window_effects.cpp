@@ -21,6 +21,10 @@ HWND childOf(const MainWindow& w, ElementRef element) {
     case ElementId::TypesEdit: return w.edits[1];
     case ElementId::SizeEdit: return w.edits[2];
     case ElementId::AddressEdit: return w.edits[3];
+    case ElementId::List:
+      return w.state.currentView == MainView::Files        ? w.lists[0]
+             : w.state.currentView == MainView::Extensions ? w.lists[1]
+                                                           : nullptr;
     default: return nullptr;
   }
 }
@@ -113,6 +117,23 @@ void runEffect(MainWindow& w, Effect& e) {
     case EffectKind::RestartFilterTimer: SetTimer(w.window, kFilterTimer, kTypingPauseMs, nullptr); break;
     case EffectKind::SetWindowTitle: SetWindowTextW(w.window, reinterpret_cast<const wchar_t*>(e.text.c_str())); break;
     case EffectKind::RaiseAlert: announce(w, EVENT_SYSTEM_ALERT, elementCode(e.element)); break;
+    case EffectKind::ShowFilterEdits:
+      for (int i = 0; i < 3; i++) ShowWindow(w.edits[i], e.flag ? SW_SHOWNA : SW_HIDE);
+      break;
+    case EffectKind::SetFieldText:
+      if (HWND edit = childOf(w, e.element)) {
+        // The edit's change notice follows at once and updates the state from the text.
+        SetWindowTextW(edit, reinterpret_cast<const wchar_t*>(e.text.c_str()));
+        SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(e.number), static_cast<LPARAM>(e.number));
+      }
+      break;
+    case EffectKind::ShowSuggestions: showSuggestionPopup(w); break;
+    case EffectKind::HideSuggestions: hideSuggestionPopup(w); break;
+    case EffectKind::ShowLists:
+      hideListViews(w, static_cast<MainView>(e.number));
+      repaint(w);   // the wanted list is shown and filled at the paint
+      break;
+    case EffectKind::SelectAllListRows: selectAllListRows(w); break;
     case EffectKind::MarkNodes: {
       Outcome next;
       markNodes(s, e.nodes, next);
@@ -125,13 +146,7 @@ void runEffect(MainWindow& w, Effect& e) {
     case EffectKind::RequestDeletionCancel:
     case EffectKind::MarksTransition:
     case EffectKind::HideAddressEdit:
-    case EffectKind::ShowFilterEdits:
-    case EffectKind::SetFieldText:
-    case EffectKind::ShowSuggestions:
-    case EffectKind::HideSuggestions:
-    case EffectKind::ShowLists:
-    case EffectKind::SelectAllListRows:
-    case EffectKind::StartListDrag:
+    case EffectKind::StartListDrag:   // drag-to-mark comes with the marks
     case EffectKind::OpenExportDialog:
     case EffectKind::ShowAbout:
     case EffectKind::OpenSettings:

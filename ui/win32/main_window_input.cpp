@@ -28,6 +28,8 @@ bool isRealMove(const MainWindow& w, LPARAM lParam) {
   return p.x == GET_X_LPARAM(static_cast<LPARAM>(at)) && p.y == GET_Y_LPARAM(static_cast<LPARAM>(at));
 }
 
+}  // namespace
+
 Key keyOf(WPARAM vk) {
   switch (vk) {
     case VK_ESCAPE: return Key::Escape;
@@ -40,6 +42,7 @@ Key keyOf(WPARAM vk) {
     case VK_RETURN: return Key::Enter;
     case VK_SPACE: return Key::Space;
     case VK_DELETE: return Key::Delete;
+    case 'A': return Key::A;
     case 'E': return Key::E;
     case 'L': return Key::L;
     case 'D': return Key::D;
@@ -52,6 +55,8 @@ Key keyOf(WPARAM vk) {
     default: return Key::Other;
   }
 }
+
+namespace {
 
 KeyModifiers modifiers(bool alt) {
   return {GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0, alt};

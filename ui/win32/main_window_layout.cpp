@@ -54,9 +54,14 @@ void relayout(MainWindow& w) {
   s.relayoutPending = false;
   if (!sameSize(old.content.map, w.layout.content.map)) w.state.mapStale = true;
   const PixelRect none{-1, -1, -1, -1};
-  placeChild(w.edits[0], w.layout.searchField, first ? none : old.searchField);
-  placeChild(w.edits[1], w.layout.typesField, first ? none : old.typesField);
-  placeChild(w.edits[2], w.layout.sizeField, first ? none : old.sizeField);
+  const PixelRect* fields[3][2] = {{&w.layout.searchField, &old.searchField},
+                                   {&w.layout.typesField, &old.typesField},
+                                   {&w.layout.sizeField, &old.sizeField}};
+  for (int i = 0; i < 3; i++) {
+    const ElementId id = static_cast<ElementId>(static_cast<int32_t>(ElementId::SearchEdit) + i);
+    placeChild(w.edits[i], filterEditRect(*fields[i][0], id, s.dpi),
+               first ? none : filterEditRect(*fields[i][1], id, s.dpi));
+  }
   placeChild(w.edits[3], w.layout.addressEdit, first ? none : old.addressEdit);
   bool toolsMoved = first;
   for (int i = 1; i < kTooltipCount; i++) toolsMoved |= !(old.tooltips[i] == w.layout.tooltips[i]);

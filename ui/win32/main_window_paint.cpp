@@ -93,6 +93,8 @@ void onPaint(MainWindow& w) {
   // The texts the layout holds (progress, elapsed time, summary) change between
   // layouts; the pass is cheap and moves no child that stays where it is.
   relayout(w);
+  syncListViews(w);
+  refreshSuggestionPopup(w);
   FrameOptions options;
   options.publishFrameCounter = w.testInput;
   options.timing = &w.state.performance.frames;

@@ -6,6 +6,7 @@
 #include "render/scale.h"
 #include "ui/commands.h"
 #include "ui/navigation.h"
+#include "ui/suggestions.h"
 #include "ui/win32/main_window.h"
 #include <commctrl.h>
 #include <cwchar>
@@ -112,8 +113,14 @@ LRESULT onCtlColorEdit(MainWindow& w, HDC dc) {
 
 void onCommand(MainWindow& w, WPARAM wParam) {
   int32_t id = LOWORD(wParam);
-  if (HIWORD(wParam) == EN_CHANGE && id >= kSearchEditId && id <= kSizeEditId)
-    SetTimer(w.window, kFilterTimer, 250, nullptr);
+  if (id >= kSearchEditId && id <= kSizeEditId) onFilterEditCommand(w, id, HIWORD(wParam));
+}
+
+// The popup stays under its field only while the window stands still and is active.
+void dropSuggestions(MainWindow& w) {
+  Outcome out;
+  hideSuggestions(w.state, out);
+  runOutcome(w, out);
 }
 
 void onInitMenuPopup(MainWindow& w, HMENU menu) {
@@ -147,7 +154,11 @@ LRESULT dispatch(MainWindow& w, HWND window, UINT message, WPARAM wParam, LPARAM
   switch (message) {
     case WM_CREATE: onCreate(w); return 0;
     case WM_DESTROY: onDestroy(w); return 0;
-    case WM_SIZE: onSize(w, wParam); return 0;
+    case WM_SIZE:
+      dropSuggestions(w);
+      onSize(w, wParam);
+      return 0;
+    case WM_MOVE: dropSuggestions(w); return 0;
     case WM_SETFOCUS: {
       w.state.windowHasFocus = true;
       Outcome out;
@@ -169,6 +180,7 @@ LRESULT dispatch(MainWindow& w, HWND window, UINT message, WPARAM wParam, LPARAM
       }
       return 0;
     case WM_ACTIVATEAPP:
+      if (!wParam) dropSuggestions(w);
       if (!wParam && w.state.addressShown) {
         w.state.addressShown = false;
         ShowWindow(w.edits[3], SW_HIDE);
@@ -206,11 +218,14 @@ LRESULT dispatch(MainWindow& w, HWND window, UINT message, WPARAM wParam, LPARAM
       break;
     }
     case WM_COMMAND: onCommand(w, wParam); return 0;
-    case WM_NOTIFY:
+    case WM_NOTIFY: {
+      LRESULT answer = 0;
+      if (onListNotify(w, reinterpret_cast<NMHDR*>(lParam), answer)) return answer;
       if (reinterpret_cast<NMHDR*>(lParam)->hwndFrom == w.tooltip &&
           reinterpret_cast<NMHDR*>(lParam)->code == TTN_GETDISPINFOW)
         return answerTooltipText(w, lParam);
       break;
+    }
     case WM_CTLCOLOREDIT: return onCtlColorEdit(w, reinterpret_cast<HDC>(wParam));
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == 16 || (wParam & 0xFFF0) == 48 || (wParam & 0xFFF0) == 64) {
