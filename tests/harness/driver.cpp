@@ -16,6 +16,9 @@
 #include <psapi.h>
 #include <winternl.h>
 #include <shellapi.h>
+// The interface ids of oleacc.h defined here: the import library's are the DLL's data
+// exports, which a plain reference would take for code.
+#include <initguid.h>
 #include <oleacc.h>
 #include <cstdint>
 #include <cstdlib>

@@ -6,6 +6,8 @@
 // Threading: the window thread (see the header).
 #include "ui/win32/accessible_server.h"
 
+// The interface and property ids of oleacc.h defined here: the import library's are the
+// DLL's data exports, which a plain reference would take for code.
 #include <initguid.h>
 #include <oleacc.h>
 #include <new>

@@ -3,6 +3,7 @@
 // AccessibleObjectFromWindow, then destroys the window and keeps asking. A
 // message-only window needs no display.
 #include <windows.h>
+#include <initguid.h>
 #include <oleacc.h>
 
 #include <gtest/gtest.h>
