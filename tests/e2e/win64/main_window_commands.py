@@ -81,7 +81,7 @@ def notice_close(h, exe, temp):
     click(w, *centre(elements, "Close message"))
     w.wait_accessible(lambda es: not any(e.role == ROLE_ALERT for e in es) and by_name(es, "Close message") is None,
                       "the notice closes")
-    w.wait_prop("Mossbloom.Info", "eq", 0)
+    check(w.prop("Mossbloom.Info") == 3, "Mossbloom.Info no longer names the kind of the notice last shown")
     check(w.close() == 0, "exit code after the notice")
 
 
