@@ -25,7 +25,7 @@ from mbwin import (Checks, DISP_E_MEMBERNOTFOUND, E_INVALIDARG, EVENT_OBJECT_FOC
 
 EXE = os.environ["MB_BIN"]
 WM_KEYDOWN = 0x0100
-VK_TAB, VK_RETURN, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN = 0x09, 0x0D, 0x25, 0x26, 0x27, 0x28
+VK_TAB, VK_RETURN, VK_SHIFT, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN = 0x09, 0x0D, 0x10, 0x25, 0x26, 0x27, 0x28
 NAVDIR_NEXT, NAVDIR_PREVIOUS, NAVDIR_FIRSTCHILD, NAVDIR_LASTCHILD = 5, 6, 7, 8
 SIZE = re.compile(r"^\d+(\.\d+)? (bytes?|kB|MB)\b")
 check = Checks()
@@ -185,6 +185,9 @@ def focus_ring(w, elements):
     plain = w.capture("focus_on_export")
     differ = sum(1 for (x, y, p) in ring.region(*band) if plain.pixel(x, y) != p)
     check(differ > (right - left) // 2, f"no focus ring above Rescan: {differ} pixels of {band} changed")
+    # Typed keys, with Shift held: back to Rescan.
+    w.key(VK_TAB, VK_SHIFT)
+    w.wait_accessible(lambda es: (focused(es) or es[0]).name == "Rescan", "Shift+Tab goes back to Rescan")
 
 
 def map_keys(w, fixture):

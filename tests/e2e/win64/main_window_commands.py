@@ -23,11 +23,11 @@ from mbwin import (Checks, EVENT_OBJECT_VALUECHANGE, Harness, HarnessError, OBJI
                    read_settings, winpath)
 
 EXE = os.environ["MB_BIN"]
-WM_ACTIVATEAPP, WM_KEYDOWN = 0x001C, 0x0100
+WM_ACTIVATEAPP, WM_KEYDOWN, WM_KEYUP = 0x001C, 0x0100, 0x0101
 WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK = 0x0200, 0x0201, 0x0202, 0x0203
 WM_MOUSEWHEEL, WM_XBUTTONUP = 0x020A, 0x020C
 MK_LBUTTON, XBUTTON1 = 0x0001, 0x0001
-VK_BACK, VK_RIGHT, VK_LEFT, VK_F5, VK_CONTROL = 0x08, 0x27, 0x25, 0x74, 0x11
+VK_BACK, VK_SPACE, VK_RIGHT, VK_LEFT, VK_F5, VK_CONTROL = 0x08, 0x20, 0x27, 0x25, 0x74, 0x11
 check = Checks()
 
 
@@ -193,6 +193,15 @@ def size_mode_and_rescan(w, program):
     generation = w.prop("MossbloomTest.Generation")
     press_key(w, VK_F5)
     w.wait_scan(generation + 1)
+    # Space on a focused button runs it when the key comes up.
+    rescan = by_name(w.accessible_elements(), "Rescan")
+    check(w.acc_select(rescan.child, 1) == S_OK, "accSelect on Rescan")
+    w.wait_accessible(lambda es: by_name(es, "Rescan").has(STATE_FOCUSED), "Rescan takes the focus")
+    press_key(w, VK_SPACE)
+    w.repaint()
+    check(w.prop("MossbloomTest.Generation") == generation + 1, "Space ran the button before it came up")
+    w.send(WM_KEYUP, VK_SPACE, 0xC0000001)
+    w.wait_scan(generation + 2)
 
 
 def tabs(w):
