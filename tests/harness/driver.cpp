@@ -17,6 +17,10 @@
 #include <psapi.h>
 #include <winternl.h>
 #include <shellapi.h>
+// The interface ids of oleacc.h defined here: the import library's are the DLL's data
+// exports, which a plain reference would take for code.
+#include <initguid.h>
+#include <oleacc.h>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -479,13 +483,221 @@ Answer listRowRect(HWND list, long long row) {
   return ok({std::to_string(r.left), std::to_string(r.top), std::to_string(r.right), std::to_string(r.bottom)});
 }
 
+// --- Accessibility (MSAA, as a screen reader reads the window) ----------------------------------
+std::string hresultText(HRESULT hr) {
+  char text[16];
+  wsprintfA(text, "0x%08X", static_cast<unsigned>(hr));
+  return text;
+}
+
+// A child id field: a number, "self" (CHILDID_SELF) or "empty" (a VARIANT that is not VT_I4).
+VARIANT childVariant(const std::string& field) {
+  VARIANT v;
+  VariantInit(&v);
+  if (field == "empty") return v;
+  v.vt = VT_I4;
+  v.lVal = field == "self" ? CHILDID_SELF : static_cast<LONG>(number(field));
+  return v;
+}
+
+std::string variantText(const VARIANT& v) {
+  if (v.vt == VT_I4) return std::to_string(v.lVal);
+  if (v.vt == VT_EMPTY) return "empty";
+  if (v.vt == VT_DISPATCH) return "object";
+  return "vt" + std::to_string(v.vt);
+}
+
+std::string bstrText(BSTR text) {
+  std::string out = text ? escaped(narrow(std::wstring(text, SysStringLen(text)))) : "";
+  SysFreeString(text);
+  return out;
+}
+
+struct AccessibleAnswer {
+  IAccessible* object = nullptr;
+  HRESULT hr = E_FAIL;
+  ~AccessibleAnswer() {
+    if (object) object->Release();
+  }
+};
+
+void openAccessible(AccessibleAnswer& a) {
+  a.hr = AccessibleObjectFromWindow(gTarget.window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                    reinterpret_cast<void**>(&a.object));
+}
+
+// One element's properties: name, value, role, state, left, top, width, height,
+// description, default action, shortcut (absent strings are empty).
+std::vector<std::string> accessibleRecord(IAccessible* object, VARIANT child) {
+  std::vector<std::string> r;
+  BSTR text = nullptr;
+  object->get_accName(child, &text);
+  r.push_back(bstrText(text));
+  text = nullptr;
+  object->get_accValue(child, &text);
+  r.push_back(bstrText(text));
+  VARIANT v;
+  VariantInit(&v);
+  object->get_accRole(child, &v);
+  r.push_back(variantText(v));
+  VariantClear(&v);
+  object->get_accState(child, &v);
+  r.push_back(variantText(v));
+  VariantClear(&v);
+  long left = 0, top = 0, width = 0, height = 0;
+  object->accLocation(&left, &top, &width, &height, child);
+  for (long n : {left, top, width, height}) r.push_back(std::to_string(n));
+  text = nullptr;
+  object->get_accDescription(child, &text);
+  r.push_back(bstrText(text));
+  text = nullptr;
+  object->get_accDefaultAction(child, &text);
+  r.push_back(bstrText(text));
+  text = nullptr;
+  object->get_accKeyboardShortcut(child, &text);
+  r.push_back(bstrText(text));
+  return r;
+}
+
+Answer accessible(const std::vector<std::string>& f) {
+  const std::string& verb = f[0];
+  auto has = [&](size_t n) { return f.size() >= n + 1; };
+  AccessibleAnswer a;
+  openAccessible(a);
+  if (FAILED(a.hr) || !a.object) return error("AccessibleObjectFromWindow failed: " + hresultText(a.hr));
+  IAccessible* o = a.object;
+  if (verb == "acc-tree") {   // the window's record, then each child's
+    long count = 0;
+    HRESULT hr = o->get_accChildCount(&count);
+    if (FAILED(hr)) return error("get_accChildCount: " + hresultText(hr));
+    std::vector<std::string> values = {std::to_string(count)};
+    for (long i = 0; i <= count; i++) {
+      std::vector<std::string> r = accessibleRecord(o, childVariant(i == 0 ? "self" : std::to_string(i)));
+      values.insert(values.end(), r.begin(), r.end());
+    }
+    return ok(values);
+  }
+  if (verb == "acc-get" && has(2)) {   // acc-get what child: the HRESULT and the answer
+    VARIANT child = childVariant(f[2]);
+    const std::string& what = f[1];
+    HRESULT hr = E_NOTIMPL;
+    std::string value;
+    BSTR text = nullptr;
+    VARIANT v;
+    VariantInit(&v);
+    if (what == "name") hr = o->get_accName(child, &text);
+    else if (what == "value") hr = o->get_accValue(child, &text);
+    else if (what == "description") hr = o->get_accDescription(child, &text);
+    else if (what == "action") hr = o->get_accDefaultAction(child, &text);
+    else if (what == "shortcut") hr = o->get_accKeyboardShortcut(child, &text);
+    else if (what == "role") hr = o->get_accRole(child, &v);
+    else if (what == "state") hr = o->get_accState(child, &v);
+    else if (what == "child") {
+      IDispatch* d = nullptr;
+      hr = o->get_accChild(child, &d);
+      value = d ? "object" : "none";
+      if (d) d->Release();
+    } else return error("unknown property " + what);
+    if (what == "role" || what == "state") value = variantText(v);
+    else if (what != "child") value = bstrText(text);
+    VariantClear(&v);
+    return ok({hresultText(hr), value});
+  }
+  if (verb == "acc-do" && has(1)) return ok({hresultText(o->accDoDefaultAction(childVariant(f[1])))});
+  if (verb == "acc-select" && has(2)) return ok({hresultText(o->accSelect(static_cast<long>(number(f[2])), childVariant(f[1])))});
+  if (verb == "acc-focus") {
+    VARIANT v;
+    VariantInit(&v);
+    HRESULT hr = o->get_accFocus(&v);
+    std::string value = variantText(v);
+    VariantClear(&v);
+    return ok({hresultText(hr), value});
+  }
+  if (verb == "acc-navigate" && has(2)) {   // acc-navigate direction start
+    VARIANT v;
+    VariantInit(&v);
+    HRESULT hr = o->accNavigate(static_cast<long>(number(f[1])), childVariant(f[2]), &v);
+    std::string value = variantText(v);
+    VariantClear(&v);
+    return ok({hresultText(hr), value});
+  }
+  if (verb == "acc-control-name" && has(1)) {   // a child control's own accessible name, by control id
+    IAccessible* control = nullptr;
+    HWND child = GetDlgItem(gTarget.window, static_cast<int>(number(f[1])));
+    if (!child) return error("no control " + f[1]);
+    HRESULT hr = AccessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                            reinterpret_cast<void**>(&control));
+    if (FAILED(hr) || !control) return error("AccessibleObjectFromWindow on the control: " + hresultText(hr));
+    BSTR text = nullptr;
+    hr = control->get_accName(childVariant("self"), &text);
+    control->Release();
+    return ok({hresultText(hr), bstrText(text)});
+  }
+  if (verb == "acc-hit" && has(2)) {   // client coordinates
+    POINT p = screenPoint(number(f[1]), number(f[2]));
+    VARIANT v;
+    VariantInit(&v);
+    HRESULT hr = o->accHitTest(p.x, p.y, &v);
+    std::string value = variantText(v);
+    VariantClear(&v);
+    return ok({hresultText(hr), value});
+  }
+  return error("unknown command or missing fields: " + verb);
+}
+
+// --- WinEvents the target raises (focus, alerts, value changes) ---------------------------------
+struct WinEventRecord {
+  DWORD event;
+  HWND window;
+  LONG object, child;
+};
+std::vector<WinEventRecord> gEvents;
+HWINEVENTHOOK gEventHook = nullptr;
+
+void CALLBACK recordWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
+  if (event == EVENT_OBJECT_FOCUS || event == EVENT_SYSTEM_ALERT || event == EVENT_OBJECT_VALUECHANGE)
+    gEvents.push_back({event, window, object, child});
+}
+
+// Out-of-context events arrive through this thread's message queue.
+void pumpMessages(long long ms) {
+  ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(ms);
+  do {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+    Sleep(1);
+  } while (GetTickCount64() < deadline);
+}
+
+Answer winEvents(const std::vector<std::string>& f) {
+  if (f[0] == "events-start") {
+    if (gEventHook) UnhookWinEvent(gEventHook);
+    gEventHook = SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_OBJECT_VALUECHANGE, nullptr, recordWinEvent,
+                                 gTarget.processId, 0, WINEVENT_OUTOFCONTEXT);
+    if (!gEventHook) return error("SetWinEventHook failed");
+    pumpMessages(1);
+    gEvents.clear();
+    return ok();
+  }
+  // events ms: what arrived, after pumping for ms: event:window:object:child each
+  pumpMessages(f.size() > 1 ? number(f[1]) : 50);
+  std::vector<std::string> values;
+  for (const WinEventRecord& e : gEvents)
+    values.push_back(std::to_string(e.event) + ":" + std::to_string(reinterpret_cast<uintptr_t>(e.window)) + ":" +
+                     std::to_string(e.object) + ":" + std::to_string(e.child));
+  gEvents.clear();
+  return ok(values);
+}
+
 // --- Commands ----------------------------------------------------------------------------------
 bool needsWindow(const std::string& verb) {
   static const char* verbs[] = {"prop", "wait-prop", "wait-frame", "invalidate", "client", "resize-client", "move",
                                 "show", "post", "send", "capture", "click", "post-click", "mouse-move", "key",
                                 "post-key", "foreground", "close", "window-text", "child-text", "visible", "wait-visible",
                                 "atom", "window-rect", "window-class", "command-line", "memory", "child-send",
-                                "child-post", "child-rect", "list-text", "list-row-rect", "focus-child"};
+                                "child-post", "child-rect", "list-text", "list-row-rect", "focus-child", "acc-tree",
+                                "acc-get", "acc-do", "acc-select", "acc-focus", "acc-navigate", "acc-hit",
+                                "events-start"};
   for (const char* v : verbs)
     if (verb == v) return true;
   return false;
@@ -606,10 +818,13 @@ Answer run(const std::vector<std::string>& f) {
     PostMessageW(gTarget.window, WM_LBUTTONUP, 0, at);
     return ok();
   }
-  if (verb == "key" && has(1)) {
+  if (verb == "key" && has(1)) {   // key vk [modifier vk]: a modifier is held around the key
     if (!bringToForeground()) return error("the window did not become the foreground window");
+    WORD modifier = has(2) ? static_cast<WORD>(number(f[2])) : 0;
+    if (modifier) sendKey(modifier, false);
     sendKey(static_cast<WORD>(number(f[1])), false);
     sendKey(static_cast<WORD>(number(f[1])), true);
+    if (modifier) sendKey(modifier, true);
     return ok();
   }
   if (verb == "post-key" && has(1)) {
@@ -695,6 +910,8 @@ Answer run(const std::vector<std::string>& f) {
     return ok();
   }
   if (verb.rfind("reg-", 0) == 0) return registry(f);
+  if (verb.rfind("acc-", 0) == 0) return accessible(f);
+  if (verb == "events-start" || verb == "events") return winEvents(f);
   if (verb == "screen") return ok({std::to_string(GetSystemMetrics(SM_CXSCREEN)), std::to_string(GetSystemMetrics(SM_CYSCREEN))});
   return error("unknown command or missing fields: " + verb);
 }
@@ -721,6 +938,8 @@ bool readLine(std::string& line) {
 int main() {
   // A stray error dialog would hang the run.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+  // MSAA hands objects of other processes through COM.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   writeOut("ready");
   std::string line;
   while (readLine(line)) {

@@ -490,11 +490,20 @@ class Window:
     def click(self, x, y, button="left"):
         self.h.command("click", x, y, button)
 
+    def send_mouse(self, message, x, y, wparam=0):
+        """A mouse message at client point (x, y), handled before this returns (screen
+        coordinates for the wheel, as the system gives them)."""
+        return self.send(message, wparam, (y & 0xFFFF) << 16 | (x & 0xFFFF))
+
     def post_click(self, x, y):
         self.h.command("post-click", x, y)
 
-    def key(self, vk):
-        self.h.command("key", vk)
+    def key(self, vk, modifier=None):
+        """SendInput of one key, with a modifier key (VK_CONTROL, VK_SHIFT) held around it."""
+        if modifier is None:
+            self.h.command("key", vk)
+        else:
+            self.h.command("key", vk, modifier)
 
     def post_key(self, vk):
         self.h.command("post-key", vk)
@@ -574,9 +583,111 @@ class Window:
         private, working, peak, pagefile = (int(v) for v in self.h.command("memory"))
         return {"private": private or pagefile, "working": working, "peak": peak, "pagefile": pagefile}
 
+    # Accessibility: the window as a screen reader reads it (MSAA, OBJID_CLIENT).
+    def accessible_elements(self):
+        """The window itself (index 0), then each child (index = child id), as
+        AccessibleElement records."""
+        values = self.h.command("acc-tree")
+        count = int(values[0])
+        fields = values[1:]
+        return [AccessibleElement(i, fields[i * 11:(i + 1) * 11]) for i in range(count + 1)]
+
+    def accessible(self, name, role=None):
+        """The first child with this name (and role), or None."""
+        return next((e for e in self.accessible_elements()[1:] if e.name == name and (role is None or e.role == role)),
+                    None)
+
+    def wait_accessible(self, condition, what="", timeout_ms=10000):
+        """Reads the elements until condition(elements) holds; returns them. Input arrives
+        through the program's message loop, so its effect is waited for, never assumed."""
+        deadline = time.monotonic() + timeout_ms / 1000
+        while True:
+            elements = self.accessible_elements()
+            if condition(elements):
+                return elements
+            if time.monotonic() > deadline:
+                raise HarnessError(f"timeout waiting for the accessible elements: {what}; now {elements[1:]}")
+            time.sleep(0.02)
+
+    def acc_get(self, what, child):
+        """(HRESULT, answer) of one property (name, value, description, action, shortcut,
+        role, state, child) of child id `child` ("self", "empty" or a number)."""
+        hr, value = self.h.command("acc-get", what, child)
+        return int(hr, 16), unescape(value)
+
+    def events_start(self):
+        """Starts recording the program's focus, alert and value-change WinEvents."""
+        self.h.command("events-start")
+
+    def events(self, wait_ms=50):
+        """The WinEvents recorded since the last call, as (event, hwnd, object id, child id)."""
+        return [tuple(int(v) for v in record.split(":")) for record in self.h.command("events", wait_ms)]
+
+    def acc_control_name(self, control_id):
+        """(HRESULT, name) a child control's own accessible object gives."""
+        hr, value = self.h.command("acc-control-name", control_id)
+        return int(hr, 16), unescape(value)
+
+    def acc_do(self, child):
+        """accDoDefaultAction; returns its HRESULT."""
+        return int(self.h.command("acc-do", child)[0], 16)
+
+    def acc_select(self, child, flags):
+        return int(self.h.command("acc-select", child, flags)[0], 16)
+
+    def acc_focus(self):
+        """(HRESULT, child id or "empty") of get_accFocus."""
+        hr, value = self.h.command("acc-focus")
+        return int(hr, 16), value
+
+    def acc_navigate(self, direction, start):
+        hr, value = self.h.command("acc-navigate", direction, start)
+        return int(hr, 16), value
+
+    def acc_hit(self, x, y):
+        """(HRESULT, child id or "empty") of accHitTest at client point (x, y)."""
+        hr, value = self.h.command("acc-hit", x, y)
+        return int(hr, 16), value
+
     def close(self, timeout_ms=30000):
         """WM_CLOSE; returns the exit code."""
         return int(self.h.command("close", timeout_ms)[0])
+
+
+# Active Accessibility numbers the tests read.
+ROLE_CLIENT, ROLE_LIST, ROLE_LISTITEM, ROLE_PAGETAB, ROLE_STATICTEXT = 0x0A, 0x21, 0x22, 0x25, 0x29
+ROLE_PUSHBUTTON, ROLE_CHECKBUTTON, ROLE_RADIOBUTTON, ROLE_GRIP, ROLE_ALERT = 0x2B, 0x2C, 0x2D, 0x04, 0x08
+STATE_UNAVAILABLE, STATE_SELECTED, STATE_FOCUSED, STATE_CHECKED = 0x1, 0x2, 0x4, 0x10
+STATE_OFFSCREEN, STATE_FOCUSABLE, STATE_SELECTABLE = 0x10000, 0x100000, 0x200000
+S_OK, S_FALSE, E_INVALIDARG, DISP_E_MEMBERNOTFOUND = 0, 1, 0x80070057, 0x80020003
+RPC_E_DISCONNECTED = 0x80010108
+EVENT_SYSTEM_ALERT, EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, OBJID_CLIENT = 0x0002, 0x8005, 0x800E, -4
+
+
+class AccessibleElement:
+    """One accessible element as read through MSAA; `child` is its child id (0: the window,
+    whose screen_rect is the client area on the screen)."""
+
+    def __init__(self, child, fields):
+        self.child = child
+        self.name, self.value = unescape(fields[0]), unescape(fields[1])
+        self.role = int(fields[2]) if fields[2].lstrip("-").isdigit() else None
+        self.state = int(fields[3]) if fields[3].lstrip("-").isdigit() else None
+        left, top, width, height = (int(v) for v in fields[4:8])
+        self.screen_rect = (left, top, left + width, top + height)
+        self.description, self.action, self.shortcut = (unescape(v) for v in fields[8:11])
+
+    def has(self, state):
+        return self.state is not None and (self.state & state) == state
+
+    def centre(self, origin):
+        """The centre in client coordinates; origin: the client area's screen position
+        (the window element's screen_rect[:2])."""
+        left, top, right, bottom = self.screen_rect
+        return (left + right) // 2 - origin[0], (top + bottom) // 2 - origin[1]
+
+    def __repr__(self):
+        return f"<{self.child} {self.name!r} role {self.role} state {self.state or 0:#x} value {self.value!r}>"
 
 
 def unescape(text):

@@ -8,6 +8,7 @@
 #include "config/window_placement.h"
 #include "render/scale.h"
 #include "render/win32/text.h"
+#include "ui/win32/accessible_main_window.h"
 #include "ui/win32/main_window.h"
 #include "update/update_config.h"
 #include <commctrl.h>
@@ -143,6 +144,7 @@ void onCreate(MainWindow& w) {
     SendMessageW(w.edits[i], WM_SETFONT,
                  reinterpret_cast<WPARAM>(textStyleFont(programTextStyles(), i < 3 ? TextStyle::Body : TextStyle::LargeTitle)),
                  FALSE);
+  nameEditFields(w);
   SetTimer(w.window, kMemoryTimer, 1000, nullptr);
   SetTimer(w.window, kUpdateTimer, 3000, nullptr);
   addSystemMenuItems(w.window);

@@ -10,6 +10,7 @@
 #include "ui/filter_bar.h"
 #include "ui/marking.h"
 #include "ui/scan_lifecycle.h"
+#include "ui/win32/accessible_main_window.h"
 #include "ui/win32/main_window.h"
 #include <oleacc.h>
 
@@ -49,9 +50,7 @@ void showDriveMenu(MainWindow& w, int32_t driveIndex, bool offerContinue) {
   runOutcome(w, next);
 }
 
-void announce(MainWindow& w, DWORD event, int32_t code) {
-  NotifyWinEvent(event, w.window, OBJID_CLIENT, code > 0 ? code : CHILDID_SELF);
-}
+void announce(MainWindow& w, DWORD event, int32_t code) { announceElement(w, event, code); }
 
 void runEffect(MainWindow& w, Effect& e) {
   ViewState& s = w.state;

@@ -7,6 +7,7 @@
 #include "ui/commands.h"
 #include "ui/navigation.h"
 #include "ui/suggestions.h"
+#include "ui/win32/accessible_main_window.h"
 #include "ui/win32/main_window.h"
 #include <commctrl.h>
 #include <cwchar>
@@ -172,6 +173,9 @@ LRESULT dispatch(MainWindow& w, HWND window, UINT message, WPARAM wParam, LPARAM
       repaint(w);
       return 0;
     case WM_PAINT: onPaint(w); return 0;
+    case WM_GETOBJECT:
+      if (answerAccessibleRequest(w, wParam, lParam, result)) return result;
+      break;
     case WM_ERASEBKGND: return 1;
     case WM_ENDSESSION:
       if (wParam) {
