@@ -53,9 +53,8 @@ void runEffect(MainWindow& w, Effect& e) {
   ViewState& s = w.state;
   switch (e.kind) {
     case EffectKind::CancelScan: cancelScanThread(w); break;
-    case EffectKind::CancelExport:     // the export comes with its command
-    case EffectKind::CancelDeletion:   // the deletion comes with marking
-      break;
+    case EffectKind::CancelExport: break;   // the export comes with its command
+    case EffectKind::CancelDeletion: cancelDeletionThread(w, e.tree); break;
     case EffectKind::FreeTree:
       // The cells and the weights belong to that tree: they go first.
       resetMainMap(w.paint, s);
@@ -113,6 +112,20 @@ void runEffect(MainWindow& w, Effect& e) {
     case EffectKind::RestartFilterTimer: SetTimer(w.window, kFilterTimer, kTypingPauseMs, nullptr); break;
     case EffectKind::SetWindowTitle: SetWindowTextW(w.window, reinterpret_cast<const wchar_t*>(e.text.c_str())); break;
     case EffectKind::RaiseAlert: announce(w, EVENT_SYSTEM_ALERT, elementCode(e.element)); break;
+    case EffectKind::StartDeletion: beginDeletion(w); break;
+    case EffectKind::RequestDeletionCancel: requestDeletionStop(w); break;
+    case EffectKind::MarksTransition:
+      // Instant until the map animates: the marks' new picture is the next map.
+      s.marks.appearing.clear();
+      s.mapStale = true;
+      break;
+    case EffectKind::HideAddressEdit:
+      if (GetFocus() == w.edits[3]) setKeyboardFocus(w, w.window);
+      ShowWindow(w.edits[3], SW_HIDE);
+      break;
+    case EffectKind::ShowFilterEdits:
+      for (int i = 0; i < 3; i++) ShowWindow(w.edits[i], e.flag ? SW_SHOW : SW_HIDE);
+      break;
     case EffectKind::MarkNodes: {
       Outcome next;
       markNodes(s, e.nodes, next);
@@ -120,12 +133,7 @@ void runEffect(MainWindow& w, Effect& e) {
       break;
     }
     // Named points of the parts still to come: the lists, the suggestions, the export
-    // dialog, the About card, the Settings window, updates, Explorer, deletion and the review.
-    case EffectKind::StartDeletion:
-    case EffectKind::RequestDeletionCancel:
-    case EffectKind::MarksTransition:
-    case EffectKind::HideAddressEdit:
-    case EffectKind::ShowFilterEdits:
+    // dialog, the About card, the Settings window, updates, Explorer, dragging to mark.
     case EffectKind::SetFieldText:
     case EffectKind::ShowSuggestions:
     case EffectKind::HideSuggestions:
@@ -140,7 +148,7 @@ void runEffect(MainWindow& w, Effect& e) {
     case EffectKind::ShowInExplorer:
     case EffectKind::ArmDragToMark:
     case EffectKind::CancelDragToMark:
-    case EffectKind::MarkOrUnmark:
+    case EffectKind::MarkOrUnmark:   // Delete on a cell changes the state itself now
       break;
   }
 }

@@ -1,10 +1,12 @@
 // Applying the filter bar to the shown tree: the three edits' texts compiled into
 // a filter and turned into one weight per node, which the map and the summary read.
 // Weights are in force while a filter applies or sizes on disk are shown (the
-// logical size is each node's own without them).
+// logical size is each node's own without them), and while marks exist.
 //
 // Threading: the window thread, the only one that touches the shown tree.
 #include "engine/filter.h"
+#include "ui/filter_bar.h"
+#include "ui/marking.h"
 #include "ui/win32/main_window.h"
 
 namespace {
@@ -23,33 +25,15 @@ void applyFilters(MainWindow& w) {
   s.filter.search = editText(w.edits[0]);
   s.filter.types = editText(w.edits[1]);
   s.filter.minimumSize = editText(w.edits[2]);
-  MinimumSize minimum = parseMinimumSize(s.filter.minimumSize, s.settings.sizeUnits == SizeUnits::Decimal);
-  s.filter.sizeInvalid = !minimum.valid;
-  CompiledFilter filter = compileFilter(s.filter.search, s.filter.types, minimum.valid ? minimum.bytes : 0);
-  s.shown.filterActive = isFilterActive(filter);
-  s.filterGeneration++;
-  w.state.mapStale = true;
-  s.shown.weights = nullptr;
-  s.shown.weightCount = 0;
-  s.shown.weightsInUse = false;
-  s.shown.matchingCount = 0;
-  s.performance.filterMs = -1;
-  if (!hasTree(s)) {
-    repaint(w);
-    return;
-  }
-  const bool onDisk = s.settings.sizeMode == SizeMode::OnDisk;
-  if (s.shown.filterActive || onDisk) {
-    double start = nowMs();
-    s.shown.matchingCount = applyFilter(*s.shown.tree, filter, onDisk, w.weights, nullptr, false);
-    s.performance.filterMs = nowMs() - start;
-    s.shown.weights = w.weights.data();
-    s.shown.weightCount = w.weights.size();
-    s.shown.weightsInUse = true;
-  } else {
+  // Marks weigh in: outside the review marked subtrees weigh nothing, in it only they
+  // count; their totals follow the size mode of this application.
+  if (hasMarks(s)) refreshMarkTotals(s);
+  MarkWeighting marks = markWeighting(s);
+  Outcome out;
+  applyFilters(s, w.weights, marks.flags, out);
+  if (!s.shown.weightsInUse) {
     w.weights.clear();
     w.weights.shrink_to_fit();
   }
-  relayout(w);
-  repaint(w);
+  runOutcome(w, out);
 }
