@@ -690,6 +690,9 @@ Answer winEvents(const std::vector<std::string>& f) {
 }
 
 // --- Commands ----------------------------------------------------------------------------------
+// The one file "hold-file" keeps open.
+HANDLE gHeldFile = INVALID_HANDLE_VALUE;
+
 bool needsWindow(const std::string& verb) {
   static const char* verbs[] = {"prop", "wait-prop", "wait-frame", "invalidate", "client", "resize-client", "move",
                                 "show", "post", "send", "capture", "click", "post-click", "mouse-move", "key",
@@ -907,6 +910,17 @@ Answer run(const std::vector<std::string>& f) {
       WaitForSingleObject(gTarget.process, 5000);
     }
     forgetTarget();
+    return ok();
+  }
+  if (verb == "hold-file" && has(1)) {   // open without delete sharing, as an editor holding a file does
+    if (gHeldFile != INVALID_HANDLE_VALUE) CloseHandle(gHeldFile);
+    gHeldFile = CreateFileW(wide(f[1]).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    return gHeldFile != INVALID_HANDLE_VALUE ? ok() : error("cannot open: " + std::to_string(GetLastError()));
+  }
+  if (verb == "release-file") {
+    if (gHeldFile != INVALID_HANDLE_VALUE) CloseHandle(gHeldFile);
+    gHeldFile = INVALID_HANDLE_VALUE;
     return ok();
   }
   if (verb.rfind("reg-", 0) == 0) return registry(f);

@@ -391,6 +391,13 @@ class Harness:
     def reg_set_dword(self, key, name, value, hive="HKCU"):
         self.command("reg-set-dword", hive, key, name, value)
 
+    def hold_file(self, path):
+        """Keeps the file open in the driver without delete sharing, until release_file."""
+        self.command("hold-file", winpath(path))
+
+    def release_file(self):
+        self.command("release-file")
+
     def reg_delete_value(self, key, name, hive="HKCU"):
         self.command("reg-delete-value", hive, key, name)
 

@@ -29,6 +29,7 @@
 #include "ui/keyboard.h"
 #include "ui/layout.h"
 #include "ui/view_state.h"
+#include "ui/win32/deletion_thread.h"
 #include "ui/win32/main_paint.h"
 #include <string>
 #include <vector>
@@ -96,6 +97,9 @@ struct MainWindow {
   ScanHandOver handOver;
   Thread scanThread;
   std::vector<float> weights;            // the filter's, one per node of the shown tree
+
+  // The deletion thread and its job (ui/win32/deletion_thread.h).
+  DeletionRun deletion;
 
   // Child windows.
   HWND tooltip = nullptr;

@@ -6,6 +6,7 @@
 #include "config/language.h"
 #include "config/settings.h"
 #include "config/window_placement.h"
+#include "platform/system_folders.h"
 #include "render/scale.h"
 #include "render/win32/text.h"
 #include "ui/win32/accessible_main_window.h"
@@ -55,6 +56,12 @@ void seedViewState(MainWindow& w) {
   if (SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &animations, 0)) s.facts.animationsOn = animations != FALSE;
   s.facts.dragWidth = GetSystemMetrics(SM_CXDRAG);
   s.facts.dragHeight = GetSystemMetrics(SM_CYDRAG);
+  // Never marked as a whole: the system's and the program's folders, the executable
+  // and the folder of the settings file.
+  s.facts.protectedFolders = systemFoldersToProtect();
+  const std::u16string& settingsFile = p.location.file;
+  if (size_t cut = settingsFile.find_last_of(u'\\'); cut != std::u16string::npos && cut > 0)
+    s.facts.protectedFolders.push_back(settingsFile.substr(0, cut));
   s.settings.scanMode = p.scanMode;
   s.settings.sizeMode = p.sizeMode;
   s.settings.sizeUnits = p.sizeUnits;

@@ -56,9 +56,8 @@ void runEffect(MainWindow& w, Effect& e) {
   ViewState& s = w.state;
   switch (e.kind) {
     case EffectKind::CancelScan: cancelScanThread(w); break;
-    case EffectKind::CancelExport:     // the export comes with its command
-    case EffectKind::CancelDeletion:   // the deletion comes with marking
-      break;
+    case EffectKind::CancelExport: break;   // the export comes with its command
+    case EffectKind::CancelDeletion: cancelDeletionThread(w, e.tree); break;
     case EffectKind::FreeTree:
       // The cells and the weights belong to that tree: they go first.
       resetMainMap(w.paint, s);
@@ -133,6 +132,17 @@ void runEffect(MainWindow& w, Effect& e) {
       repaint(w);   // the wanted list is shown and filled at the paint
       break;
     case EffectKind::SelectAllListRows: selectAllListRows(w); break;
+    case EffectKind::StartDeletion: beginDeletion(w); break;
+    case EffectKind::RequestDeletionCancel: requestDeletionStop(w); break;
+    case EffectKind::MarksTransition:
+      // Instant until the map animates: the marks' new picture is the next map.
+      s.marks.appearing.clear();
+      s.mapStale = true;
+      break;
+    case EffectKind::HideAddressEdit:
+      if (GetFocus() == w.edits[3]) setKeyboardFocus(w, w.window);
+      ShowWindow(w.edits[3], SW_HIDE);
+      break;
     case EffectKind::MarkNodes: {
       Outcome next;
       markNodes(s, e.nodes, next);
@@ -140,12 +150,8 @@ void runEffect(MainWindow& w, Effect& e) {
       break;
     }
     // Named points of the parts still to come: the lists, the suggestions, the export
-    // dialog, the About card, the Settings window, updates, Explorer, deletion and the review.
-    case EffectKind::StartDeletion:
-    case EffectKind::RequestDeletionCancel:
-    case EffectKind::MarksTransition:
-    case EffectKind::HideAddressEdit:
-    case EffectKind::StartListDrag:   // drag-to-mark comes with the marks
+    // dialog, the About card, the Settings window, updates, Explorer, dragging to mark.
+    case EffectKind::StartListDrag:
     case EffectKind::OpenExportDialog:
     case EffectKind::ShowAbout:
     case EffectKind::OpenSettings:
@@ -154,7 +160,7 @@ void runEffect(MainWindow& w, Effect& e) {
     case EffectKind::ShowInExplorer:
     case EffectKind::ArmDragToMark:
     case EffectKind::CancelDragToMark:
-    case EffectKind::MarkOrUnmark:
+    case EffectKind::MarkOrUnmark:   // Delete on a cell changes the state itself now
       break;
   }
 }

@@ -1,12 +1,15 @@
 // The filter bar's three edits and applying them to the shown tree: the edits'
 // cue banners, their place inside the frames the window draws, their keys (which
 // also steer the suggestion popup) and notifications, and the weights computed
-// from their texts, which the map, the lists and the summary read.
+// from their texts, which the map, the lists and the summary read. Weights are in
+// force while a filter applies or sizes on disk are shown, and while marks exist.
 //
 // Threading: the window thread, the only one that touches the shown tree.
+#include "engine/filter.h"
 #include "render/scale.h"
 #include "render/win32/text.h"
 #include "ui/filter_bar.h"
+#include "ui/marking.h"
 #include "ui/win32/main_window.h"
 #include <algorithm>
 #include <commctrl.h>
@@ -107,16 +110,12 @@ void applyFilters(MainWindow& w) {
   s.filter.search = editText(w.edits[0]);
   s.filter.types = editText(w.edits[1]);
   s.filter.minimumSize = editText(w.edits[2]);
-  const MarkSet& marks = s.marks.set;
-  const bool anyMarked = hasTree(s) && !marks.nodes.empty() && !marks.flags.empty();
-  std::vector<uint8_t> markFlags;
-  if (anyMarked) {
-    // One byte per node of the tree, however far the marks have grown.
-    markFlags.assign(static_cast<size_t>(s.shown.tree->nodeCount), 0);
-    std::copy_n(marks.flags.begin(), std::min(marks.flags.size(), markFlags.size()), markFlags.begin());
-  }
+  // Marks weigh in: outside the review marked subtrees weigh nothing, in it only they
+  // count; their totals follow the size mode of this application.
+  if (hasMarks(s)) refreshMarkTotals(s);
+  MarkWeighting marks = markWeighting(s);
   Outcome out;
-  ::applyFilters(s, w.weights, anyMarked ? markFlags.data() : nullptr, out);
+  ::applyFilters(s, w.weights, marks.flags, out);
   if (!s.shown.weightsInUse) {
     w.weights.clear();
     w.weights.shrink_to_fit();

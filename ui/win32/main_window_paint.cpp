@@ -16,6 +16,7 @@
 //   .Dpi .Focus              the window's DPI, whether it holds the keyboard focus
 //   .NoticeText .Summary     global atoms holding the notice's and the summary line's texts
 //                            (at most 255 units)
+//   the marks, the review and the deletion: see publishDeletionTestState
 //
 // Threading: the window thread.
 #include "treemap/treemap.h"
@@ -79,6 +80,7 @@ void publishTestState(MainWindow& w) {
   setProperty(h, L"MossbloomTest.Focus", s.windowHasFocus ? 1 : 0);
   setTextProperty(h, L"MossbloomTest.NoticeText", s.notice.text);
   setTextProperty(h, L"MossbloomTest.Summary", summaryLine(w.layout.summary));
+  publishDeletionTestState(w);
   // Last: a test that waits for a scan state reads the rest of the same state.
   int64_t scan = s.scan.stopping ? 2 : s.scan.scanning ? 1 : hasTree(s) ? 3 : 0;
   setProperty(h, L"MossbloomTest.Scan", scan);

@@ -252,6 +252,7 @@ LRESULT dispatch(MainWindow& w, HWND window, UINT message, WPARAM wParam, LPARAM
       }
       return 0;
     case kElementInvokeMessage: onElementInvoke(w, wParam); return 0;
+    case kDeleteProgressMessage: onDeletionProgress(w, wParam, lParam); return 0;
     case kRendererStartedMessage: onRendererStarted(w, wParam != 0); return 0;
     case kComposeFrameMessage: onComposeFrame(w); return 0;
     case kTestDpiChangeMessage: {
