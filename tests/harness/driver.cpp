@@ -569,6 +569,22 @@ Answer run(const std::vector<std::string>& f) {
     PostMessageW(gTarget.window, WM_KEYUP, vk, 1 | static_cast<LPARAM>(scan) << 16 | 0xC0000000LL);
     return ok();
   }
+  // The window holding the keyboard focus in the target's thread (a child edit, say):
+  // posted characters and keys reach it as typing would.
+  if ((verb == "type" || verb == "focus-key") && has(1)) {
+    GUITHREADINFO info = {sizeof info};
+    DWORD thread = GetWindowThreadProcessId(gTarget.window, nullptr);
+    if (!GetGUIThreadInfo(thread, &info) || !info.hwndFocus) return error("no window of the target has the focus");
+    if (verb == "type") {
+      for (wchar_t c : wide(f[1])) PostMessageW(info.hwndFocus, WM_CHAR, c, 1);
+    } else {
+      WPARAM vk = static_cast<WPARAM>(number(f[1]));
+      UINT scan = MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC);
+      PostMessageW(info.hwndFocus, WM_KEYDOWN, vk, 1 | static_cast<LPARAM>(scan) << 16);
+      PostMessageW(info.hwndFocus, WM_KEYUP, vk, 1 | static_cast<LPARAM>(scan) << 16 | 0xC0000000LL);
+    }
+    return ok();
+  }
   if (verb == "window-text") {
     wchar_t text[1024] = {};
     GetWindowTextW(gTarget.window, text, 1024);

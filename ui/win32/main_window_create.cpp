@@ -8,6 +8,7 @@
 #include "config/window_placement.h"
 #include "render/scale.h"
 #include "render/win32/text.h"
+#include "ui/win32/address_field.h"
 #include "ui/win32/main_window.h"
 #include "update/update_config.h"
 #include <commctrl.h>
@@ -138,6 +139,7 @@ void onCreate(MainWindow& w) {
   createTooltip(w);
   applyTheme(w);
   createEdits(w);
+  attachAddressField(w);
   for (int i = 0; i < 4; i++)
     SendMessageW(w.edits[i], WM_SETFONT,
                  reinterpret_cast<WPARAM>(textStyleFont(programTextStyles(), i < 3 ? TextStyle::Body : TextStyle::LargeTitle)),

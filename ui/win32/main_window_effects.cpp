@@ -10,6 +10,7 @@
 #include "ui/filter_bar.h"
 #include "ui/marking.h"
 #include "ui/scan_lifecycle.h"
+#include "ui/win32/address_field.h"
 #include "ui/win32/main_window.h"
 #include <oleacc.h>
 
@@ -53,7 +54,10 @@ void runEffect(MainWindow& w, Effect& e) {
   ViewState& s = w.state;
   switch (e.kind) {
     case EffectKind::CancelScan: cancelScanThread(w); break;
-    case EffectKind::CancelExport:     // the export comes with its command
+    // Esc leaves the state exporting until the thread reports; a cancel that already
+    // ended the export in the state (a scan starts) waits for the thread here.
+    case EffectKind::CancelExport: cancelExport(w, !s.exporting.running); break;
+    case EffectKind::OpenExportDialog: openExportDialog(w); break;
     case EffectKind::CancelDeletion:   // the deletion comes with marking
       break;
     case EffectKind::FreeTree:
@@ -105,6 +109,13 @@ void runEffect(MainWindow& w, Effect& e) {
       SendMessageW(edit, EM_SETSEL, 0, -1);
       break;
     }
+    case EffectKind::HideAddressEdit: hideAddressEdit(w); break;
+    case EffectKind::SetFieldText:
+      if (HWND child = childOf(w, e.element)) {
+        SetWindowTextW(child, reinterpret_cast<const wchar_t*>(e.text.c_str()));
+        SendMessageW(child, EM_SETSEL, e.number, e.number);
+      }
+      break;
     case EffectKind::ShowDriveMenu: showDriveMenu(w, e.number, e.flag); break;
     case EffectKind::CaptureMouse: SetCapture(w.window); break;
     case EffectKind::ReleaseMouse:
@@ -124,15 +135,12 @@ void runEffect(MainWindow& w, Effect& e) {
     case EffectKind::StartDeletion:
     case EffectKind::RequestDeletionCancel:
     case EffectKind::MarksTransition:
-    case EffectKind::HideAddressEdit:
     case EffectKind::ShowFilterEdits:
-    case EffectKind::SetFieldText:
     case EffectKind::ShowSuggestions:
     case EffectKind::HideSuggestions:
     case EffectKind::ShowLists:
     case EffectKind::SelectAllListRows:
     case EffectKind::StartListDrag:
-    case EffectKind::OpenExportDialog:
     case EffectKind::ShowAbout:
     case EffectKind::OpenSettings:
     case EffectKind::CheckForUpdates:
