@@ -5,7 +5,7 @@
   thread and ends with "Exported N rows to <path>"; the file equals a headless export
   of the same folder except the free space (and the used space derived from it);
 - an export into a folder that has disappeared ends with "Export to … failed: …";
-- Esc during an export of a large tree stops it without a notice: no new file, and
+- Esc during an export of a large folder stops it without a notice: no new file, and
   an existing file at the target unchanged;
 - `--import` of the window's export shows the same map, pixel for pixel, as the scan,
   with " · imported from <file>" in the summary line and the tree marked as CSV.
@@ -73,7 +73,8 @@ def rows_without_free_space(path):
             continue
         row = next(csv.reader(io.StringIO(line)))
         for column in ("FREESPACE", "USEDSPACE"):
-            row[header.index(column)] = ""
+            if header.index(column) < len(row):   # only the root row has the drive columns
+                row[header.index(column)] = ""
         out.append(row)
     return out
 
@@ -91,9 +92,11 @@ def wait_atom(w, name, accept, timeout_ms=60000):
 
 
 def export_from_window(w, answer_file, target):
+    """Runs the Export command answered with `target`; returns the notice it ends with."""
+    before = w.atom("MossbloomTest.NoticeText")
     answer(answer_file, target)
     w.send(ELEMENT_INVOKE, element_code(EXPORT))
-    return wait_atom(w, "MossbloomTest.NoticeText", lambda t: t.startswith("Export"))
+    return wait_atom(w, "MossbloomTest.NoticeText", lambda t: t.startswith("Export") and t != before)
 
 
 def map_of(w, name):
@@ -171,9 +174,12 @@ def main():
 
         # Esc stops an export of a large tree: no new file, an existing one unchanged.
         ensure_big_tree()
-        w = h.launch(exe, ["--test-input", "--theme", "light", winpath(BIG_TREE)], "MossbloomWindow")
+        # One folder of the walk benchmark's tree: 55 500 files, an export that takes a
+        # while under Wine, and a scan that does not.
+        w = h.launch(exe, ["--test-input", "--theme", "light", winpath(os.path.join(BIG_TREE, "images-2"))],
+                     "MossbloomWindow")
         w.ready()
-        w.wait_scan(1, 3, 600000)
+        w.wait_scan(1, 3, 300000)
         kept = os.path.join(out_folder, "kept.csv")
         with open(kept, "wb") as f:
             f.write(b"keep me\r\n")
