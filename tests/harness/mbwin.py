@@ -496,11 +496,11 @@ class Window:
         self.h.command("post-key", vk)
 
     def type(self, text):
-        """Posts the text as WM_CHAR messages to the target's window with the keyboard focus."""
+        """Sends the text as WM_CHAR messages to the target's window with the keyboard focus; returns once handled."""
         self.h.command("type", text)
 
     def focus_key(self, vk):
-        """Posts a key down and up to the target's window with the keyboard focus."""
+        """Sends a key down and up to the target's window with the keyboard focus; returns once handled."""
         self.h.command("focus-key", vk)
 
     def visible(self):

@@ -67,105 +67,120 @@ def csv_for(source_csv, target, letter, label):
 
 
 def main():
-    with tempfile.TemporaryDirectory() as temp, Harness("main_window_sidebar") as h:
+    with tempfile.TemporaryDirectory() as temp:
         prefix = os.environ.get("WINEPREFIX") or os.path.join(os.environ["MB_BINARY_DIR"], "wineprefix")
         fixture = os.path.join(temp, "fixture")
         for name, size in {"big/inner/a.bin": 300000, "big/b.bin": 200000, "small/c.txt": 1000}.items():
             os.makedirs(os.path.dirname(os.path.join(fixture, name)), exist_ok=True)
             with open(os.path.join(fixture, name), "wb") as f:
                 f.write(b"x" * size)
+        # The link is made before the harness starts the prefix's server, whose mount
+        # manager reads the drive links when it starts.
         link = os.path.join(prefix, "dosdevices", MAPPED + ":")
         if os.path.lexists(link):
             os.remove(link)
         os.symlink(fixture, link)
-        exe = portable_copy(EXE, os.path.join(temp, "program"))
         try:
-            # Wine's drives and the mapped one.
-            w = h.launch(exe, ["--test-input", "--theme", "light"], "MossbloomWindow")
-            w.ready()
-            listed = drives(w)
-            for letter in ("C", "Z", "M"):
-                check(letter in listed, f"drive {letter}: missing from {listed}")
-                if letter in listed:
-                    title, detail = listed[letter]
-                    check(re.match(r"^.+ \(" + letter + r":\)$", title) and not title.startswith(" ("),
-                          f"drive {letter}: title {title!r}")
-                    check(FREE_LINE.match(detail), f"drive {letter}: second line {detail!r}")
-            w.capture("drives")
-
-            # The address field: a sub-path shows that folder; Esc closes the field.
-            w.send(ELEMENT_INVOKE, element_code(1, list(listed).index("M") if "M" in listed else 0))
-            w.wait_scan(1)
-            root_view = w.prop("MossbloomTest.ViewRoot")
-            w.send(ELEMENT_INVOKE, element_code(ADDRESS))
-            w.focus_key(0x23)  # End: the caret after the shown path
-            w.type("big\\inner")
-            w.focus_key(VK_RETURN)
-            viewed = w.wait_prop("MossbloomTest.ViewRoot", "ne", root_view)
-            check(viewed != root_view, "Enter on a sub-path did not show it")
-            w.capture("address-sub-path")
-            # Esc closes it without going anywhere.
-            w.send(ELEMENT_INVOKE, element_code(ADDRESS))
-            w.type("zzz")
-            w.focus_key(VK_ESCAPE)
-            w.repaint()
-            check(w.prop("MossbloomTest.ViewRoot") == viewed, "Esc in the address field moved the view")
-            # A folder outside the scan starts a scan of it.
-            outside = os.path.join(temp, "outside")
-            os.makedirs(os.path.join(outside, "x"))
-            w.send(ELEMENT_INVOKE, element_code(ADDRESS))
-            w.type(winpath(outside))   # the shown path is selected: typing replaces it
-            w.focus_key(VK_RETURN)
-            w.wait_scan(2)
-            check(w.prop("MossbloomTest.Folders") == 2, f"scan of the typed folder: {w.prop('MossbloomTest.Folders')} folders")
-            w.close()
-
-            # AllowedPaths: only a folder on the mapped drive.
-            allowed = "M:\\big"
-            result = wine(["reg", "add", POLICY_KEY, "/v", "AllowedPaths", "/t", "REG_MULTI_SZ", "/d", allowed, "/f"])
-            check(result.returncode == 0, "reg add failed")
-            w = h.launch(exe, ["--test-input", "--theme", "light"], "MossbloomWindow")
-            w.ready()
-            listed = drives(w)
-            if "M" in listed:
-                check(listed["M"][1] == f"Only {allowed} · managed", f"allowed drive: {listed['M'][1]!r}")
-            for letter in ("C", "Z"):
-                if letter in listed:
-                    check(listed[letter][1] == "Not allowed · Managed by your organization",
-                          f"drive {letter} under the policy: {listed[letter][1]!r}")
-            w.capture("drives-policy")
-            w.close()
+            with Harness("main_window_sidebar") as h:
+                run_checks(h, temp, fixture)
         finally:
-            wine(["reg", "delete", POLICY_KEY, "/v", "AllowedPaths", "/f"])
             if os.path.lexists(link):
                 os.remove(link)
-
-        # --import of a folder: its CSV files as drives, ordered by letter.
-        source = os.path.join(temp, "source.csv")
-        result = wine([EXE, "--export", winpath(fixture), winpath(source)])
-        check(result.returncode == 0, f"headless export exit code {result.returncode}")
-        folder = os.path.join(temp, "imports")
-        os.makedirs(folder)
-        csv_for(source, os.path.join(folder, "Photos Disk (E).csv"), "E", "")
-        csv_for(source, os.path.join(folder, "notes.csv"), "F", "")
-        csv_for(source, os.path.join(folder, "anything (G).csv"), "D", "Archive")
-        with open(os.path.join(folder, "broken.csv"), "w") as f:
-            f.write("not an export\r\n")
-        shutil.copyfile(os.path.join(folder, "notes.csv"), os.path.join(folder, "notes.txt"))
-        w = h.launch(exe, ["--test-input", "--theme", "light", "--import", winpath(folder)], "MossbloomWindow")
-        w.ready()
-        titles = ordered_letters(w)
-        check(titles == ["Archive (D:)", "Photos Disk (E:)", "Local Disk (F:)"], f"imported drives {titles}")
-        w.capture("imported-drives")
-        if titles:
-            w.send(ELEMENT_INVOKE, element_code(1, 1))
-            w.wait_scan(1)
-            check(w.prop("MossbloomTest.Method") == 2, "choosing a CSV entry did not import it")
-            summary = w.atom("MossbloomTest.Summary")
-            check(" · imported from Photos Disk (E).csv" in summary, f"summary {summary!r}")
-            w.capture("imported-tree")
-        w.close()
     return check.exit_code()
+
+
+def run_checks(h, temp, fixture):
+    exe = portable_copy(EXE, os.path.join(temp, "program"))
+    try:
+        # Wine's drives and the mapped one.
+        w = h.launch(exe, ["--test-input", "--theme", "light"], "MossbloomWindow")
+        w.ready()
+        listed = drives(w)
+        for letter in ("C", "Z", "M"):
+            check(letter in listed, f"drive {letter}: missing from {listed}")
+            if letter in listed:
+                title, detail = listed[letter]
+                check(re.match(r"^.+ \(" + letter + r":\)$", title) and not title.startswith(" ("),
+                      f"drive {letter}: title {title!r}")
+                check(FREE_LINE.match(detail), f"drive {letter}: second line {detail!r}")
+        w.capture("drives")
+
+        # The address field: a sub-path shows that folder; Esc closes the field.
+        w.send(ELEMENT_INVOKE, element_code(1, list(listed).index("M") if "M" in listed else 0))
+        w.wait_scan(1)
+        root_view = w.prop("MossbloomTest.ViewRoot")
+        # In test-input mode the window takes the focus only while it is the foreground window.
+        h.command("foreground")
+        w.send(ELEMENT_INVOKE, element_code(ADDRESS))
+        w.focus_key(0x23)  # End: the caret after the shown path
+        w.type("big\\inner")
+        w.focus_key(VK_RETURN)
+        viewed = w.wait_prop("MossbloomTest.ViewRoot", "ne", root_view)
+        check(viewed != root_view, "Enter on a sub-path did not show it")
+        w.capture("address-sub-path")
+        # Esc closes it without going anywhere.
+        w.send(ELEMENT_INVOKE, element_code(ADDRESS))
+        w.type("zzz")
+        w.focus_key(VK_ESCAPE)
+        w.repaint()
+        check(w.prop("MossbloomTest.ViewRoot") == viewed, "Esc in the address field moved the view")
+        # A folder outside the scan starts a scan of it.
+        outside = os.path.join(temp, "outside")
+        os.makedirs(os.path.join(outside, "x"))
+        w.send(ELEMENT_INVOKE, element_code(ADDRESS))
+        w.type(winpath(outside))   # the shown path is selected: typing replaces it
+        w.repaint()
+        typed = w.child_text(33)
+        check(typed == winpath(outside), f"the address field holds {typed!r}")
+        w.capture("address-outside")
+        w.focus_key(VK_RETURN)
+        w.wait_scan(2)
+        check(w.prop("MossbloomTest.Folders") == 1, f"scan of the typed folder: {w.prop('MossbloomTest.Folders')} folders")
+        w.close()
+
+        # AllowedPaths: only a folder on the mapped drive.
+        allowed = "M:\\big"
+        result = wine(["reg", "add", POLICY_KEY, "/v", "AllowedPaths", "/t", "REG_MULTI_SZ", "/d", allowed, "/f"])
+        check(result.returncode == 0, "reg add failed")
+        w = h.launch(exe, ["--test-input", "--theme", "light"], "MossbloomWindow")
+        w.ready()
+        listed = drives(w)
+        if "M" in listed:
+            check(listed["M"][1] == f"Only {allowed} · managed", f"allowed drive: {listed['M'][1]!r}")
+        for letter in ("C", "Z"):
+            if letter in listed:
+                check(listed[letter][1] == "Not allowed · Managed by your organization",
+                      f"drive {letter} under the policy: {listed[letter][1]!r}")
+        w.capture("drives-policy")
+        w.close()
+    finally:
+        wine(["reg", "delete", POLICY_KEY, "/v", "AllowedPaths", "/f"])
+
+    # --import of a folder: its CSV files as drives, ordered by letter.
+    source = os.path.join(temp, "source.csv")
+    result = wine([EXE, "--export", winpath(fixture), winpath(source)])
+    check(result.returncode == 0, f"headless export exit code {result.returncode}")
+    folder = os.path.join(temp, "imports")
+    os.makedirs(folder)
+    csv_for(source, os.path.join(folder, "Photos Disk (E).csv"), "E", "")
+    csv_for(source, os.path.join(folder, "notes.csv"), "F", "")
+    csv_for(source, os.path.join(folder, "anything (G).csv"), "D", "Archive")
+    with open(os.path.join(folder, "broken.csv"), "w") as f:
+        f.write("not an export\r\n")
+    shutil.copyfile(os.path.join(folder, "notes.csv"), os.path.join(folder, "notes.txt"))
+    w = h.launch(exe, ["--test-input", "--theme", "light", "--import", winpath(folder)], "MossbloomWindow")
+    w.ready()
+    titles = ordered_letters(w)
+    check(titles == ["Archive (D:)", "Photos Disk (E:)", "Local Disk (F:)"], f"imported drives {titles}")
+    w.capture("imported-drives")
+    if titles:
+        w.send(ELEMENT_INVOKE, element_code(1, 1))
+        w.wait_scan(1)
+        check(w.prop("MossbloomTest.Method") == 2, "choosing a CSV entry did not import it")
+        summary = w.atom("MossbloomTest.Summary")
+        check(" · imported from Photos Disk (E).csv" in summary, f"summary {summary!r}")
+        w.capture("imported-tree")
+    w.close()
 
 
 if __name__ == "__main__":
