@@ -28,13 +28,13 @@ TEST_F(AddressField, SuggestsChildFoldersLargestFirstAndTheRootForItsPrefix) {
   ViewState s = shown();
   struct Case { const char16_t* text; const char* items; };
   const Case cases[] = {
-      {u"C:\\Us", "Users=8 KB>C:\\Users\\;"},
-      {u"c:\\uS", "Users=8 KB>c:\\Users\\;"},
-      {u"C:\\", "Users=8 KB>C:\\Users\\;empty=0 bytes>C:\\empty\\;"},
-      {u"C:\\Users\\me\\", "photos=7 KB>C:\\Users\\me\\photos\\;"},
+      {u"C:\\Us", "Users=8.0 kB>C:\\Users\\;"},
+      {u"c:\\uS", "Users=8.0 kB>c:\\Users\\;"},
+      {u"C:\\", "Users=8.0 kB>C:\\Users\\;empty=0 B>C:\\empty\\;"},
+      {u"C:\\Users\\me\\", "photos=7.0 kB>C:\\Users\\me\\photos\\;"},
       {u"C:\\Users\\me\\doc", ""},   // a file is no folder to go to
-      {u"C:", "C:\\=18 KB>C:\\;"},
-      {u"c", "C:\\=18 KB>C:\\;"},
+      {u"C:", "C:\\=18.0 kB>C:\\;"},
+      {u"c", "C:\\=18.0 kB>C:\\;"},
       {u"D:", ""},
       {u"C:\\missing\\x", ""},
   };
@@ -53,7 +53,7 @@ TEST_F(AddressField, ATypedChangeClearsTheErrorAndShowsThePopupOnlyWhileFocused)
   Outcome focused;
   addressTextChanged(s, u"C:\\Us", true, focused);
   ASSERT_TRUE(popupOwnedBy(s, ElementId::AddressEdit));
-  EXPECT_EQ(listed(s.suggestions.items), "Users=8 KB>C:\\Users\\;");
+  EXPECT_EQ(listed(s.suggestions.items), "Users=8.0 kB>C:\\Users\\;");
 }
 
 TEST_F(AddressField, EnterOnAFolderOfTheTreeZoomsThereInOrOut) {
