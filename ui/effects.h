@@ -14,7 +14,8 @@
 enum class EffectKind : uint8_t {
   // Scans. The state already says scanning; these start or end the threads.
   CancelScan,           // set the cancel flag, join the scan thread, free a pending tree
-  CancelExport,
+  CancelExport,         // set the export's cancel flag; when the state no longer says exporting
+                        // (a scan starts), also join the thread
   CancelDeletion,       // set the job's cancel flag and join its thread; with `tree`, cut what the
                         // job deleted out of that tree (cutDeletedItems) before it is used again
   FreeTree,             // `tree`: a tree the window no longer shows
@@ -60,7 +61,7 @@ enum class EffectKind : uint8_t {
   SelectAllListRows,    // Ctrl+A in the shown list
   ShowDriveMenu,        // `number` drive index, `flag` offer "Continue scanning"
   // Things other parts of the window own; each is a named point until it is built.
-  OpenExportDialog,
+  OpenExportDialog,     // the save dialog; a chosen file starts the export thread
   ShowAbout,
   OpenSettings,
   CheckForUpdates,

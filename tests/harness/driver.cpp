@@ -837,6 +837,28 @@ Answer run(const std::vector<std::string>& f) {
     PostMessageW(gTarget.window, WM_KEYUP, vk, 1 | static_cast<LPARAM>(scan) << 16 | 0xC0000000LL);
     return ok();
   }
+  // The window holding the keyboard focus in the target's thread (a child edit, say)
+  // gets the characters, or the key down and up, as typing would send them. They are
+  // sent, not posted: the answer comes after the target handled them, so the next
+  // command sees their effect (a sent message overtakes posted ones).
+  if ((verb == "type" || verb == "focus-key") && has(1)) {
+    GUITHREADINFO info = {sizeof info};
+    DWORD thread = GetWindowThreadProcessId(gTarget.window, nullptr);
+    if (!GetGUIThreadInfo(thread, &info) || !info.hwndFocus) return error("no window of the target has the focus");
+    DWORD_PTR answer = 0;
+    auto deliver = [&](UINT message, WPARAM wParam, LPARAM lParam) {
+      return SendMessageTimeoutW(info.hwndFocus, message, wParam, lParam, SMTO_NORMAL, 10000, &answer) != 0;
+    };
+    bool delivered = true;
+    if (verb == "type") {
+      for (wchar_t c : wide(f[1])) delivered = delivered && deliver(WM_CHAR, c, 1);
+    } else {
+      WPARAM vk = static_cast<WPARAM>(number(f[1]));
+      LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC)) << 16;
+      delivered = deliver(WM_KEYDOWN, vk, 1 | scan) && deliver(WM_KEYUP, vk, 1 | scan | 0xC0000000LL);
+    }
+    return delivered ? ok() : error("the target did not answer");
+  }
   if (verb == "window-text") {
     wchar_t text[1024] = {};
     GetWindowTextW(gTarget.window, text, 1024);

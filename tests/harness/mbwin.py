@@ -515,6 +515,14 @@ class Window:
     def post_key(self, vk):
         self.h.command("post-key", vk)
 
+    def type(self, text):
+        """Sends the text as WM_CHAR messages to the target's window with the keyboard focus; returns once handled."""
+        self.h.command("type", text)
+
+    def focus_key(self, vk):
+        """Sends a key down and up to the target's window with the keyboard focus; returns once handled."""
+        self.h.command("focus-key", vk)
+
     def visible(self):
         return self.h.command("visible")[0] == "1"
 

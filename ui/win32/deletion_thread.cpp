@@ -56,14 +56,6 @@ void setProperty(HWND window, const wchar_t* name, int64_t value) {
   SetPropW(window, name, reinterpret_cast<HANDLE>(static_cast<intptr_t>(value)));
 }
 
-void setTextProperty(HWND window, const wchar_t* name, std::u16string_view text) {
-  std::wstring value(text.begin(), text.begin() + std::min<size_t>(text.size(), 255));
-  ATOM old = static_cast<ATOM>(reinterpret_cast<uintptr_t>(GetPropW(window, name)));
-  ATOM atom = value.empty() ? 0 : GlobalAddAtomW(value.c_str());
-  SetPropW(window, name, reinterpret_cast<HANDLE>(static_cast<uintptr_t>(atom)));
-  if (old) GlobalDeleteAtom(old);
-}
-
 }  // namespace
 
 void beginDeletion(MainWindow& w) {
@@ -133,10 +125,10 @@ void publishDeletionTestState(MainWindow& w) {
   setProperty(h, L"MossbloomTest.Failed", static_cast<int64_t>(s.review.failures.size()));
   setProperty(h, L"MossbloomTest.Permanent", static_cast<int64_t>(s.review.permanent.size()));
   setProperty(h, L"MossbloomTest.DeletionsDone", w.deletion.finished);
-  setTextProperty(h, L"MossbloomTest.ReviewText", s.review.open ? reviewCardText(s).text : std::u16string());
-  setTextProperty(h, L"MossbloomTest.DeleteError",
+  publishTestText(h, L"MossbloomTest.ReviewText", s.review.open ? reviewCardText(s).text : std::u16string());
+  publishTestText(h, L"MossbloomTest.DeleteError",
                   s.review.failures.empty() ? std::u16string() : s.review.failures.front().message);
-  setTextProperty(h, L"MossbloomTest.LeftOut", s.marks.leftOutText);
+  publishTestText(h, L"MossbloomTest.LeftOut", s.marks.leftOutText);
   // The largest cells by name and centre in client pixels ("name@x,y;…"), so that a test
   // can point at an item it knows by name.
   std::u16string cells;
@@ -157,9 +149,9 @@ void publishDeletionTestState(MainWindow& w) {
       cells += entry;
     }
   }
-  setTextProperty(h, L"MossbloomTest.CellNames", cells);
+  publishTestText(h, L"MossbloomTest.CellNames", cells);
   // The item under the pointer as the status line names it, and its failure's reason.
   const int32_t hovered = hoverLineNode(s);
-  setTextProperty(h, L"MossbloomTest.Hover", hovered >= 0 ? nodeName(*s.shown.tree, hovered) : std::u16string());
-  setTextProperty(h, L"MossbloomTest.HoverError", hovered >= 0 ? deletionErrorOf(s, hovered) : std::u16string());
+  publishTestText(h, L"MossbloomTest.Hover", hovered >= 0 ? nodeName(*s.shown.tree, hovered) : std::u16string());
+  publishTestText(h, L"MossbloomTest.HoverError", hovered >= 0 ? deletionErrorOf(s, hovered) : std::u16string());
 }

@@ -18,6 +18,10 @@
 //    lives in state.shown.tree) until it frees it or hands it to a continue thread.
 //    A cancelled scan is joined before anything else happens, so no scan thread
 //    outlives the tree it writes.
+//  - `exportRun` (export_thread.h): the export thread reads the shown tree and writes
+//    the progress atomics while it runs, stores its result and posts
+//    kExportDoneMessage; the window reads the result only after joining it, and
+//    never changes or replaces the tree while it runs.
 //
 // Sections: messages · the record · entry points (the normal start) · parts (files)
 #pragma once
@@ -30,6 +34,7 @@
 #include "ui/layout.h"
 #include "ui/view_state.h"
 #include "ui/win32/deletion_thread.h"
+#include "ui/win32/export_thread.h"
 #include "ui/win32/main_paint.h"
 #include <string>
 #include <vector>
@@ -100,6 +105,8 @@ struct MainWindow {
 
   // The deletion thread and its job (ui/win32/deletion_thread.h).
   DeletionRun deletion;
+  // The export thread and what it shares (export_thread.h).
+  ExportRun exportRun;
 
   // Child windows.
   HWND tooltip = nullptr;
@@ -190,3 +197,4 @@ void registerRestart(MainWindow& w, std::u16string_view folder);
 // main_window_paint.cpp
 void onPaint(MainWindow& w);
 void publishTestState(MainWindow& w);
+void publishTestText(HWND window, const wchar_t* name, std::u16string_view text);   // as a global atom

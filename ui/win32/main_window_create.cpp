@@ -10,6 +10,7 @@
 #include "render/scale.h"
 #include "render/win32/text.h"
 #include "ui/win32/accessible_main_window.h"
+#include "ui/win32/address_field.h"
 #include "ui/win32/main_window.h"
 #include "update/update_config.h"
 #include <commctrl.h>
@@ -147,6 +148,7 @@ void onCreate(MainWindow& w) {
   applyTheme(w);
   createEdits(w);
   setupFilterEdits(w);
+  attachAddressField(w);
   for (int i = 0; i < 4; i++)
     SendMessageW(w.edits[i], WM_SETFONT,
                  reinterpret_cast<WPARAM>(textStyleFont(programTextStyles(), i < 3 ? TextStyle::Body : TextStyle::LargeTitle)),

@@ -11,6 +11,7 @@
 #include "ui/marking.h"
 #include "ui/scan_lifecycle.h"
 #include "ui/win32/accessible_main_window.h"
+#include "ui/win32/address_field.h"
 #include "ui/win32/main_window.h"
 #include <oleacc.h>
 
@@ -56,7 +57,10 @@ void runEffect(MainWindow& w, Effect& e) {
   ViewState& s = w.state;
   switch (e.kind) {
     case EffectKind::CancelScan: cancelScanThread(w); break;
-    case EffectKind::CancelExport: break;   // the export comes with its command
+    // Esc leaves the state exporting until the thread reports; a cancel that already
+    // ended the export in the state (a scan starts) waits for the thread here.
+    case EffectKind::CancelExport: cancelExport(w, !s.exporting.running); break;
+    case EffectKind::OpenExportDialog: openExportDialog(w); break;
     case EffectKind::CancelDeletion: cancelDeletionThread(w, e.tree); break;
     case EffectKind::FreeTree:
       // The cells and the weights belong to that tree: they go first.
@@ -107,6 +111,7 @@ void runEffect(MainWindow& w, Effect& e) {
       SendMessageW(edit, EM_SETSEL, 0, -1);
       break;
     }
+    case EffectKind::HideAddressEdit: hideAddressEdit(w); break;
     case EffectKind::ShowDriveMenu: showDriveMenu(w, e.number, e.flag); break;
     case EffectKind::CaptureMouse: SetCapture(w.window); break;
     case EffectKind::ReleaseMouse:
@@ -139,20 +144,15 @@ void runEffect(MainWindow& w, Effect& e) {
       s.marks.appearing.clear();
       s.mapStale = true;
       break;
-    case EffectKind::HideAddressEdit:
-      if (GetFocus() == w.edits[3]) setKeyboardFocus(w, w.window);
-      ShowWindow(w.edits[3], SW_HIDE);
-      break;
     case EffectKind::MarkNodes: {
       Outcome next;
       markNodes(s, e.nodes, next);
       runOutcome(w, next);
       break;
     }
-    // Named points of the parts still to come: the lists, the suggestions, the export
-    // dialog, the About card, the Settings window, updates, Explorer, dragging to mark.
+    // Named points of the parts still to come: the About card, the Settings window,
+    // updates, Explorer, dragging to mark.
     case EffectKind::StartListDrag:
-    case EffectKind::OpenExportDialog:
     case EffectKind::ShowAbout:
     case EffectKind::OpenSettings:
     case EffectKind::CheckForUpdates:

@@ -31,6 +31,7 @@ void refreshInputs(MainWindow& w) {
     s.scan.progress.total = w.handOver.progress.total.load(std::memory_order_relaxed);
     s.scan.progress.mftScanInUse = w.handOver.mftScanInUse.load(std::memory_order_relaxed) != 0;
   }
+  refreshExportProgress(w);
   if (w.testInput && !GetFocus()) s.windowHasFocus = true;
 }
 

@@ -17,11 +17,14 @@
 //   .NoticeText .Summary     global atoms holding the notice's and the summary line's texts
 //                            (at most 255 units)
 //   the marks, the review and the deletion: see publishDeletionTestState
+//   .ExportName              an atom: the file name the last export dialog proposed
+//   .DriveCount .Drive<N>    the sidebar's entries, each an atom "<title>\t<second line>"
 //
 // Threading: the window thread.
 #include "treemap/treemap.h"
 #include "ui/summary_text.h"
 #include "ui/view_rules.h"
+#include "ui/win32/drive_list.h"
 #include "ui/win32/main_window.h"
 
 namespace {
@@ -34,16 +37,16 @@ int64_t packed(int64_t left, int64_t top, int64_t right, int64_t bottom) {
   return (left & 0xFFFF) << 48 | (top & 0xFFFF) << 32 | (right & 0xFFFF) << 16 | (bottom & 0xFFFF);
 }
 
+}  // namespace
+
 // A text as a global atom another process can read; the previous one is let go.
-void setTextProperty(HWND window, const wchar_t* name, std::u16string_view text) {
+void publishTestText(HWND window, const wchar_t* name, std::u16string_view text) {
   std::wstring value(text.begin(), text.begin() + std::min<size_t>(text.size(), 255));
   ATOM old = static_cast<ATOM>(reinterpret_cast<uintptr_t>(GetPropW(window, name)));
   ATOM atom = value.empty() ? 0 : GlobalAddAtomW(value.c_str());
   SetPropW(window, name, reinterpret_cast<HANDLE>(static_cast<uintptr_t>(atom)));
   if (old) GlobalDeleteAtom(old);
 }
-
-}  // namespace
 
 void publishTestState(MainWindow& w) {
   if (!w.testInput) return;
@@ -78,9 +81,10 @@ void publishTestState(MainWindow& w) {
   setProperty(h, L"MossbloomTest.LargestCell", largest);
   setProperty(h, L"MossbloomTest.Dpi", s.dpi);
   setProperty(h, L"MossbloomTest.Focus", s.windowHasFocus ? 1 : 0);
-  setTextProperty(h, L"MossbloomTest.NoticeText", s.notice.text);
-  setTextProperty(h, L"MossbloomTest.Summary", summaryLine(w.layout.summary));
+  publishTestText(h, L"MossbloomTest.NoticeText", s.notice.text);
+  publishTestText(h, L"MossbloomTest.Summary", summaryLine(w.layout.summary));
   publishDeletionTestState(w);
+  publishDriveTexts(w);
   // Last: a test that waits for a scan state reads the rest of the same state.
   int64_t scan = s.scan.stopping ? 2 : s.scan.scanning ? 1 : hasTree(s) ? 3 : 0;
   setProperty(h, L"MossbloomTest.Scan", scan);

@@ -8,6 +8,7 @@
 #include "ui/navigation.h"
 #include "ui/suggestions.h"
 #include "ui/win32/accessible_main_window.h"
+#include "ui/win32/address_field.h"
 #include "ui/win32/main_window.h"
 #include <commctrl.h>
 #include <cwchar>
@@ -19,8 +20,8 @@ MainWindow* windowOf(HWND window) { return reinterpret_cast<MainWindow*>(GetWind
 // Whatever work runs ends here: the window closes, the session ends, or a new scan
 // replaces it. Joins before returning, so no worker outlives what it writes.
 void stopWorkers(MainWindow& w) {
+  cancelExport(w, true);
   Outcome out;
-  if (w.state.exporting.running) out.add(EffectKind::CancelExport);
   if (w.state.review.deletionRunning) out.add(EffectKind::CancelDeletion);
   runOutcome(w, out);
 }
@@ -115,6 +116,7 @@ LRESULT onCtlColorEdit(MainWindow& w, HDC dc) {
 void onCommand(MainWindow& w, WPARAM wParam) {
   int32_t id = LOWORD(wParam);
   if (id >= kSearchEditId && id <= kSizeEditId) onFilterEditCommand(w, id, HIWORD(wParam));
+  if (HIWORD(wParam) == EN_CHANGE && id == kAddressEditId) onAddressChange(w);
 }
 
 // The popup stays under its field only while the window stands still and is active.
@@ -185,12 +187,7 @@ LRESULT dispatch(MainWindow& w, HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_ACTIVATEAPP:
       if (!wParam) dropSuggestions(w);
-      if (!wParam && w.state.addressShown) {
-        w.state.addressShown = false;
-        ShowWindow(w.edits[3], SW_HIDE);
-        relayout(w);
-        repaint(w);
-      }
+      if (!wParam) onAddressBlur(w, true);
       break;
     case WM_SETTINGCHANGE: return onSettingChange(w, lParam);
     case WM_DWMCOLORIZATIONCOLORCHANGED: PostMessageW(window, kSettingChangedMessage, 2, 0); return 0;
@@ -240,17 +237,11 @@ LRESULT dispatch(MainWindow& w, HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_INITMENUPOPUP: onInitMenuPopup(w, reinterpret_cast<HMENU>(wParam)); break;
     case WM_TIMER: onTimer(w, wParam); return 0;
     case kScanDoneMessage: onScanDone(w, static_cast<uint32_t>(wParam)); return 0;
+    case kExportDoneMessage: onExportDone(w, static_cast<uint32_t>(wParam)); return 0;
     case kScanRequestMessage:
       onScanRequest(w, static_cast<int32_t>(wParam), reinterpret_cast<ScanRequestText*>(lParam));
       return 0;
-    case kAddressBlurMessage:
-      if (GetFocus() != w.edits[3] && w.state.addressShown) {
-        w.state.addressShown = false;
-        ShowWindow(w.edits[3], SW_HIDE);
-        relayout(w);
-        repaint(w);
-      }
-      return 0;
+    case kAddressBlurMessage: onAddressBlur(w, false); return 0;
     case kElementInvokeMessage: onElementInvoke(w, wParam); return 0;
     case kDeleteProgressMessage: onDeletionProgress(w, wParam, lParam); return 0;
     case kRendererStartedMessage: onRendererStarted(w, wParam != 0); return 0;
