@@ -23,7 +23,10 @@ void undoReviewChrome(ViewState& s, Outcome& out) {
 
 void startJob(ViewState& s, Outcome& out) {
   ReviewView& r = s.review;
-  if (r.deletionRunning || !hasTree(s) || s.scan.scanning || s.facts.policies.disableDelete) return;
+  // An export reads the tree on its own thread, and a finished deletion cuts entries
+  // out of it: the two never run together.
+  if (r.deletionRunning || !hasTree(s) || s.scan.scanning || s.exporting.running || s.facts.policies.disableDelete)
+    return;
   r.jobPermanent = !r.permanent.empty();
   r.jobNodes = r.jobPermanent ? r.permanent : s.marks.set.nodes;
   if (r.jobNodes.empty()) return;

@@ -59,7 +59,10 @@ bool upEnabled(const ViewState& s) {
   return (hasTree(s) && s.shown.viewRoot >= 0 && s.shown.viewRoot != treeRoot(s)) || s.review.open;
 }
 
-bool exportEnabled(const ViewState& s) { return hasTree(s) && !s.scan.scanning && !s.exporting.running; }
+// Not while a deletion runs: its end cuts entries out of the tree the export reads.
+bool exportEnabled(const ViewState& s) {
+  return hasTree(s) && !s.scan.scanning && !s.exporting.running && !s.review.deletionRunning;
+}
 
 bool anyFilterText(const ViewState& s) {
   return !s.filter.search.empty() || !s.filter.types.empty() || !s.filter.minimumSize.empty();

@@ -358,4 +358,16 @@ TEST_F(Marking, WhileADeletionRunsMarksStayAsTheyAre) {
   EXPECT_EQ(s.review.deletionDone, 1);
 }
 
+// An export reads the tree on its own thread while a finished deletion cuts it: never both.
+TEST_F(Marking, ExportAndDeletionNeverRunTogether) {
+  mark({sample.photos});
+  run(ElementId::MarksPill);
+  s.exporting.running = true;
+  EXPECT_FALSE(run(ElementId::ReviewMain).has(EffectKind::StartDeletion)) << "no deletion while exporting";
+  EXPECT_FALSE(s.review.deletionRunning);
+  s.exporting.running = false;
+  EXPECT_TRUE(run(ElementId::ReviewMain).has(EffectKind::StartDeletion));
+  EXPECT_FALSE(exportEnabled(s)) << "no export while deleting";
+}
+
 }  // namespace
