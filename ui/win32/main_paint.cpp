@@ -48,12 +48,14 @@ void attachMainPaint(MainPaint& paint, DeviceBoundResources& resources, HINSTANC
   paint.instance = instance;
   addReleaseHook(resources, releaseMapBitmapHook, &paint.bitmap);
   addReleaseHook(resources, releaseProgramIconHook, &paint.icon);
+  addReleaseHook(resources, releaseChromeHook, &paint.chrome);
   addReleaseHook(resources, releaseTextFormatsHook, &programTextStyles());
 }
 
 void releaseMainPaint(MainPaint& paint) {
   releaseMapBitmap(paint.bitmap);
   releaseProgramIcon(paint.icon);
+  releaseChrome(paint.chrome);
   releaseMapPicture(paint.map);
 }
 
@@ -73,7 +75,7 @@ void resetMainMap(MainPaint& paint, ViewState& s) {
 }
 
 PaintMotion paintMainWindow(MainPaint& paint, ViewState& s, const WindowLayout& layout, ID2D1DeviceContext* dc,
-                            ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height) {
+                            ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height, const PixelRect* dirty) {
   paint.lastMapUpdateMs = -1;
   if (mapUpdateDue(s)) updateMainMap(paint, s, layout);
   const Theme& theme = currentTheme();
@@ -89,11 +91,18 @@ PaintMotion paintMainWindow(MainPaint& paint, ViewState& s, const WindowLayout& 
                splitterHighlight(paint.animations, s),
                panelSlideOffset(paint.animations, s, layout.panel.panel.height())};
   dc->SetTransform(D2D1::IdentityMatrix());
-  fillRect(f.c, {0, 0, f.width, f.height}, f.colors.background);
-  paintSidebar(f);
-  paintToolbar(f);
-  paintBars(f);
-  paintContent(f);
+  const PixelRect all{0, 0, f.width, f.height};
+  if (chromeReusable(paint.chrome, layout, f.width, f.height, dirty ? *dirty : all)) {
+    drawChrome(paint.chrome, dc);
+  } else {
+    fillRect(f.c, all, f.colors.background);
+    paintSidebar(f);
+    paintToolbar(f);
+    paintBars(f);
+    paintContent(f);
+    takeChrome(paint.chrome, dc, layout, f.width, f.height);
+  }
+  if (mapInContent(s)) paintMapArea(paint, s, layout, f.c);
   paintStatus(f);
   paintFocusRing(f);
   paint.frames++;

@@ -167,3 +167,6 @@ void registerRestart(MainWindow& w, std::u16string_view folder);
 // main_window_paint.cpp
 void onPaint(MainWindow& w);
 void publishTestState(MainWindow& w);
+// Repaints of what a hover over the map, or the memory reading, changes (paint_cache.h).
+void repaintHoverParts(MainWindow& w);
+void repaintStatusRegion(MainWindow& w);

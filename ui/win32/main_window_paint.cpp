@@ -85,22 +85,43 @@ void publishTestState(MainWindow& w) {
   setProperty(h, L"MossbloomTest.ScanOf", int64_t(s.scan.generation) << 4 | scan);
 }
 
+void repaintHoverParts(MainWindow& w) {
+  PixelRect r = hoverRepaintRect(w.layout, w.state.clientHeight);
+  RECT rect = {r.left, r.top, r.right, r.bottom};
+  InvalidateRect(w.window, &rect, FALSE);
+}
+
+void repaintStatusRegion(MainWindow& w) {
+  PixelRect r = statusRegion(w.layout, w.state.clientHeight);
+  RECT rect = {r.left, r.top, r.right, r.bottom};
+  InvalidateRect(w.window, &rect, FALSE);
+}
+
 void onPaint(MainWindow& w) {
   if (!w.painting) {   // until Direct2D has started a paint only validates
     ValidateRect(w.window, nullptr);
     return;
   }
   // The texts the layout holds (progress, elapsed time, summary) change between
-  // layouts; the pass is cheap and moves no child that stays where it is.
+  // layouts; the pass is cheap and moves no child that stays where it is. A part
+  // of the window kept from the last frame stays right only when they did not.
+  const std::u16string summaryBefore = summaryLine(w.layout.summary);
+  const PixelRect pathBefore = w.layout.pathBar, scanBefore = w.layout.scanButton;
   relayout(w);
+  if (summaryLine(w.layout.summary) != summaryBefore || !(w.layout.pathBar == pathBefore) ||
+      !(w.layout.scanButton == scanBefore))
+    InvalidateRect(w.window, nullptr, FALSE);
   FrameOptions options;
   options.publishFrameCounter = w.testInput;
   options.timing = &w.state.performance.frames;
   options.zooming = w.state.zoomRunning;
+  RECT update = {};
+  options.updateRect = &update;
   PaintMotion motion;
   paintWindow(w.window, w.resources, options,
               [&](ID2D1DeviceContext* dc, ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height) {
-                motion = paintMainWindow(w.paint, w.state, w.layout, dc, brush, width, height);
+                const PixelRect dirty{update.left, update.top, update.right, update.bottom};
+                motion = paintMainWindow(w.paint, w.state, w.layout, dc, brush, width, height, &dirty);
                 publishTestState(w);
               });
   // The moving segment, the tip's fade, the knobs and the splitter ask for frames

@@ -39,7 +39,11 @@ void onDestroy(MainWindow& w) {
 
 void onTimer(MainWindow& w, UINT_PTR id) {
   switch (id) {
-    case kMemoryTimer: w.state.performance.memory = memoryCounters(); break;
+    case kMemoryTimer:
+      // The figures show only in the status bar and the performance panel.
+      w.state.performance.memory = memoryCounters();
+      repaintStatusRegion(w);
+      return;
     case kResizeTimer:
       KillTimer(w.window, kResizeTimer);
       w.state.resizing = false;

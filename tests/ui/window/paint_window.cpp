@@ -57,12 +57,15 @@ void paint() {
   FrameOptions options;
   options.publishFrameCounter = w.options.testInput;
   options.timing = &w.state.performance.frames;
+  RECT update = {};
+  options.updateRect = &update;
   PaintMotion motion;
   paintWindow(w.window, w.resources, options,
               [&](ID2D1DeviceContext* dc, ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height) {
                 double start = nowMs();
+                const PixelRect dirty{update.left, update.top, update.right, update.bottom};
                 if (w.options.blank) drawBlank(dc);
-                else motion = paintMainWindow(w.paint, w.state, w.layout, dc, brush, width, height);
+                else motion = paintMainWindow(w.paint, w.state, w.layout, dc, brush, width, height, &dirty);
                 w.lastDrawMs = nowMs() - start;
                 setProperty(L"MossbloomTest.Motion", motion.any() ? 1 : 0);
                 publish();
@@ -121,7 +124,7 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       return 0;
     case kHoverCellMessage:
       w.state.hoverCell = static_cast<int32_t>(static_cast<intptr_t>(wParam));
-      InvalidateRect(window, nullptr, FALSE);
+      invalidatePart(w, hoverRepaintRect(w.layout, w.state.clientHeight));   // as the main window does
       return 0;
     case kFocusMessage: {
       ElementRef focus = elementFromCode(static_cast<int32_t>(wParam));
@@ -138,7 +141,8 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       return 0;
     }
     case WM_TIMER:
-      if (wParam == kMemoryTimer || wParam == kScanTimer || wParam == kMotionTimer) InvalidateRect(window, nullptr, FALSE);
+      if (wParam == kMemoryTimer && !w.options.blank) invalidatePart(w, statusRegion(w.layout, w.state.clientHeight));
+      else if (wParam == kMemoryTimer || wParam == kScanTimer || wParam == kMotionTimer) InvalidateRect(window, nullptr, FALSE);
       return 0;
     case WM_DESTROY:
       releaseDeviceBound(w.resources);
@@ -201,6 +205,16 @@ void relayoutTestWindow(PaintWindow& w) {
 }
 
 void paintNow(PaintWindow& w) { RedrawWindow(w.window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); }
+
+void paintPartNow(PaintWindow& w, const PixelRect& r) {
+  RECT rect = {r.left, r.top, r.right, r.bottom};
+  RedrawWindow(w.window, &rect, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+void invalidatePart(PaintWindow& w, const PixelRect& r) {
+  RECT rect = {r.left, r.top, r.right, r.bottom};
+  InvalidateRect(w.window, &rect, FALSE);
+}
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   PaintWindow& w = gWindow;
