@@ -64,14 +64,20 @@ bool updateMainMap(MainPaint& paint, ViewState& s, const WindowLayout& layout) {
   bool laidOut = updateMap(paint.map, s, layout.content.map, currentTheme().colors.surface);
   paint.lastMapUpdateMs = laidOut ? nowMs() - start : -1;
   paint.hoverBox = {};
-  // Lava hook: after a layout the glow's clock starts or continues from the new runs
-  // (paint.map.cellsNew), and its 15 ms step brings the bitmap up to date.
+  // After a layout the glow's clock starts or continues from the new runs; its 15 ms
+  // step (the window's timer, while lavaFlowing) brings the bitmap up to date.
+  if (laidOut) {
+    paint.lavaFlowing = mapGlowAfterLayout(paint.bitmap, paint.map, s.scan.generation, s.shown.viewRoot,
+                                           s.facts.animationsOn, nowMs());
+    paint.map.cellsNew = false;
+  }
   return laidOut;
 }
 
 void resetMainMap(MainPaint& paint, ViewState& s) {
   resetMap(paint.map, s);
   paint.hoverBox = {};
+  paint.lavaFlowing = false;
 }
 
 PaintMotion paintMainWindow(MainPaint& paint, ViewState& s, const WindowLayout& layout, ID2D1DeviceContext* dc,
@@ -94,13 +100,18 @@ PaintMotion paintMainWindow(MainPaint& paint, ViewState& s, const WindowLayout& 
   const PixelRect all{0, 0, f.width, f.height};
   if (chromeReusable(paint.chrome, layout, f.width, f.height, dirty ? *dirty : all)) {
     drawChrome(paint.chrome, dc);
+    paint.chrome.reuses++;
   } else {
+    const bool kept = beginChrome(paint.chrome, dc, f.width, f.height);
     fillRect(f.c, all, f.colors.background);
     paintSidebar(f);
     paintToolbar(f);
     paintBars(f);
     paintContent(f);
-    takeChrome(paint.chrome, dc, layout, f.width, f.height);
+    if (kept) {
+      endChrome(paint.chrome, dc, layout);
+      drawChrome(paint.chrome, dc);
+    }
   }
   if (mapInContent(s)) paintMapArea(paint, s, layout, f.c);
   paintStatus(f);

@@ -36,6 +36,7 @@ struct MainPaint {
   PaintAnimations animations;
   HoverBoxCache hoverBox;
   HINSTANCE instance = nullptr;   // where the icon is loaded from
+  bool lavaFlowing = false;       // the glow moves: the window's 15 ms lava timer runs
   // What the last frame measured, for benchmarks and tests.
   double lastMapUpdateMs = -1;    // layout plus raster of a map update in that frame; -1: none
   uint64_t frames = 0;

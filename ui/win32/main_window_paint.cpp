@@ -14,6 +14,8 @@
 //   .Map                     the map area: left << 48 | top << 32 | right << 16 | bottom
 //   .Cells .LargestCell      the map's cells and the largest one, in map pixels, packed as .Map
 //   .Dpi .Focus              the window's DPI, whether it holds the keyboard focus
+//   .LavaT .LavaTotal        the glow's progress (-1: none) and its value at rest
+//   .LavaGpuFrames .LavaCpuFrames  map bitmaps the glow's GPU and CPU paths made
 //   .NoticeText .Summary     global atoms holding the notice's and the summary line's texts
 //                            (at most 255 units)
 //
@@ -76,6 +78,11 @@ void publishTestState(MainWindow& w) {
   setProperty(h, L"MossbloomTest.Cells", cells);
   setProperty(h, L"MossbloomTest.LargestCell", largest);
   setProperty(h, L"MossbloomTest.Dpi", s.dpi);
+  const MapBitmap& bitmap = w.paint.bitmap;
+  setProperty(h, L"MossbloomTest.LavaT", bitmap.lava.t);
+  setProperty(h, L"MossbloomTest.LavaTotal", bitmap.lava.total);
+  setProperty(h, L"MossbloomTest.LavaGpuFrames", static_cast<int64_t>(bitmap.gpuFrames));
+  setProperty(h, L"MossbloomTest.LavaCpuFrames", static_cast<int64_t>(bitmap.cpuGlows));
   setProperty(h, L"MossbloomTest.Focus", s.windowHasFocus ? 1 : 0);
   setTextProperty(h, L"MossbloomTest.NoticeText", s.notice.text);
   setTextProperty(h, L"MossbloomTest.Summary", summaryLine(w.layout.summary));
@@ -94,6 +101,22 @@ void repaintHoverParts(MainWindow& w) {
 void repaintStatusRegion(MainWindow& w) {
   PixelRect r = statusRegion(w.layout, w.state.clientHeight);
   RECT rect = {r.left, r.top, r.right, r.bottom};
+  InvalidateRect(w.window, &rect, FALSE);
+}
+
+void syncLavaTimer(MainWindow& w) {
+  if (w.paint.lavaFlowing == w.lavaTimerOn) return;
+  w.lavaTimerOn = w.paint.lavaFlowing;
+  if (w.lavaTimerOn) SetTimer(w.window, kLavaTimer, kLavaTimerMs, nullptr);
+  else KillTimer(w.window, kLavaTimer);
+}
+
+void onLavaTimer(MainWindow& w) {
+  if (!mapGlowStep(w.paint.bitmap, nowMs())) w.paint.lavaFlowing = false;
+  syncLavaTimer(w);
+  // Only the map changes: the rest of the window comes from the kept picture.
+  const PixelRect& map = w.layout.content.map;
+  RECT rect = {map.left, map.top, map.right, map.bottom};
   InvalidateRect(w.window, &rect, FALSE);
 }
 
@@ -128,4 +151,5 @@ void onPaint(MainWindow& w) {
   // until they rest; an idle window keeps only its one-second timer.
   if (motion.any()) SetTimer(w.window, kMotionTimer, 15, nullptr);
   else KillTimer(w.window, kMotionTimer);
+  syncLavaTimer(w);
 }

@@ -68,6 +68,7 @@ void onTimer(MainWindow& w, UINT_PTR id) {
       SetTimer(w.window, kUpdateTimer, 3600000, nullptr);
       break;
     case kOverlayTimerId: tickMapOverlay(w.overlay, w.window, w.state.zoomRunning); return;
+    case kLavaTimer: onLavaTimer(w); return;
     default: break;
   }
   repaint(w);

@@ -6,16 +6,6 @@ bool inside(const PixelRect& inner, const PixelRect& outer) {
   return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right && inner.bottom <= outer.bottom;
 }
 
-ID2D1Bitmap* targetBitmap(ID2D1DeviceContext* dc) {
-  ID2D1Image* image = nullptr;
-  dc->GetTarget(&image);
-  if (!image) return nullptr;
-  ID2D1Bitmap* bitmap = nullptr;
-  image->QueryInterface(__uuidof(ID2D1Bitmap), reinterpret_cast<void**>(&bitmap));
-  image->Release();
-  return bitmap;
-}
-
 }  // namespace
 
 PixelRect statusRegion(const WindowLayout& l, int32_t clientHeight) {
@@ -36,27 +26,33 @@ bool chromeReusable(const ChromeCache& cache, const WindowLayout& l, int32_t wid
   return !dirty.empty() && inside(dirty, hoverRepaintRect(l, height));
 }
 
-void takeChrome(ChromeCache& cache, ID2D1DeviceContext* dc, const WindowLayout& l, int32_t width, int32_t height) {
+bool beginChrome(ChromeCache& cache, ID2D1DeviceContext* dc, int32_t width, int32_t height) {
   cache.valid = false;
   if (cache.bitmap && (cache.width != width || cache.height != height)) releaseChrome(cache);
   if (!cache.bitmap) {
-    D2D1_BITMAP_PROPERTIES properties = {{DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE}, 96.0f, 96.0f};
+    D2D1_BITMAP_PROPERTIES1 properties = {{DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE}, 96.0f, 96.0f,
+                                          D2D1_BITMAP_OPTIONS_TARGET, nullptr};
     if (FAILED(dc->CreateBitmap(D2D1::SizeU(static_cast<UINT32>(width), static_cast<UINT32>(height)), nullptr, 0,
                                 properties, &cache.bitmap))) {
       cache.bitmap = nullptr;
-      return;
+      return false;
     }
     cache.width = width;
     cache.height = height;
   }
-  ID2D1Bitmap* target = targetBitmap(dc);
-  if (!target) return;
-  // The drawing so far must reach the target before it is copied.
-  bool copied = SUCCEEDED(dc->Flush()) && SUCCEEDED(cache.bitmap->CopyFromBitmap(nullptr, target, nullptr));
-  target->Release();
-  if (!copied) return;
+  // A device context may change its target while it draws.
+  dc->GetTarget(&cache.window);
+  if (!cache.window) return false;
+  dc->SetTarget(cache.bitmap);
+  return true;
+}
+
+void endChrome(ChromeCache& cache, ID2D1DeviceContext* dc, const WindowLayout& l) {
+  dc->SetTarget(cache.window);
+  cache.window->Release();
+  cache.window = nullptr;
   cache.map = l.content.map;
-  cache.status = statusRegion(l, height);
+  cache.status = statusRegion(l, cache.height);
   cache.valid = true;
   cache.takes++;
 }
@@ -64,7 +60,6 @@ void takeChrome(ChromeCache& cache, ID2D1DeviceContext* dc, const WindowLayout& 
 void drawChrome(ChromeCache& cache, ID2D1DeviceContext* dc) {
   D2D1_RECT_F all = D2D1::RectF(0, 0, static_cast<float>(cache.width), static_cast<float>(cache.height));
   dc->DrawBitmap(cache.bitmap, all, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR);
-  cache.reuses++;
 }
 
 void releaseChrome(ChromeCache& cache) {

@@ -18,7 +18,8 @@
 #include <cstdint>
 
 struct ChromeCache {
-  ID2D1Bitmap* bitmap = nullptr;   // the window without the map and the status region
+  ID2D1Bitmap1* bitmap = nullptr;  // the window without the map and the status region
+  ID2D1Image* window = nullptr;    // the window's target while the picture is drawn
   int32_t width = 0, height = 0;
   PixelRect map, status;           // the changing parts it was taken around
   bool valid = false;
@@ -34,8 +35,12 @@ PixelRect hoverRepaintRect(const WindowLayout& layout, int32_t clientHeight);
 // Whether a paint of `dirty` (the paint's update rectangle) may start from the picture.
 bool chromeReusable(const ChromeCache& cache, const WindowLayout& layout, int32_t width, int32_t height,
                     const PixelRect& dirty);
-// Takes the target's pixels as drawn so far as the picture (the changing parts not yet drawn).
-void takeChrome(ChromeCache& cache, ID2D1DeviceContext* dc, const WindowLayout& layout, int32_t width, int32_t height);
+// Points the drawing at the picture (made when missing or of another size), to draw
+// the window without its changing parts into it; false (drawing stays on the window)
+// when it cannot be made.
+bool beginChrome(ChromeCache& cache, ID2D1DeviceContext* dc, int32_t width, int32_t height);
+// Points the drawing back at the window; the picture is kept for the layout's parts.
+void endChrome(ChromeCache& cache, ID2D1DeviceContext* dc, const WindowLayout& layout);
 // Draws the picture over the whole target.
 void drawChrome(ChromeCache& cache, ID2D1DeviceContext* dc);
 void releaseChrome(ChromeCache& cache);

@@ -260,6 +260,43 @@ def main():
         w.capture("out_of_memory")
         check(w.close() == 0, "exit code after out of memory")
 
+        # The lava scheme: a new tree pours the glow along the gaps on the 15 ms timer
+        # for 3.2 s, then it rests dark red; the GPU path draws it where the device
+        # allows, else the CPU path.
+        w = h.launch(exe, ["--test-input", "--theme", "light", "--scheme", "lava", winpath(fixture)], "MossbloomWindow")
+        w.ready()
+        w.wait_scan(1)
+        w.post(ELEMENT_INVOKE, element_code(5))   # a rescan: a new tree, so the flow replays
+        w.wait_scan(2)
+        total, t = w.prop("MossbloomTest.LavaTotal"), w.prop("MossbloomTest.LavaT")
+        first = w.frame()
+        check(total > 0 and 0 <= t < total, f"the lava is not flowing after a new tree: t {t} of {total}")
+        w.wait_prop("MossbloomTest.LavaT", "eq", total, timeout_ms=20000)
+        flowing = w.frame() - first
+        check(flowing >= 5, f"{flowing} frames while the lava flowed")
+        gpu, cpu = w.prop("MossbloomTest.LavaGpuFrames"), w.prop("MossbloomTest.LavaCpuFrames")
+        print(f"lava: {flowing} frames over the flow; GPU path {gpu} frames, CPU path {cpu}")
+        check(gpu + cpu > 0, "neither glow path drew")
+
+        def rests_red(image):
+            left, top, right, bottom = unpack(w.prop("MossbloomTest.Map"))
+            cell = unpack(w.prop("MossbloomTest.LargestCell"))
+            g = w.prop("MossbloomTest.Dpi") * 2 // 96
+            # The gap along the largest rectangle's inner edge: its centre line glows.
+            if cell[2] + g < right - left:
+                x, y = left + cell[2] + g // 2, top + (cell[1] + cell[3]) // 2
+            else:
+                x, y = left + (cell[0] + cell[2]) // 2, top + cell[3] + g // 2
+            p = image.pixel(x, y)
+            r, gr, b = p >> 16, (p >> 8) & 255, p & 255
+            if not (r >= 0x60 and r > gr + 0x30 and r > b + 0x30):
+                raise AssertionError(f"the gap at ({x}, {y}) is {p:06X}, not the resting lava's dark red")
+        try:
+            w.expect_picture("lava_rest", rests_red)
+        except (HarnessError, AssertionError) as e:
+            check(False, f"lava at rest: {e}")
+        check(w.close() == 0, "exit code after the lava")
+
     return check.exit_code()
 
 
