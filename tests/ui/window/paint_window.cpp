@@ -6,7 +6,8 @@
 // paints so that a test seeing a new frame reads that frame's values:
 //   MossbloomTest.Started 1 ok / 2 failed · .State the PaintState painted · .Paints
 //   .Cells the map's cells · .MapUpdates · .BitmapUploads (creations + refreshes)
-//   .Hover the hovered cell + 1 · .Scheme · .Motion 1 while something moves
+//   .Hover the hovered cell + 1 · .ChromeReuses frames drawn over the kept picture
+//   .Scheme · .Motion 1 while something moves
 //   .Scanned the fixture's items (files + folders)
 #include "paint_window.h"
 
@@ -38,6 +39,7 @@ void publish() {
   setProperty(L"MossbloomTest.MapUpdates", static_cast<intptr_t>(w.paint.map.updates));
   setProperty(L"MossbloomTest.BitmapUploads", static_cast<intptr_t>(w.paint.bitmap.creations + w.paint.bitmap.refreshes));
   setProperty(L"MossbloomTest.Hover", w.state.hoverCell + 1);
+  setProperty(L"MossbloomTest.ChromeReuses", static_cast<intptr_t>(w.paint.chrome.reuses));
   setProperty(L"MossbloomTest.Scheme", currentMapSchemeIndex());
   setProperty(L"MossbloomTest.Scanned", w.tree ? static_cast<intptr_t>(w.tree->fileCount + w.tree->folderCount) : 0);
 }
