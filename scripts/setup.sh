@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ python3
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
-  wine64 wine xvfb xauth libgl1-mesa-dri fonts-dejavu-core
+  wine64 wine xvfb xauth libgl1-mesa-dri libxcomposite1 fonts-dejavu-core
   ntfs-3g attr imagemagick zlib1g-dev
   hyperfine gdu
   clang-14 libclang-rt-14-dev libfuzzer-14-dev

@@ -117,6 +117,7 @@ FrameOutcome paintWindow(HWND window, DeviceBoundResources& resources, const Fra
   double start = nowMs();
   PAINTSTRUCT paint;
   BeginPaint(window, &paint);
+  if (options.updateRect) *options.updateRect = paint.rcPaint;
   uint32_t width, height;
   clientSize(window, width, height);
   WindowTarget& target = resources.target;

@@ -70,6 +70,8 @@ struct FrameOptions {
   bool publishFrameCounter = false;
   FrameTiming* timing = nullptr;      // the main window measures its frames
   bool zooming = false;
+  // When set, receives the paint's update rectangle before the drawing callback runs.
+  RECT* updateRect = nullptr;
 };
 constexpr wchar_t kFramePropertyName[] = L"Mossbloom.Frame";
 

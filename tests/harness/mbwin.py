@@ -229,6 +229,18 @@ def close(a, b, tolerance):
 
 
 # --- The harness ---------------------------------------------------------------------
+def require_xcomposite():
+    """Without libXcomposite Wine draws the Direct3D picture of a window that has child
+    windows into an off-screen pixmap of the size the window had when it first drew, and
+    never resizes it: after a resize every frame comes out shifted by the change in
+    height. Pictures taken that way say nothing about the program, so stop early."""
+    import ctypes
+    try:
+        ctypes.CDLL("libXcomposite.so.1")
+    except OSError as e:
+        raise HarnessError(f"libXcomposite.so.1 cannot be loaded ({e}): install libxcomposite1 (scripts/setup.sh)")
+
+
 class Harness:
     """One group of checks: Xvfb, wineserver and the test driver, for a `with` block."""
 
@@ -246,6 +258,7 @@ class Harness:
 
     # Set-up and tear-down
     def __enter__(self):
+        require_xcomposite()
         os.makedirs(self.shots, exist_ok=True)
         env = dict(os.environ)
         env.update(self.wine_environment())

@@ -48,12 +48,14 @@ void attachMainPaint(MainPaint& paint, DeviceBoundResources& resources, HINSTANC
   paint.instance = instance;
   addReleaseHook(resources, releaseMapBitmapHook, &paint.bitmap);
   addReleaseHook(resources, releaseProgramIconHook, &paint.icon);
+  addReleaseHook(resources, releaseChromeHook, &paint.chrome);
   addReleaseHook(resources, releaseTextFormatsHook, &programTextStyles());
 }
 
 void releaseMainPaint(MainPaint& paint) {
   releaseMapBitmap(paint.bitmap);
   releaseProgramIcon(paint.icon);
+  releaseChrome(paint.chrome);
   releaseMapPicture(paint.map);
 }
 
@@ -62,18 +64,24 @@ bool updateMainMap(MainPaint& paint, ViewState& s, const WindowLayout& layout) {
   bool laidOut = updateMap(paint.map, s, layout.content.map, currentTheme().colors.surface);
   paint.lastMapUpdateMs = laidOut ? nowMs() - start : -1;
   paint.hoverBox = {};
-  // Lava hook: after a layout the glow's clock starts or continues from the new runs
-  // (paint.map.cellsNew), and its 15 ms step brings the bitmap up to date.
+  // After a layout the glow's clock starts or continues from the new runs; its 15 ms
+  // step (the window's timer, while lavaFlowing) brings the bitmap up to date.
+  if (laidOut) {
+    paint.lavaFlowing = mapGlowAfterLayout(paint.bitmap, paint.map, s.scan.generation, s.shown.viewRoot,
+                                           s.facts.animationsOn, nowMs());
+    paint.map.cellsNew = false;
+  }
   return laidOut;
 }
 
 void resetMainMap(MainPaint& paint, ViewState& s) {
   resetMap(paint.map, s);
   paint.hoverBox = {};
+  paint.lavaFlowing = false;
 }
 
 PaintMotion paintMainWindow(MainPaint& paint, ViewState& s, const WindowLayout& layout, ID2D1DeviceContext* dc,
-                            ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height) {
+                            ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height, const PixelRect* dirty) {
   paint.lastMapUpdateMs = -1;
   if (mapUpdateDue(s)) updateMainMap(paint, s, layout);
   const Theme& theme = currentTheme();
@@ -89,11 +97,23 @@ PaintMotion paintMainWindow(MainPaint& paint, ViewState& s, const WindowLayout& 
                splitterHighlight(paint.animations, s),
                panelSlideOffset(paint.animations, s, layout.panel.panel.height())};
   dc->SetTransform(D2D1::IdentityMatrix());
-  fillRect(f.c, {0, 0, f.width, f.height}, f.colors.background);
-  paintSidebar(f);
-  paintToolbar(f);
-  paintBars(f);
-  paintContent(f);
+  const PixelRect all{0, 0, f.width, f.height};
+  if (chromeReusable(paint.chrome, layout, f.width, f.height, dirty ? *dirty : all)) {
+    drawChrome(paint.chrome, dc);
+    paint.chrome.reuses++;
+  } else {
+    const bool kept = beginChrome(paint.chrome, dc, f.width, f.height);
+    fillRect(f.c, all, f.colors.background);
+    paintSidebar(f);
+    paintToolbar(f);
+    paintBars(f);
+    paintContent(f);
+    if (kept) {
+      endChrome(paint.chrome, dc, layout);
+      drawChrome(paint.chrome, dc);
+    }
+  }
+  if (mapInContent(s)) paintMapArea(paint, s, layout, f.c);
   paintStatus(f);
   paintFocusRing(f);
   paint.frames++;

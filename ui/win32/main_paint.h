@@ -25,15 +25,18 @@
 #include "ui/paint_rules.h"
 #include "ui/view_state.h"
 #include "ui/win32/map_bitmap.h"
+#include "ui/win32/paint_cache.h"
 #include "ui/win32/program_icon.h"
 
 struct MainPaint {
   MapPicture map;            // the cells and the cushion raster
   MapBitmap bitmap;          // the raster on the device
   ProgramIcon icon;          // the sidebar's icon, 48 DIPs
+  ChromeCache chrome;        // the picture without the map and the status region
   PaintAnimations animations;
   HoverBoxCache hoverBox;
   HINSTANCE instance = nullptr;   // where the icon is loaded from
+  bool lavaFlowing = false;       // the glow moves: the window's 15 ms lava timer runs
   // What the last frame measured, for benchmarks and tests.
   double lastMapUpdateMs = -1;    // layout plus raster of a map update in that frame; -1: none
   uint64_t frames = 0;
@@ -52,8 +55,12 @@ void resetMainMap(MainPaint& paint, ViewState& s);
 
 // The frame's drawing callback. Runs the map update when it is due, then draws the
 // whole window. `s` changes only through the map update (cells, times, stale flag).
+// `dirty` is the paint's update rectangle (none: all of it): when it lies within the
+// map and the status region (hoverRepaintRect), the kept picture of the rest is
+// drawn instead of the rest (paint_cache.h).
 PaintMotion paintMainWindow(MainPaint& paint, ViewState& s, const WindowLayout& layout, ID2D1DeviceContext* dc,
-                            ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height);
+                            ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height,
+                            const PixelRect* dirty = nullptr);
 
 // The map and what lies on it (hover outlines), in window coordinates: the map
 // overlay's picture. Nothing without a map to show.

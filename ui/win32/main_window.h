@@ -66,6 +66,7 @@ enum : UINT_PTR {
   kMotionTimer = 8,       // 15 ms while something on the picture moves (PaintMotion)
   kPanelTimer = 9,        // 15 ms while the performance panel slides
   kUpdateTimer = 11,      // 3000 ms, then hourly: the update scheduler
+  kLavaTimer = 14,        // 15 ms while the map's lava flows
 };
 
 // Control ids of the child windows.
@@ -97,6 +98,7 @@ struct MainWindow {
   DeviceBoundResources resources;
   MapOverlay overlay;
   MainPaint paint;                       // the picture: the map's cells and bitmap, animations
+  bool lavaTimerOn = false;              // kLavaTimer is set
 
   // The scan's threads and what they share.
   ScanHandOver handOver;
@@ -198,3 +200,9 @@ void registerRestart(MainWindow& w, std::u16string_view folder);
 void onPaint(MainWindow& w);
 void publishTestState(MainWindow& w);
 void publishTestText(HWND window, const wchar_t* name, std::u16string_view text);   // as a global atom
+// Repaints of what a hover over the map, or the memory reading, changes (paint_cache.h).
+void repaintHoverParts(MainWindow& w);
+void repaintStatusRegion(MainWindow& w);
+// The lava's 15 ms step, and the timer following MainPaint::lavaFlowing.
+void onLavaTimer(MainWindow& w);
+void syncLavaTimer(MainWindow& w);

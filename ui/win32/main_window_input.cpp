@@ -77,8 +77,16 @@ bool handleInput(MainWindow& w, UINT message, WPARAM wParam, LPARAM lParam, LRES
       if (w.testInput && isRealMove(w, lParam)) return true;
       if (!ensureLayout(w)) return true;
       trackLeave(w);
+      const ElementRef hoverBefore = w.state.hover;
+      const int32_t cellBefore = w.state.hoverCell;
       Outcome out = pointerMove(w.state, w.layout, x, y);
       if (w.state.pressed.id == ElementId::Splitter) SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+      // From one map cell to another only the outlines and the status bar change.
+      if (out.repaint && !out.relayout && out.effects.empty() && w.state.hover == hoverBefore &&
+          w.state.pressed.id == ElementId::None && w.state.hoverCell != cellBefore) {
+        out.repaint = false;
+        repaintHoverParts(w);
+      }
       run(w, std::move(out));
       return true;
     }

@@ -14,6 +14,8 @@
 //   .Map                     the map area: left << 48 | top << 32 | right << 16 | bottom
 //   .Cells .LargestCell      the map's cells and the largest one, in map pixels, packed as .Map
 //   .Dpi .Focus              the window's DPI, whether it holds the keyboard focus
+//   .LavaT .LavaTotal        the glow's progress (-1: none) and its value at rest
+//   .LavaGpuFrames .LavaCpuFrames  map bitmaps the glow's GPU and CPU paths made
 //   .NoticeText .Summary     global atoms holding the notice's and the summary line's texts
 //                            (at most 255 units)
 //   the marks, the review and the deletion: see publishDeletionTestState
@@ -80,6 +82,11 @@ void publishTestState(MainWindow& w) {
   setProperty(h, L"MossbloomTest.Cells", cells);
   setProperty(h, L"MossbloomTest.LargestCell", largest);
   setProperty(h, L"MossbloomTest.Dpi", s.dpi);
+  const MapBitmap& bitmap = w.paint.bitmap;
+  setProperty(h, L"MossbloomTest.LavaT", bitmap.lava.t);
+  setProperty(h, L"MossbloomTest.LavaTotal", bitmap.lava.total);
+  setProperty(h, L"MossbloomTest.LavaGpuFrames", static_cast<int64_t>(bitmap.gpuFrames));
+  setProperty(h, L"MossbloomTest.LavaCpuFrames", static_cast<int64_t>(bitmap.cpuGlows));
   setProperty(h, L"MossbloomTest.Focus", s.windowHasFocus ? 1 : 0);
   publishTestText(h, L"MossbloomTest.NoticeText", s.notice.text);
   publishTestText(h, L"MossbloomTest.Summary", summaryLine(w.layout.summary));
@@ -91,28 +98,66 @@ void publishTestState(MainWindow& w) {
   setProperty(h, L"MossbloomTest.ScanOf", int64_t(s.scan.generation) << 4 | scan);
 }
 
+void repaintHoverParts(MainWindow& w) {
+  PixelRect r = hoverRepaintRect(w.layout, w.state.clientHeight);
+  RECT rect = {r.left, r.top, r.right, r.bottom};
+  InvalidateRect(w.window, &rect, FALSE);
+}
+
+void repaintStatusRegion(MainWindow& w) {
+  PixelRect r = statusRegion(w.layout, w.state.clientHeight);
+  RECT rect = {r.left, r.top, r.right, r.bottom};
+  InvalidateRect(w.window, &rect, FALSE);
+}
+
+void syncLavaTimer(MainWindow& w) {
+  if (w.paint.lavaFlowing == w.lavaTimerOn) return;
+  w.lavaTimerOn = w.paint.lavaFlowing;
+  if (w.lavaTimerOn) SetTimer(w.window, kLavaTimer, kLavaTimerMs, nullptr);
+  else KillTimer(w.window, kLavaTimer);
+}
+
+void onLavaTimer(MainWindow& w) {
+  if (!mapGlowStep(w.paint.bitmap, nowMs())) w.paint.lavaFlowing = false;
+  syncLavaTimer(w);
+  // Only the map changes: the rest of the window comes from the kept picture.
+  const PixelRect& map = w.layout.content.map;
+  RECT rect = {map.left, map.top, map.right, map.bottom};
+  InvalidateRect(w.window, &rect, FALSE);
+}
+
 void onPaint(MainWindow& w) {
   if (!w.painting) {   // until Direct2D has started a paint only validates
     ValidateRect(w.window, nullptr);
     return;
   }
   // The texts the layout holds (progress, elapsed time, summary) change between
-  // layouts; the pass is cheap and moves no child that stays where it is.
+  // layouts; the pass is cheap and moves no child that stays where it is. A part
+  // of the window kept from the last frame stays right only when they did not.
+  const std::u16string summaryBefore = summaryLine(w.layout.summary);
+  const PixelRect pathBefore = w.layout.pathBar, scanBefore = w.layout.scanButton;
   relayout(w);
   syncListViews(w);
   refreshSuggestionPopup(w);
+  if (summaryLine(w.layout.summary) != summaryBefore || !(w.layout.pathBar == pathBefore) ||
+      !(w.layout.scanButton == scanBefore))
+    InvalidateRect(w.window, nullptr, FALSE);
   FrameOptions options;
   options.publishFrameCounter = w.testInput;
   options.timing = &w.state.performance.frames;
   options.zooming = w.state.zoomRunning;
+  RECT update = {};
+  options.updateRect = &update;
   PaintMotion motion;
   paintWindow(w.window, w.resources, options,
               [&](ID2D1DeviceContext* dc, ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height) {
-                motion = paintMainWindow(w.paint, w.state, w.layout, dc, brush, width, height);
+                const PixelRect dirty{update.left, update.top, update.right, update.bottom};
+                motion = paintMainWindow(w.paint, w.state, w.layout, dc, brush, width, height, &dirty);
                 publishTestState(w);
               });
   // The moving segment, the tip's fade, the knobs and the splitter ask for frames
   // until they rest; an idle window keeps only its one-second timer.
   if (motion.any()) SetTimer(w.window, kMotionTimer, 15, nullptr);
   else KillTimer(w.window, kMotionTimer);
+  syncLavaTimer(w);
 }

@@ -42,7 +42,11 @@ void onDestroy(MainWindow& w) {
 
 void onTimer(MainWindow& w, UINT_PTR id) {
   switch (id) {
-    case kMemoryTimer: w.state.performance.memory = memoryCounters(); break;
+    case kMemoryTimer:
+      // The figures show only in the status bar and the performance panel.
+      w.state.performance.memory = memoryCounters();
+      repaintStatusRegion(w);
+      return;
     case kResizeTimer:
       KillTimer(w.window, kResizeTimer);
       w.state.resizing = false;
@@ -67,6 +71,7 @@ void onTimer(MainWindow& w, UINT_PTR id) {
       SetTimer(w.window, kUpdateTimer, 3600000, nullptr);
       break;
     case kOverlayTimerId: tickMapOverlay(w.overlay, w.window, w.state.zoomRunning); return;
+    case kLavaTimer: onLavaTimer(w); return;
     default: break;
   }
   repaint(w);

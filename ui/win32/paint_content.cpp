@@ -96,6 +96,11 @@ void paintMapArea(MainPaint& paint, const ViewState& s, const WindowLayout& l, C
   c.dc->PopAxisAlignedClip();
 }
 
+bool mapInContent(const ViewState& s) {
+  // The Files and Extensions views are list windows over the panel.
+  return !s.scan.scanning && !emptyState(s).icon && s.currentView == MainView::Map;
+}
+
 void paintContent(PaintFrame& f) {
   const ContentLayout& c = f.l.content;
   const ViewState& s = f.s;
@@ -107,10 +112,6 @@ void paintContent(PaintFrame& f) {
     return;
   }
   EmptyState empty = emptyState(s);
-  if (empty.icon) {
-    paintEmpty(f, empty);
-    return;
-  }
-  // The Files and Extensions views are list windows over the panel.
-  if (s.currentView == MainView::Map) paintMapArea(f.paint, s, f.l, f.c);
+  if (empty.icon) paintEmpty(f, empty);
+  // The map itself is drawn after the picture of the rest was kept (main_paint.cpp).
 }

@@ -25,8 +25,10 @@ void paintSidebar(PaintFrame& f);
 // paint_toolbar.cpp: toolbar buttons, path bar, summary line, notice bar, filter bar, tabs.
 void paintToolbar(PaintFrame& f);
 void paintBars(PaintFrame& f);
-// paint_content.cpp: the content panel and what it holds, the map with its hover outlines.
+// paint_content.cpp: the content panel and what it holds but the map; the map with
+// its hover outlines, where mapInContent says it goes.
 void paintContent(PaintFrame& f);
+bool mapInContent(const ViewState& s);
 void paintMapArea(MainPaint& paint, const ViewState& s, const WindowLayout& l, Canvas& c);
 // paint_status.cpp: status bar and performance panel.
 void paintStatus(PaintFrame& f);

@@ -278,6 +278,24 @@ def main():
             failures.append("a hover laid the map out again")
         if w.prop("MossbloomTest.BitmapUploads") != uploads:
             failures.append("a hover uploaded the map's pixels again")
+        # ... and from the kept picture of the rest of the window, which must look as a
+        # whole repaint does (the status region below the map shows the memory figures,
+        # which move on between the two).
+        try:
+            reuses = w.prop("MossbloomTest.ChromeReuses")
+            before = w.frame()
+            w.post(HOVER, 4)
+            w.wait_prop("MossbloomTest.Hover", "eq", 5)
+            w.wait_frame(before)
+            if w.prop("MossbloomTest.ChromeReuses") <= reuses:
+                failures.append("a hover drew the whole window again")
+            partial = w.capture("map_hover_partial")
+            w.repaint()
+            whole = w.capture("map_hover_whole")
+            bottom = read_layout()[0]["map"][3]
+            whole.expect_matches(partial, rect=(0, 0, partial.width, bottom), tolerance=2)
+        except (AssertionError, HarnessError) as e:
+            failures.append(f"hover from the kept picture: {e}")
         assert w.close() == 0
 
         # The dark theme: no drive chosen, and the map.

@@ -6,7 +6,8 @@
 // paints so that a test seeing a new frame reads that frame's values:
 //   MossbloomTest.Started 1 ok / 2 failed · .State the PaintState painted · .Paints
 //   .Cells the map's cells · .MapUpdates · .BitmapUploads (creations + refreshes)
-//   .Hover the hovered cell + 1 · .Scheme · .Motion 1 while something moves
+//   .Hover the hovered cell + 1 · .ChromeReuses frames drawn over the kept picture
+//   .Scheme · .Motion 1 while something moves
 //   .Scanned the fixture's items (files + folders)
 #include "paint_window.h"
 
@@ -38,6 +39,7 @@ void publish() {
   setProperty(L"MossbloomTest.MapUpdates", static_cast<intptr_t>(w.paint.map.updates));
   setProperty(L"MossbloomTest.BitmapUploads", static_cast<intptr_t>(w.paint.bitmap.creations + w.paint.bitmap.refreshes));
   setProperty(L"MossbloomTest.Hover", w.state.hoverCell + 1);
+  setProperty(L"MossbloomTest.ChromeReuses", static_cast<intptr_t>(w.paint.chrome.reuses));
   setProperty(L"MossbloomTest.Scheme", currentMapSchemeIndex());
   setProperty(L"MossbloomTest.Scanned", w.tree ? static_cast<intptr_t>(w.tree->fileCount + w.tree->folderCount) : 0);
 }
@@ -57,12 +59,15 @@ void paint() {
   FrameOptions options;
   options.publishFrameCounter = w.options.testInput;
   options.timing = &w.state.performance.frames;
+  RECT update = {};
+  options.updateRect = &update;
   PaintMotion motion;
   paintWindow(w.window, w.resources, options,
               [&](ID2D1DeviceContext* dc, ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height) {
                 double start = nowMs();
+                const PixelRect dirty{update.left, update.top, update.right, update.bottom};
                 if (w.options.blank) drawBlank(dc);
-                else motion = paintMainWindow(w.paint, w.state, w.layout, dc, brush, width, height);
+                else motion = paintMainWindow(w.paint, w.state, w.layout, dc, brush, width, height, &dirty);
                 w.lastDrawMs = nowMs() - start;
                 setProperty(L"MossbloomTest.Motion", motion.any() ? 1 : 0);
                 publish();
@@ -121,7 +126,7 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       return 0;
     case kHoverCellMessage:
       w.state.hoverCell = static_cast<int32_t>(static_cast<intptr_t>(wParam));
-      InvalidateRect(window, nullptr, FALSE);
+      invalidatePart(w, hoverRepaintRect(w.layout, w.state.clientHeight));   // as the main window does
       return 0;
     case kFocusMessage: {
       ElementRef focus = elementFromCode(static_cast<int32_t>(wParam));
@@ -138,7 +143,8 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       return 0;
     }
     case WM_TIMER:
-      if (wParam == kMemoryTimer || wParam == kScanTimer || wParam == kMotionTimer) InvalidateRect(window, nullptr, FALSE);
+      if (wParam == kMemoryTimer && !w.options.blank) invalidatePart(w, statusRegion(w.layout, w.state.clientHeight));
+      else if (wParam == kMemoryTimer || wParam == kScanTimer || wParam == kMotionTimer) InvalidateRect(window, nullptr, FALSE);
       return 0;
     case WM_DESTROY:
       releaseDeviceBound(w.resources);
@@ -201,6 +207,16 @@ void relayoutTestWindow(PaintWindow& w) {
 }
 
 void paintNow(PaintWindow& w) { RedrawWindow(w.window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); }
+
+void paintPartNow(PaintWindow& w, const PixelRect& r) {
+  RECT rect = {r.left, r.top, r.right, r.bottom};
+  RedrawWindow(w.window, &rect, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+void invalidatePart(PaintWindow& w, const PixelRect& r) {
+  RECT rect = {r.left, r.top, r.right, r.bottom};
+  InvalidateRect(w.window, &rect, FALSE);
+}
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   PaintWindow& w = gWindow;

@@ -87,3 +87,6 @@ void runPaintBench(PaintWindow& w);
 // paint_window.cpp
 void relayoutTestWindow(PaintWindow& w);
 void paintNow(PaintWindow& w);
+// Repaints only a part, as the main window does for a hover over the map (paint_cache.h).
+void paintPartNow(PaintWindow& w, const PixelRect& r);
+void invalidatePart(PaintWindow& w, const PixelRect& r);
