@@ -6,8 +6,9 @@
 #include "engine/csv.h"
 #include "engine/format.h"
 #include "engine/scan_driver.h"
-#include "engine/scan_path.h"
-#include "engine/short_text.h"
+#include "platform/scan_path.h"
+#include "base/short_text.h"
+#include "platform/text.h"
 #include "platform/listing.h"
 #include "platform/platform.h"
 

@@ -1,6 +1,6 @@
 #include "app/scan_problem.h"
-#include "engine/csv_system.h"
-#include "engine/scan_path.h"
+#include "platform/text.h"
+#include "platform/scan_path.h"
 
 namespace {
 std::u16string cannotScan(std::u16string_view folder, uint32_t error) {

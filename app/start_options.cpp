@@ -1,8 +1,9 @@
 #include "engine/tree.h"
 #include "app/start_options.h"
 #include "config/start_settings.h"
-#include "engine/scan_path.h"
-#include "engine/short_text.h"
+#include "platform/scan_path.h"
+#include "base/short_text.h"
+#include "platform/text.h"
 
 namespace {
 constexpr std::u16string_view kOptionTable[] = {

@@ -8,7 +8,7 @@
 #include "engine/csv.h"
 #include "engine/csv_import_rows.h"
 #include "engine/tree.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include "platform/platform.h"
 #include <atomic>
 #include <benchmark/benchmark.h>
@@ -105,7 +105,7 @@ double peakExtraMiB(Work&& work) {
 void Export(benchmark::State& state) {
   Tree& tree = syntheticTree();
   std::u16string path = utf16FromUtf8(benchFile());
-  CsvVolume volume{u"Bench", u"ext4", 1ll << 40, 1ll << 39};
+  VolumeSummary volume{u"Bench", u"ext4", 1ll << 40, 1ll << 39};
   int64_t rows = 0;
   double extra = 0, cpu = 0;
   for (auto _ : state) {
@@ -169,7 +169,7 @@ int64_t importFile(std::u16string& path) {
   }
   ScanProgress progress;
   std::u16string error;
-  exportCsvWithVolume(syntheticTree(), path, CsvVolume{u"Bench", u"ext4", 1ll << 40, 1ll << 39}, progress, error);
+  exportCsvWithVolume(syntheticTree(), path, VolumeSummary{u"Bench", u"ext4", 1ll << 40, 1ll << 39}, progress, error);
   std::ifstream file(benchFile(), std::ios::binary | std::ios::ate);
   bytes = static_cast<int64_t>(file.tellg());
   return bytes;

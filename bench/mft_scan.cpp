@@ -4,7 +4,7 @@
 #include "engine/mft_format.h"
 #include "engine/mft_layout.h"
 #include "engine/mft_scan.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include "platform/arena.h"
 #include "platform/platform.h"
 #include <benchmark/benchmark.h>

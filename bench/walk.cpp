@@ -4,7 +4,7 @@
 //                               with MB_WALK_PHASES set, the time of each phase on stderr
 //   bench_walk [benchmark flags] with MB_WALK_ROOT=PATH: Google Benchmark loop
 #include "engine/tree.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include "engine/walk.h"
 #include "platform/platform.h"
 #include <benchmark/benchmark.h>

@@ -47,4 +47,4 @@ function(mb_module name)
 endfunction()
 
 # Every library, for tests and tools that may touch any layer.
-set(MB_ALL_LIBS mb_app mb_ui mb_render mb_treemap mb_config mb_update mb_engine mb_platform)
+set(MB_ALL_LIBS mb_app mb_ui mb_render mb_treemap mb_config mb_update mb_engine mb_platform mb_base)

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "config/mszip.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 
 // Pack layout (little-endian): "MBL2", u16 languages, u16 texts per language,
 // u32 compressed size, u32 decompressed size, 12 bytes per language (two-letter

@@ -1,7 +1,8 @@
 #include "engine/tree.h"
 #include "config/policy.h"
-#include "engine/scan_path.h"
-#include "engine/short_text.h"
+#include "platform/scan_path.h"
+#include "base/short_text.h"
+#include "platform/text.h"
 
 namespace {
 void readFlag(std::u16string_view key, std::u16string_view name, uint8_t& value, uint8_t& source) {

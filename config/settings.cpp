@@ -1,7 +1,9 @@
 #include "engine/tree.h"
 #include "config/settings.h"
-#include "engine/scan_path.h"
-#include "engine/short_text.h"
+#include "platform/ini.h"
+#include "platform/scan_path.h"
+#include "base/short_text.h"
+#include "platform/text.h"
 
 namespace {
 constexpr uint32_t kTextUnits = 512;

@@ -4,6 +4,7 @@
 //
 // Sections: location · reading · writing
 #pragma once
+#include "platform/program_folders.h"
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -39,12 +40,7 @@ inline constexpr std::u16string_view kPortableSettingsName = u"mossbloom.ini";
 inline constexpr std::u16string_view kUserSettingsName = u"settings.ini";
 
 // --- Location ------------------------------------------------------------------
-// The folder of the running executable, no trailing separator.
-std::u16string executableDirectory();
-// The per-user settings folder: <Roaming AppData>\Mossbloom on Windows (`.`
-// standing in for an unavailable known folder), $XDG_CONFIG_HOME/mossbloom or
-// ~/.config/mossbloom natively.
-std::u16string userSettingsDirectory();
+// (executableDirectory and userSettingsDirectory: platform/program_folders.h.)
 // A portable mossbloom.ini (an existing file, not a folder) in executableDirectory
 // wins; the per-user file is then never read.
 SettingsLocation locateSettings(std::u16string_view executableDirectory, std::u16string_view userDirectory);
@@ -72,14 +68,3 @@ void writeTextSetting(const SettingsLocation& where, std::u16string_view section
                       std::u16string_view value);
 void writeIntSetting(const SettingsLocation& where, std::u16string_view section, std::u16string_view key,
                      int32_t value);
-
-// --- The OS layer beneath (config/win32/ini.cpp, config/posix/ini.cpp) -----------
-// Profile-file semantics: sections and keys ignore case, values are trimmed of
-// blanks, a value in matching quotes loses them, the first of repeated keys counts.
-std::u16string readIniText(std::u16string_view file, std::u16string_view section, std::u16string_view key,
-                           std::u16string_view fallback, uint32_t bufferUnits);
-int32_t readIniInt(std::u16string_view file, std::u16string_view section, std::u16string_view key);
-bool writeIniText(std::u16string_view file, std::u16string_view section, std::u16string_view key,
-                  std::u16string_view value);
-void createSettingsDirectory(std::u16string_view directory);
-bool isExistingFile(std::u16string_view path);

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "config/language.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 
 namespace {
 

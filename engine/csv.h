@@ -8,22 +8,14 @@
 // Sections: volume facts · export · rows and header · import
 #pragma once
 #include "engine/tree.h"
+#include "platform/volume.h"
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 // --- Volume facts ------------------------------------------------------------------
-// What the title line and the root row's drive columns say about the scanned volume.
-struct CsvVolume {
-  std::u16string label;
-  std::u16string fileSystem;
-  int64_t capacity = 0;
-  int64_t freeBytes = 0;
-};
-
-// Asks the system about the volume holding `path` (empty/0 for what it cannot tell).
-CsvVolume csvVolumeFor(std::u16string_view path);
+// The title line and the root row's drive columns carry a VolumeSummary (platform/volume.h).
 
 // Separator of paths under `rootPath`: `/` for a root that starts with one (native
 // scans), `\` for drive letters and UNC roots, the platform's own otherwise. Export
@@ -39,7 +31,7 @@ bool exportCsv(const Tree& tree, std::u16string_view path, ScanProgress& progres
                std::u16string& errorText);
 // (The volume facts are the tree's sourceVolume when it has them, else the system's.)
 // The same with the volume facts given by the caller (the window's drive list, tests).
-bool exportCsvWithVolume(const Tree& tree, std::u16string_view path, const CsvVolume& volume,
+bool exportCsvWithVolume(const Tree& tree, std::u16string_view path, const VolumeSummary& volume,
                          ScanProgress& progress, std::u16string& errorText);
 
 inline constexpr std::u16string_view kCsvTitlePrefix = u"Mossbloom export \u00B7 ";

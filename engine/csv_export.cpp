@@ -6,7 +6,9 @@
 // Sections: folder totals · row text · child order · body · entry
 #include "engine/csv.h"
 #include "engine/csv_native_names.h"
-#include "engine/csv_system.h"
+#include "platform/file.h"
+#include "platform/text.h"
+#include "platform/time.h"
 #include "platform/platform.h"
 #include <algorithm>
 #include <bit>
@@ -137,10 +139,10 @@ void sortChildren(const Tree& tree, int32_t folder, std::vector<ChildEntry>& chi
 // --- Body ----------------------------------------------------------------------------------------
 struct ExportJob {
   const Tree* tree;
-  CsvFileWriter* writer;
+  FileWriter* writer;
   ScanProgress* progress;
   std::u16string title;
-  CsvVolume volume;
+  VolumeSummary volume;
 };
 
 bool writeTime(TextBuffer& buffer, int64_t filetime) {
@@ -218,7 +220,7 @@ bool runExportBody(ExportJob& job) {
   auto reserveRow = [&](size_t pathUnits) -> bool {
     size_t need = pathUnits + kRowOverheadUnits;
     if (buffer.used + need > buffer.units.size()) {
-      if (buffer.used && !writeCsvChunk(job.writer, buffer.units.data(), buffer.used)) return false;
+      if (buffer.used && !writeFileChunk(job.writer, buffer.units.data(), buffer.used)) return false;
       buffer.used = 0;
       if (need > buffer.units.size()) buffer.units.resize(need);
     }
@@ -231,7 +233,7 @@ bool runExportBody(ExportJob& job) {
     progress.done.fetch_add(1, std::memory_order_relaxed);
     if (progress.cancel.load(std::memory_order_relaxed)) return false;
     if (beforeLineEnd >= kFlushUnits) {
-      if (!writeCsvChunk(job.writer, buffer.units.data(), buffer.used)) return false;
+      if (!writeFileChunk(job.writer, buffer.units.data(), buffer.used)) return false;
       buffer.used = 0;
     }
     return true;
@@ -324,16 +326,16 @@ bool runExportBody(ExportJob& job) {
     if (!endRow()) return false;
     if (folder) pushChildren(n);
   }
-  return buffer.used == 0 || writeCsvChunk(job.writer, buffer.units.data(), buffer.used);
+  return buffer.used == 0 || writeFileChunk(job.writer, buffer.units.data(), buffer.used);
 }
 
 }  // namespace
 
 // --- Entry -------------------------------------------------------------------------------------------
-bool exportCsvWithVolume(const Tree& tree, std::u16string_view path, const CsvVolume& volume,
+bool exportCsvWithVolume(const Tree& tree, std::u16string_view path, const VolumeSummary& volume,
                          ScanProgress& progress, std::u16string& errorText) {
   uint32_t error = 0;
-  CsvFileWriter* writer = openCsvFileWriter(path, error);
+  FileWriter* writer = openFileWriter(path, error);
   if (!writer) {
     errorText = systemErrorText(error);
     return false;
@@ -353,7 +355,7 @@ bool exportCsvWithVolume(const Tree& tree, std::u16string_view path, const CsvVo
   uint32_t exitCode = thread.handle ? joinThread(thread) : kExitOutOfMemory;
   bool outOfMemory = exitCode == kExitOutOfMemory;
   bool complete = bodyOk && !outOfMemory;
-  uint32_t writeError = closeCsvFileWriter(writer, complete);
+  uint32_t writeError = closeFileWriter(writer, complete);
   if (complete && writeError == 0) return true;
 
   if (writeError) {
@@ -369,7 +371,7 @@ bool exportCsvWithVolume(const Tree& tree, std::u16string_view path, const CsvVo
 bool exportCsv(const Tree& tree, std::u16string_view path, ScanProgress& progress,
                std::u16string& errorText) {
   const SourceVolume& source = tree.sourceVolume;
-  CsvVolume volume = source.known ? CsvVolume{source.label, source.fileSystem, source.capacity, source.freeBytes}
-                                  : csvVolumeFor(tree.rootPath);
+  VolumeSummary volume = source.known ? VolumeSummary{source.label, source.fileSystem, source.capacity, source.freeBytes}
+                                  : volumeSummaryFor(tree.rootPath);
   return exportCsvWithVolume(tree, path, volume, progress, errorText);
 }

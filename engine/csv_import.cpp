@@ -11,7 +11,9 @@
 #include "engine/csv.h"
 #include "engine/csv_import_rows.h"
 #include "engine/csv_native_names.h"
-#include "engine/csv_system.h"
+#include "platform/file.h"
+#include "platform/text.h"
+#include "platform/time.h"
 #include "platform/platform.h"
 #include <algorithm>
 #include <cstring>
@@ -596,12 +598,12 @@ bool importCsv(Tree& tree, const uint8_t* bytes, size_t length, ScanProgress& pr
 // --- File entry ------------------------------------------------------------------------------------
 CsvImportResult importCsvFile(Tree& tree, std::u16string_view path, ScanProgress& progress) {
   CsvImportResult result;
-  CsvFileBytes file;
+  FileBytes file;
   uint32_t error = 0;
-  if (!loadCsvFile(path, file, error)) {
-    if (error == kCsvOutOfMemory) result.outOfMemory = true;
-    else if (error == kCsvNotAFile) result.errorText = u"Not a regular file";
-    else if (error == kCsvChangedWhileRead) result.errorText = u"The file changed while it was read";
+  if (!loadFileBytes(path, file, error)) {
+    if (error == kFileOutOfMemory) result.outOfMemory = true;
+    else if (error == kFileNotRegular) result.errorText = u"Not a regular file";
+    else if (error == kFileChangedWhileRead) result.errorText = u"The file changed while it was read";
     else if (error) result.errorText = systemErrorText(error);
     return result;
   }
@@ -610,7 +612,7 @@ CsvImportResult importCsvFile(Tree& tree, std::u16string_view path, ScanProgress
     ok = importCsv(tree, file.data, file.size, progress);
     if (ok) finalizeTree(tree);
   });
-  releaseCsvFile(file);
+  releaseFileBytes(file);
   result.outOfMemory = exitCode == kExitOutOfMemory;
   result.ok = ok && !result.outOfMemory;
   if (!result.ok) {

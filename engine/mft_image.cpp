@@ -2,7 +2,7 @@
 // boot sector, the table's length from the table's own $DATA attribute.
 #include "engine/mft_format.h"
 #include "engine/mft_scan.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 
 void splitImagePath(std::u16string_view imageAndFolder, std::u16string_view& image, std::u16string_view& folder) {
   size_t at = imageAndFolder.find(u"::");

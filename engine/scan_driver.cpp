@@ -1,7 +1,7 @@
 #include "engine/scan_driver.h"
 #include "engine/csv.h"
 #include "engine/extensions.h"
-#include "engine/scan_path.h"
+#include "platform/scan_path.h"
 #include "engine/walk.h"
 
 namespace {

@@ -2,13 +2,15 @@
 // and `ScanProgress`, shared without locks between a worker and the window.
 //
 // Threading: a Tree has one writer at a time and no lock (the builder thread while
-// scanning or importing, then the window thread). UpperCaseTable is the only
-// process-wide state and is built once, lock-free.
+// scanning or importing, then the window thread). The upper-case table
+// (platform/text.h) is the only process-wide state it reads.
 //
 // Sections: constants · TreeNode · side tables · extension table · Tree ·
-//           operations · case folding · progress
+//           operations · progress
 #pragma once
 #include "platform/arena.h"
+#include "platform/text.h"
+#include "platform/time.h"
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -21,7 +23,6 @@ constexpr int64_t kMaxNodeSize = 0x7FFFFFFFFFFF;      // larger sizes go to the 
 constexpr uint32_t kNoTime = 0xFFFFFFFF;               // modifiedTimes: no time known
 constexpr uint32_t kTimeInExceptions = 0xFFFFFFFE;     // modifiedTimes: see timeExceptions
 constexpr uint8_t kAttributesInExceptions = 255;       // attributeIndexes: see attributeExceptions
-constexpr int64_t kUnixEpochFiletime = 116444736000000000;
 constexpr int kMaxNameLength = 255;
 
 // Path separator of this platform: `\` on Windows, `/` natively (where `/` plays C:\).
@@ -225,11 +226,6 @@ constexpr uint64_t kTimeArenaReserve = 4ull << 30;
 constexpr uint64_t kAttributeArenaReserve = 1ull << 30;
 constexpr uint64_t kNameInternReserve = 16ull << 30;   // 2^31 entries of 8 bytes
 void setTreeReservationLimitForTesting(uint64_t limit);
-
-// --- Case folding ----------------------------------------------------------------------
-// The process-wide 65 536-entry upper-case table, built on first use by any thread.
-const char16_t* upperCaseTable();
-inline char16_t upperCase(char16_t c) { return upperCaseTable()[c]; }
 
 // --- Progress -----------------------------------------------------------------------------
 // Shared without locks between a scan, import or export thread and the window.

@@ -1,9 +1,28 @@
-// Raw, read-only access to a volume or a disk image for the master-file-table scan:
-// open, read bytes at an offset, close. Implemented in platform/win32/ and platform/posix/.
+// Volumes: what the system tells about the one holding a path (label, file system,
+// sizes), and raw, read-only access to a volume or a disk image for the
+// master-file-table scan: open, read bytes at an offset, close. Implemented in
+// platform/win32/ and platform/posix/ (volume_summary.cpp, volume.cpp).
 //
-// Threading: a handle belongs to the one thread that opened it.
+// Threading: any thread may ask for a summary; a handle belongs to the one thread
+// that opened it.
 #pragma once
 #include <cstdint>
+#include <string>
+#include <string_view>
+
+// --- Summary -------------------------------------------------------------------------
+// What the drive list and an export's title line show about a volume.
+struct VolumeSummary {
+  std::u16string label;        // natively always empty: native volumes have no such label
+  std::u16string fileSystem;
+  int64_t capacity = 0;
+  int64_t freeBytes = 0;
+};
+
+// Asks the system about the volume holding `path` (empty/0 for what it cannot tell).
+VolumeSummary volumeSummaryFor(std::u16string_view path);
+
+// --- Raw access ----------------------------------------------------------------------
 
 struct VolumeHandle {
   intptr_t value = -1;    // -1: not open

@@ -1,6 +1,6 @@
 // The native command-line program: the same grammar as the Windows program.
 #include "app/startup.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include <clocale>
 
 int main(int argc, char** argv) {

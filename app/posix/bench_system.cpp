@@ -1,5 +1,5 @@
 #include "app/bench_system.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include <climits>
 #include <sys/stat.h>
 #include <unistd.h>

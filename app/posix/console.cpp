@@ -1,5 +1,5 @@
 #include "app/console.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,12 +1,11 @@
 // Policy values from the registry: the machine hive first, then the user hive.
 // A value of another type than expected is skipped as if it were missing.
 #include "config/policy.h"
+#include "platform/win32/wide.h"
 #include <vector>
 #include <windows.h>
 
 namespace {
-std::u16string terminated(std::u16string_view text) { return std::u16string(text.substr(0, text.find(u'\0'))); }
-const wchar_t* wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 bool readText(HKEY hive, const std::u16string& key, const std::u16string& name, DWORD flags, std::u16string& text) {
   // The value may grow between the size call and the data call: ask again then.

@@ -1,15 +1,8 @@
 // Drives on Windows: the logical drives that are removable or fixed and answer for
 // their volume information; import files through FindFirstFileW.
 #include "platform/drives.h"
-#include <cwchar>
+#include "platform/win32/wide.h"
 #include <windows.h>
-
-namespace {
-std::u16string fromWide(const wchar_t* text) {
-  return std::u16string(reinterpret_cast<const char16_t*>(text), wcslen(text));
-}
-std::wstring toWide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
-}  // namespace
 
 std::vector<DriveVolume> listDriveVolumes() {
   std::vector<DriveVolume> volumes;
@@ -66,8 +59,8 @@ std::vector<std::u16string> listImportFiles(std::u16string_view importPath) {
 
 bool readFileStart(std::u16string_view path, size_t maxBytes, std::vector<uint8_t>& bytes) {
   bytes.clear();
-  std::wstring wide = toWide(path.substr(0, path.find(u'\0')));
-  HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  std::wstring widePath = toWide(path.substr(0, path.find(u'\0')));
+  HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   bytes.resize(maxBytes);

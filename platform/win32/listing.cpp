@@ -8,11 +8,10 @@
 // Sections: paths · volume facts · size on disk · listing
 #include "platform/listing.h"
 #include "platform/win32/listing_declarations.h"
+#include "platform/win32/wide.h"
 #include <cstring>
 
 namespace {
-const wchar_t* wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-
 constexpr DWORD kCloudMask = 0x441000;   // offline, recall on open, recall on data access
 constexpr DWORD kSparse = 0x200;
 

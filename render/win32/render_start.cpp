@@ -1,5 +1,5 @@
 #include "render/win32/render_start.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include "render/start_log.h"
 
 void appendStartLog(std::u16string_view directory, std::u16string_view line) {

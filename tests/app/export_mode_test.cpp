@@ -2,7 +2,7 @@
 // its thread and becomes exit code 1 with no CSV written; a normal run writes it.
 #include "app/export_mode.h"
 #include "engine/tree.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include "tests/support/temp_dir.h"
 #include <filesystem>
 #include <gtest/gtest.h>

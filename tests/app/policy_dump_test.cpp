@@ -4,7 +4,7 @@
 // tests/e2e/both/policy_dump.py.
 #include "app/policy_dump.h"
 #include "engine/tree.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include <gtest/gtest.h>
 
 namespace {

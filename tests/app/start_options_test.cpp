@@ -1,8 +1,8 @@
 // The normal start's command-line grammar, checked against real folders.
 #include "engine/tree.h"
 #include "app/start_options.h"
-#include "engine/scan_path.h"
-#include "engine/utf.h"
+#include "platform/scan_path.h"
+#include "base/utf.h"
 #include "tests/support/temp_dir.h"
 #include <filesystem>
 #include <gtest/gtest.h>

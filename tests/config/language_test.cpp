@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/format.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include "tools/langpack/text_file.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // Folder containment and the fast-scan state, on the paths of each system.
 #include "engine/tree.h"
 #include "config/policy.h"
-#include "engine/scan_path.h"
-#include "engine/utf.h"
+#include "platform/scan_path.h"
+#include "base/utf.h"
 #include <gtest/gtest.h>
 
 TEST(PolicyPaths, ContainmentByWholeFolderNames) {

@@ -2,8 +2,8 @@
 #include "engine/tree.h"
 #include "config/settings.h"
 #include "config/start_settings.h"
-#include "engine/scan_path.h"
-#include "engine/utf.h"
+#include "platform/scan_path.h"
+#include "base/utf.h"
 #include "tests/support/temp_dir.h"
 #include <fstream>
 #include <gtest/gtest.h>

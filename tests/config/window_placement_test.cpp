@@ -1,5 +1,5 @@
 #include "config/window_placement.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include <gtest/gtest.h>
 
 TEST(WindowPlacement, ParsesTheSettingText) {

@@ -1,7 +1,9 @@
 // CSV export: the whole file byte for byte, totals on a random tree against a naive
 // recomputation, and every failure leaving no file behind.
 #include "engine/csv.h"
-#include "engine/csv_system.h"
+#include "platform/file.h"
+#include "platform/text.h"
+#include "platform/time.h"
 #include "tests/engine/csv_fixtures.h"
 #include "tests/support/temp_dir.h"
 #include <algorithm>
@@ -48,8 +50,8 @@ void buildGoldenTree(Tree& tree) {
   finalizeTree(tree);
 }
 
-CsvVolume goldenVolume() {
-  CsvVolume volume;
+VolumeSummary goldenVolume() {
+  VolumeSummary volume;
   volume.label = u"Data disk";
   volume.fileSystem = u"ext4";
   volume.capacity = 1000000;

@@ -3,7 +3,7 @@
 #pragma once
 #include "engine/csv.h"
 #include "engine/tree.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>

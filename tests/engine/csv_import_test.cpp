@@ -67,7 +67,7 @@ void buildTree(Tree& tree, uint32_t seed, int nodes) {
 }
 
 bool exportFile(const Tree& tree, const std::string& path) {
-  CsvVolume volume{u"Label", u"NTFS", 1 << 30, 1 << 20};
+  VolumeSummary volume{u"Label", u"NTFS", 1 << 30, 1 << 20};
   ScanProgress progress;
   std::u16string error;
   bool ok = exportCsvWithVolume(tree, u16(path), volume, progress, error);

@@ -2,9 +2,9 @@
 // (their title, first row and file name), the order by letter, and the real drives
 // of the machine the tests run on.
 #include "engine/drives.h"
-#include "engine/scan_path.h"
+#include "platform/scan_path.h"
 #include "engine/tree.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include "tests/support/temp_dir.h"
 #include <algorithm>
 #include <gtest/gtest.h>

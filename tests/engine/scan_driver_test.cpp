@@ -2,7 +2,7 @@
 // out of memory, superseded results and continuing a stopped walk.
 #include "engine/scan_driver.h"
 #include "engine/csv.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include "tests/support/temp_dir.h"
 #include <gtest/gtest.h>
 #include <set>

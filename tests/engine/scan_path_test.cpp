@@ -1,8 +1,9 @@
 // Path normalisation and the short-text helpers behind settings and arguments.
 #include "engine/tree.h"
-#include "engine/scan_path.h"
-#include "engine/short_text.h"
-#include "engine/utf.h"
+#include "platform/scan_path.h"
+#include "base/short_text.h"
+#include "platform/text.h"
+#include "base/utf.h"
 #include "tests/support/temp_dir.h"
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // a finalized tree, and describing a tree or a folder on disk as comparable maps.
 #pragma once
 #include "engine/tree.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include "engine/walk.h"
 #include "tests/support/temp_dir.h"
 #include <filesystem>

@@ -100,7 +100,7 @@ void roundTrip(const uint8_t* data, size_t size) {
   Tree original;
   initTree(original);
   spellTree(original, data, size);
-  CsvVolume volume{u"", u"ext4", 1000, 500};
+  VolumeSummary volume{u"", u"ext4", 1000, 500};
   ScanProgress progress;
   std::u16string error;
   std::u16string path(scratchFile().begin(), scratchFile().end());

@@ -1,6 +1,7 @@
 // Arbitrary settings files through the native ini reader and writer: a write
 // changes only its own key, and reads back what was written.
 #include "config/settings.h"
+#include "platform/ini.h"
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

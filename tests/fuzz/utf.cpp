@@ -1,5 +1,5 @@
 // Round trips arbitrary bytes through the UTF conversions used at every file edge.
-#include "engine/utf.h"
+#include "base/utf.h"
 #include <cstdint>
 #include <cstdlib>
 

@@ -4,7 +4,7 @@
 #pragma once
 #include "config/language.h"
 #include "engine/format.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include "tests/engine/test_tree.h"
 #include "treemap/treemap.h"
 #include "ui/layout.h"

@@ -1,7 +1,7 @@
 // Where the manifest is fetched from and whether the daily check runs, from the
 // policies and a real settings file.
 #include "update/update_config.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include "tests/support/temp_dir.h"
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 // flag to stop, and reads the result fields only after joining the thread on the
 // done message of the newest generation. The tree then passes to the window, and
 // the window thread is its only reader and writer from there on.
-#include "engine/scan_path.h"
+#include "platform/scan_path.h"
 #include "ui/scan_lifecycle.h"
 #include "ui/win32/main_window.h"
 

@@ -2,7 +2,7 @@
 // sets and whose texts are asked for when a tip shows (ui/tooltip_text.h).
 //
 // Threading: the window thread.
-#include "engine/csv_system.h"
+#include "platform/text.h"
 #include "render/scale.h"
 #include "ui/tooltip_text.h"
 #include "ui/win32/main_window.h"

@@ -1,7 +1,7 @@
 // The fast scan of real NTFS images made by mkntfs and filled through ntfs-3g,
 // compared with what the ntfs-3g mount shows.
 #include "engine/mft_scan.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include "tests/engine/posix/ntfs_fixture.h"
 #include "tests/engine/test_tree.h"
 #include "tests/support/temp_dir.h"

@@ -6,7 +6,7 @@
 // each variant with the unchanged image.
 #include "engine/mft_format.h"
 #include "engine/mft_scan.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include "tests/engine/posix/ntfs_fixture.h"
 #include "tests/engine/test_tree.h"
 #include <cstring>

@@ -1,7 +1,7 @@
 // The fast scan through the real Windows volume reader. Under Wine there is no NTFS
 // volume: the scan must end with one of its fixed texts and leave nothing open.
 #include "engine/mft_scan.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include "tests/engine/test_tree.h"
 #include <set>
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "platform/path_facts.h"
 #include "platform/system_folders.h"
 
-#include "engine/utf.h"
+#include "base/utf.h"
 #include "tests/support/temp_dir.h"
 #include <windows.h>
 #include <algorithm>

@@ -1,5 +1,5 @@
 #include "tests/support/held_open.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include <windows.h>
 
 // An open that shares nothing fails while any other handle to the folder is open.

@@ -7,7 +7,7 @@
 #include "paint_window.h"
 
 #include "config/language.h"
-#include "engine/utf.h"
+#include "base/utf.h"
 #include "treemap/schemes.h"
 #include "ui/content_text.h"
 #include "ui/drive_text.h"

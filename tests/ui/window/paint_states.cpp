@@ -5,7 +5,7 @@
 #include "engine/filter.h"
 #include "engine/scan_driver.h"
 #include "engine/format.h"
-#include "engine/scan_path.h"
+#include "platform/scan_path.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 // The upper-case table agrees with the Windows mapping on both targets: every
 // unit of ASCII, Latin-1, Greek and Cyrillic against a checked-in list taken from
 // the Windows mapping. Units not listed upper-case to themselves.
-#include "engine/tree.h"
+#include "platform/platform.h"
+#include "platform/text.h"
 #include <gtest/gtest.h>
 #include <atomic>
 #include <map>

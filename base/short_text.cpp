@@ -1,4 +1,4 @@
-#include "engine/short_text.h"
+#include "base/short_text.h"
 
 std::u16string_view trimBlanks(std::u16string_view text) {
   auto blank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };

@@ -2,7 +2,7 @@
 // Windows upper-cases a unit only when the capital lower-cases back to it, so
 // µ, ς and the Greek symbol forms (ϐ ϑ ϕ ...) stay as they are; the same rule here
 // gives the same table on both targets.
-#include "engine/upper_case.h"
+#include "platform/upper_case.h"
 #include <clocale>
 #include <cstdint>
 #include <cwctype>

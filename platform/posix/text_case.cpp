@@ -1,5 +1,5 @@
-#include "engine/short_text.h"
-#include "engine/scan_path.h"
+#include "platform/text.h"
+#include "platform/scan_path.h"
 
 bool equalIgnoringCase(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;

@@ -1,44 +1,17 @@
-// CSV file pieces on Windows: overlapped writes with one in flight, a read-only
-// file mapping, local time through the current time zone, user-locale name order.
+// Files on Windows: overlapped writes with one in flight, a read-only file mapping.
 //
-// Threading: a CsvFileWriter is used by one thread; the system completes its write
-// in the background and signals the event.
+// Threading: a FileWriter is used by one thread; the system completes its write in
+// the background and signals the event.
 //
-// Sections: error texts · writer · mapped file · local time · name order · volume
-#include "engine/csv.h"
-#include "engine/csv_system.h"
+// Sections: writer · mapped file
+#include "platform/file.h"
 #include "platform/platform.h"
+#include "platform/win32/wide.h"
 #include <windows.h>
-#include <cstdio>
 #include <string>
 
-namespace {
-const wchar_t* widePath(const std::wstring& path) { return path.c_str(); }
-std::wstring toWide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
-std::u16string fromWide(const wchar_t* text, size_t length) { return std::u16string(text, text + length); }
-}  // namespace
-
-// --- Error texts -------------------------------------------------------------------------
-std::u16string systemErrorText(uint32_t code) {
-  const DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER;
-  for (DWORD language : {DWORD{1033}, DWORD{0}}) {
-    wchar_t* text = nullptr;
-    DWORD length = FormatMessageW(flags, nullptr, code, language, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    if (length && text) {
-      while (length && (text[length - 1] == L' ' || text[length - 1] == L'\r' || text[length - 1] == L'\n')) length--;
-      std::u16string result = fromWide(text, length);
-      LocalFree(text);
-      return result;
-    }
-    if (text) LocalFree(text);
-  }
-  char fallback[48];
-  std::snprintf(fallback, sizeof fallback, "Windows error %lu.", static_cast<unsigned long>(code));
-  return std::u16string(fallback, fallback + std::char_traits<char>::length(fallback));
-}
-
 // --- Writer -----------------------------------------------------------------------------------
-struct CsvFileWriter {
+struct FileWriter {
   HANDLE file = INVALID_HANDLE_VALUE;
   std::wstring targetPath;
   std::wstring temporaryPath;   // empty: writing straight into a device or pipe
@@ -53,7 +26,7 @@ struct CsvFileWriter {
 
 namespace {
 
-void waitForWrite(CsvFileWriter* writer) {
+void waitForWrite(FileWriter* writer) {
   if (!writer->pending) return;
   writer->pending = false;
   DWORD written = 0;
@@ -102,7 +75,7 @@ HANDLE createTemporaryBeside(const std::wstring& target, std::wstring& temporary
 }
 }  // namespace
 
-CsvFileWriter* openCsvFileWriter(std::u16string_view path, uint32_t& error) {
+FileWriter* openFileWriter(std::u16string_view path, uint32_t& error) {
   std::wstring target = toWide(path);
   std::wstring temporary;
   HANDLE file = INVALID_HANDLE_VALUE;
@@ -129,7 +102,7 @@ CsvFileWriter* openCsvFileWriter(std::u16string_view path, uint32_t& error) {
   }
   HANDLE event = CreateEventW(nullptr, TRUE, TRUE, nullptr);
   if (!event) failOutOfMemory();
-  auto* writer = new CsvFileWriter;
+  auto* writer = new FileWriter;
   writer->file = file;
   writer->event = event;
   writer->targetPath = target;
@@ -137,7 +110,7 @@ CsvFileWriter* openCsvFileWriter(std::u16string_view path, uint32_t& error) {
   return writer;
 }
 
-bool writeCsvChunk(CsvFileWriter* writer, const char16_t* text, size_t length) {
+bool writeFileChunk(FileWriter* writer, const char16_t* text, size_t length) {
   waitForWrite(writer);
   if (writer->error) return false;
   if (length == 0) return true;
@@ -166,7 +139,7 @@ bool writeCsvChunk(CsvFileWriter* writer, const char16_t* text, size_t length) {
   return false;
 }
 
-uint32_t closeCsvFileWriter(CsvFileWriter* writer, bool complete) {
+uint32_t closeFileWriter(FileWriter* writer, bool complete) {
   waitForWrite(writer);
   uint32_t error = writer->error;
   bool replace = !writer->temporaryPath.empty();
@@ -188,11 +161,11 @@ uint32_t closeCsvFileWriter(CsvFileWriter* writer, bool complete) {
 }
 
 // --- File reader ----------------------------------------------------------------------------------
-bool loadCsvFile(std::u16string_view path, CsvFileBytes& file, uint32_t& error) {
-  file = CsvFileBytes{};
+bool loadFileBytes(std::u16string_view path, FileBytes& file, uint32_t& error) {
+  file = FileBytes{};
   error = 0;
-  std::wstring wide = toWide(path);
-  HANDLE handle = CreateFileW(widePath(wide), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  std::wstring widePath = toWide(path);
+  HANDLE handle = CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     error = GetLastError();
@@ -200,7 +173,7 @@ bool loadCsvFile(std::u16string_view path, CsvFileBytes& file, uint32_t& error) 
   }
   // Only a file on disk: a pipe or a device would have no size to map.
   if (GetFileType(handle) != FILE_TYPE_DISK) {
-    error = kCsvNotAFile;
+    error = kFileNotRegular;
     CloseHandle(handle);
     return false;
   }
@@ -226,91 +199,9 @@ bool loadCsvFile(std::u16string_view path, CsvFileBytes& file, uint32_t& error) 
   return true;
 }
 
-void releaseCsvFile(CsvFileBytes& file) {
+void releaseFileBytes(FileBytes& file) {
   if (file.data) UnmapViewOfFile(file.data);
   if (file.handles[1]) CloseHandle(file.handles[1]);
   if (file.handles[0]) CloseHandle(file.handles[0]);
-  file = CsvFileBytes{};
-}
-
-// --- Local time ------------------------------------------------------------------------------------
-namespace {
-thread_local DYNAMIC_TIME_ZONE_INFORMATION tZone;
-thread_local bool tZoneKnown = false;
-
-// Wine (8.0) exports the ...Ex time-zone conversions as stubs that abort when called;
-// there the classic calls with the current zone do the same job.
-bool lacksExZoneCalls() {
-  static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-  return wine;
-}
-}  // namespace
-
-void prepareLocalTime() {
-  tZoneKnown = GetDynamicTimeZoneInformation(&tZone) != TIME_ZONE_ID_INVALID;
-}
-
-bool localTimeText(int64_t filetime, char16_t* out) {
-  if (!tZoneKnown) prepareLocalTime();
-  FILETIME ft;
-  ft.dwLowDateTime = static_cast<DWORD>(filetime);
-  ft.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(filetime) >> 32);
-  SYSTEMTIME utc, local;
-  if (!FileTimeToSystemTime(&ft, &utc)) return false;
-  BOOL converted = lacksExZoneCalls() ? SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)
-                                      : SystemTimeToTzSpecificLocalTimeEx(tZoneKnown ? &tZone : nullptr, &utc, &local);
-  if (!converted) return false;
-  wchar_t date[16], time[16];
-  int dateLength = GetDateFormatEx(L"", 0, &local, L"yyyy'/'MM'/'dd", date, 16, nullptr);
-  int timeLength = GetTimeFormatEx(L"", 0, &local, L"HH':'mm':'ss", time, 16);
-  // Both lengths count the terminating NUL; the field is 19 units or nothing.
-  if (dateLength != 11 || timeLength != 9) return false;
-  for (int i = 0; i < 10; i++) out[i] = static_cast<char16_t>(date[i]);
-  out[10] = u' ';
-  for (int i = 0; i < 8; i++) out[11 + i] = static_cast<char16_t>(time[i]);
-  return true;
-}
-
-int64_t filetimeFromLocal(int year, int month, int day, int hour, int minute, int second) {
-  SYSTEMTIME local = {};
-  local.wYear = static_cast<WORD>(year);
-  local.wMonth = static_cast<WORD>(month);
-  local.wDay = static_cast<WORD>(day);
-  local.wHour = static_cast<WORD>(hour);
-  local.wMinute = static_cast<WORD>(minute);
-  local.wSecond = static_cast<WORD>(second);
-  SYSTEMTIME utc;
-  FILETIME ft;
-  BOOL converted = lacksExZoneCalls() ? TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc)
-                                      : TzSpecificLocalTimeToSystemTimeEx(nullptr, &local, &utc);
-  if (!converted) return 0;
-  if (!SystemTimeToFileTime(&utc, &ft)) return 0;
-  return static_cast<int64_t>((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
-}
-
-// --- Name order ----------------------------------------------------------------------------------------
-int compareNamesIgnoringCase(const char16_t* a, size_t aLength, const char16_t* b, size_t bLength) {
-  int result = CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE, reinterpret_cast<const wchar_t*>(a),
-                               static_cast<int>(aLength), reinterpret_cast<const wchar_t*>(b),
-                               static_cast<int>(bLength), nullptr, nullptr, 0);
-  return result == 0 ? 0 : result - CSTR_EQUAL;
-}
-
-// --- Volume --------------------------------------------------------------------------------------------
-CsvVolume csvVolumeFor(std::u16string_view path) {
-  CsvVolume volume;
-  std::wstring wide = toWide(path);
-  wchar_t volumePath[MAX_PATH] = {};
-  if (!GetVolumePathNameW(wide.c_str(), volumePath, MAX_PATH)) return volume;
-  ULARGE_INTEGER available, total, totalFree;
-  if (GetDiskFreeSpaceExW(volumePath, &available, &total, &totalFree)) {
-    volume.capacity = static_cast<int64_t>(total.QuadPart);
-    volume.freeBytes = static_cast<int64_t>(totalFree.QuadPart);
-  }
-  wchar_t label[MAX_PATH + 1] = {}, fileSystem[MAX_PATH + 1] = {};
-  if (GetVolumeInformationW(volumePath, label, MAX_PATH + 1, nullptr, nullptr, nullptr, fileSystem, MAX_PATH + 1)) {
-    volume.label = fromWide(label, wcslen(label));
-    volume.fileSystem = fromWide(fileSystem, wcslen(fileSystem));
-  }
-  return volume;
+  file = FileBytes{};
 }

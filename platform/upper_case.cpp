@@ -1,7 +1,7 @@
 // The process-wide upper-case table. Built once by whichever thread needs it
 // first; the others wait without a lock until it is published.
-#include "engine/tree.h"
-#include "engine/upper_case.h"
+#include "platform/text.h"
+#include "platform/upper_case.h"
 #include <atomic>
 
 #if defined(__x86_64__) || defined(_M_X64) || defined(__i386__)

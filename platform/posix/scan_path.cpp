@@ -1,5 +1,5 @@
-#include "engine/scan_path.h"
-#include "engine/utf.h"
+#include "platform/scan_path.h"
+#include "base/utf.h"
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -97,4 +97,10 @@ uint32_t folderOpenError(std::u16string_view path) {
   if (fd < 0) return static_cast<uint32_t>(errno);
   close(fd);
   return 0;
+}
+
+bool isExistingFile(std::u16string_view path) {
+  if (path.empty()) return false;
+  struct stat info;
+  return stat(utf8FromUtf16(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }

@@ -1,5 +1,5 @@
-#include "engine/short_text.h"
-#include "engine/scan_path.h"
+#include "platform/text.h"
+#include "platform/scan_path.h"
 #include <windows.h>
 
 namespace {

@@ -1,11 +1,8 @@
 // Small helpers for short texts such as setting values, registry texts and
-// command-line arguments.
+// command-line arguments. (Comparing them ignoring case asks the system: platform/text.h.)
 #pragma once
 #include <cstdint>
 #include <string_view>
-
-// Windows: CompareStringOrdinal ignoring case. POSIX: ASCII letters folded.
-bool equalIgnoringCase(std::u16string_view a, std::u16string_view b);
 
 // Without spaces, tabs, carriage returns and line feeds at both ends.
 std::u16string_view trimBlanks(std::u16string_view text);

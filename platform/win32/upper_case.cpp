@@ -1,5 +1,5 @@
 // Upper-casing on Windows: the whole range through CharUpperBuffW in one call.
-#include "engine/upper_case.h"
+#include "platform/upper_case.h"
 #include <windows.h>
 #include <cstdint>
 

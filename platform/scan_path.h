@@ -1,6 +1,9 @@
 // Scan paths as the user and the policies give them, made absolute and canonical
-// so that the same folder always compares equal. Implemented per OS in
-// engine/win32/scan_path.cpp and engine/posix/scan_path.cpp.
+// so that the same folder always compares equal, and what the system says about
+// them. Implemented per OS in platform/win32/scan_path.cpp and
+// platform/posix/scan_path.cpp (samePathText in text_case.cpp).
+//
+// Threading: any thread; normalizeScanPath reads the process's current folder.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -23,6 +26,8 @@ std::u16string normalizeScanPath(std::u16string_view path, BareDrive bareDrive =
 
 // Whether the path names an existing folder (following links).
 bool isExistingFolder(std::u16string_view path);
+// Whether the path names an existing entry that is no folder.
+bool isExistingFile(std::u16string_view path);
 
 // 0 when the folder at `path` (a normalised full path) opens for listing, else the
 // system's error code: a missing path's, an unreachable share's, a denied folder's,

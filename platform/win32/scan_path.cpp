@@ -1,11 +1,8 @@
-#include "engine/scan_path.h"
+#include "platform/scan_path.h"
 #include "platform/listing.h"
+#include "platform/win32/wide.h"
 #include <cwctype>
 #include <windows.h>
-
-namespace {
-const wchar_t* wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-}
 
 std::u16string normalizeScanPath(std::u16string_view path, BareDrive bareDrive) {
   std::u16string text(path.substr(0, path.find(u'\0')));
@@ -45,4 +42,10 @@ uint32_t folderOpenError(std::u16string_view path) {
   if (folder == INVALID_HANDLE_VALUE) return GetLastError() ? GetLastError() : ERROR_ACCESS_DENIED;
   CloseHandle(folder);
   return 0;
+}
+
+bool isExistingFile(std::u16string_view path) {
+  if (path.empty()) return false;
+  DWORD attributes = GetFileAttributesW(wide(terminated(path)));
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
