@@ -1,9 +1,9 @@
 // Threading: window thread.
 #include "ui/address_field.h"
 
+#include "base/short_text.h"
 #include "engine/format.h"
-#include "engine/scan_path.h"
-#include "engine/short_text.h"
+#include "platform/scan_path.h"
 #include "ui/navigation.h"
 #include "ui/scan_lifecycle.h"
 #include "ui/suggestions.h"

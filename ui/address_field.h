@@ -3,7 +3,7 @@
 // else turns the field red) and hiding it.
 //
 // Threading: window thread. Navigating asks the file system whether a folder exists
-// (engine/scan_path.h), a few calls on the window thread as the user presses Enter.
+// (platform/scan_path.h), a few calls on the window thread as the user presses Enter.
 #pragma once
 #include "ui/effects.h"
 #include "ui/view_state.h"

@@ -1,7 +1,7 @@
 #include "ui/address_field.h"
 
-#include "engine/scan_path.h"
-#include "engine/utf.h"
+#include "base/utf.h"
+#include "platform/scan_path.h"
 #include "tests/support/temp_dir.h"
 #include "ui/suggestions.h"
 #include "ui_fixture.h"

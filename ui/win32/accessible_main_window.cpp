@@ -6,7 +6,7 @@
 #include "ui/win32/accessible_main_window.h"
 
 #include "config/language.h"
-#include "engine/csv_system.h"
+#include "platform/text.h"
 #include "ui/focus_order.h"
 #include "ui/win32/accessible_server.h"
 #include <commctrl.h>

@@ -5,7 +5,7 @@
 // thread; everything else here on the window thread.
 #include "ui/win32/deletion_thread.h"
 
-#include "engine/csv_system.h"
+#include "platform/text.h"
 #include <algorithm>
 #include "treemap/treemap.h"
 #include "ui/review.h"

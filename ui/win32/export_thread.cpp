@@ -4,9 +4,9 @@
 // Threading: the window thread, except exportThreadBody on the export thread.
 #include "ui/win32/export_thread.h"
 
+#include "base/utf.h"
 #include "config/language.h"
 #include "engine/csv.h"
-#include "engine/utf.h"
 #include "ui/export_command.h"
 #include "ui/view_rules.h"
 #include "ui/win32/main_window.h"
