@@ -362,6 +362,13 @@ class Harness:
         self.window = Window(self, int(hwnd), int(pid))
         return self.window
 
+    def open_scanned(self, exe, folder):
+        """The main window in test-input mode and the light theme, once it has scanned folder."""
+        w = self.launch(exe, ["--test-input", "--theme", "light", winpath(folder)], "MossbloomWindow")
+        w.ready()
+        w.wait_scan(1)
+        return w
+
     def start(self, exe, args):
         """Starts a program without waiting for any window; returns its process id."""
         (pid,) = self.command("start", winpath(exe) if exe.startswith("/") else exe, *args)
@@ -454,6 +461,15 @@ class Window:
         after = self.frame() if after is None else after
         self.h.command("invalidate")
         return self.wait_frame(after, timeout_ms)
+
+    def repaint_until(self, ok, frames=40):
+        """Whether ok() holds within a few repaints: texts, properties and child windows
+        follow the paint."""
+        for _ in range(frames):
+            if ok():
+                return True
+            self.repaint()
+        return ok()
 
     def after(self, action, timeout_ms=30000):
         """Runs action() (input, a posted message) and waits for the next frame.

@@ -244,9 +244,7 @@ def main():
         fixture = os.path.join(temp, "fixture")
         make_fixture(fixture)
         exe = portable_copy(EXE, os.path.join(temp, "program"))
-        w = h.launch(exe, ["--test-input", "--theme", "light", winpath(fixture)], "MossbloomWindow")
-        w.ready()
-        w.wait_scan(1)
+        w = h.open_scanned(exe, fixture)
         w.repaint()
         w.capture("scanned")
         steps = [("elements", lambda: elements_and_actions(w, fixture)), ("tab order", lambda: tab_order(w)),

@@ -276,9 +276,7 @@ def main():
             check(False, f"notice: {type(e).__name__} {e}")
             h.command("kill")
 
-        w = h.launch(exe, ["--test-input", "--theme", "light", winpath(fixture)], "MossbloomWindow")
-        w.ready()
-        w.wait_scan(1)
+        w = h.open_scanned(exe, fixture)
         root_node = w.prop("MossbloomTest.ViewRoot")
         width = None
         steps = [("hover", lambda: hover_and_leave(w)), ("zoom", lambda: zoom_and_up(w, fixture, root_node)),

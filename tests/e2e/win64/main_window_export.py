@@ -116,9 +116,7 @@ def main():
         os.makedirs(out_folder)
 
         # The scan, its map, and the export of it.
-        w = h.launch(exe, ["--test-input", "--theme", "light", winpath(fixture)], "MossbloomWindow")
-        w.ready()
-        w.wait_scan(1)
+        w = h.open_scanned(exe, fixture)
         scanned, area = map_of(w, "scanned")
         window_csv = os.path.join(out_folder, "window.csv")
         notice = export_from_window(w, answer_file, window_csv)

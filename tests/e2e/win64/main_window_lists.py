@@ -33,14 +33,9 @@ def make_fixture(root):
             f.write(os.urandom(kib * 1024))
 
 
-def wait_until(w, what, ok, frames=30):
+def wait_until(w, what, ok):
     """ok() within a few repaints (the lists are synchronised when the window paints)."""
-    for _ in range(frames):
-        if ok():
-            return True
-        w.repaint()
-    check(ok(), what)
-    return False
+    return check(w.repaint_until(ok, 30), what)
 
 
 def list_shown(w, control):
@@ -65,9 +60,7 @@ def main():
         fixture = os.path.join(temp, "fixture")
         make_fixture(fixture)
         exe = portable_copy(EXE, os.path.join(temp, "program"))
-        w = h.launch(exe, ["--test-input", "--theme", "light", winpath(fixture)], "MossbloomWindow")
-        w.ready()
-        w.wait_scan(1)
+        w = h.open_scanned(exe, fixture)
         w.send(ELEMENT_INVOKE, element_code(LOGICAL_SIZES))
         total = sum(FIXTURE.values()) * 1024
 

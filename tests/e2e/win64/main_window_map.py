@@ -103,11 +103,7 @@ def expect_map(w, name, share, gap):
 def wait_atom(w, name, ok, frames=20):
     """Whether the text in an atom property satisfies ok() within a few frames (texts are
     published when a frame is drawn)."""
-    for _ in range(frames):
-        if ok(w.atom(name)):
-            return True
-        w.repaint()
-    return ok(w.atom(name))
+    return w.repaint_until(lambda: ok(w.atom(name)), frames)
 
 
 def main():
