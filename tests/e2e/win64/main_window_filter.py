@@ -48,14 +48,6 @@ def type_text(w, control, text):
         w.child_key(control, VK_SPACE if ch == " " else ord(ch.upper()))
 
 
-def wait_until(w, ok, frames=40):
-    for _ in range(frames):
-        if ok():
-            return True
-        w.repaint()
-    return ok()
-
-
 def red_pixels_around(image, rect, margin=16):
     left, top, right, bottom = rect
     count = 0
@@ -74,22 +66,20 @@ def main():
         fixture = os.path.join(temp, "fixture")
         make_fixture(fixture)
         exe = portable_copy(EXE, os.path.join(temp, "program"))
-        w = h.launch(exe, ["--test-input", "--theme", "light", winpath(fixture)], "MossbloomWindow")
-        w.ready()
-        w.wait_scan(1)
+        w = h.open_scanned(exe, fixture)
         w.send(ELEMENT_INVOKE, element_code(LOGICAL_SIZES))
         total = sum(KIB.values()) * 1024 + BIG[1]
-        check(wait_until(w, lambda: w.prop("MossbloomTest.Shown") == total), f"total {w.prop('MossbloomTest.Shown')}")
+        check(w.repaint_until(lambda: w.prop("MossbloomTest.Shown") == total), f"total {w.prop('MossbloomTest.Shown')}")
         base_cells = w.prop("MossbloomTest.Cells")
 
         # "jpg" typed into the types field: after the typing pause only the JPEG files weigh.
         focus_field(w, TYPES_EDIT)
         type_text(w, TYPES_EDIT, "jpg")
         jpeg = (300 + 200) * 1024
-        check(wait_until(w, lambda: w.child_text(TYPES_EDIT) == "jpg"), f"types field after typing: {w.child_text(TYPES_EDIT)!r}")
-        check(wait_until(w, lambda: w.prop("MossbloomTest.Shown") == jpeg),
+        check(w.repaint_until(lambda: w.child_text(TYPES_EDIT) == "jpg"), f"types field after typing: {w.child_text(TYPES_EDIT)!r}")
+        check(w.repaint_until(lambda: w.prop("MossbloomTest.Shown") == jpeg),
               f"shown after jpg: {w.prop('MossbloomTest.Shown')}, expected {jpeg}")
-        check(wait_until(w, lambda: w.prop("MossbloomTest.Cells") == 2), f"cells after jpg: {w.prop('MossbloomTest.Cells')}")
+        check(w.repaint_until(lambda: w.prop("MossbloomTest.Cells") == 2), f"cells after jpg: {w.prop('MossbloomTest.Cells')}")
         summary = w.atom("MossbloomTest.Summary")
         check(summary.startswith("512 kB logical in 2 matching files (of 5)"), f"summary after jpg: {summary!r}")
         w.capture("types_jpg")
@@ -97,24 +87,24 @@ def main():
         # Clear filters: every field empty, the whole map back.
         w.send(ELEMENT_INVOKE, element_code(CLEAR_FILTERS))
         check(all(w.child_text(e) == "" for e in (SEARCH_EDIT, TYPES_EDIT, SIZE_EDIT)), "fields not cleared")
-        check(wait_until(w, lambda: w.prop("MossbloomTest.Shown") == total), "clear filters did not restore the map")
-        check(wait_until(w, lambda: w.prop("MossbloomTest.Cells") == base_cells), "cells after clearing")
+        check(w.repaint_until(lambda: w.prop("MossbloomTest.Shown") == total), "clear filters did not restore the map")
+        check(w.repaint_until(lambda: w.prop("MossbloomTest.Cells") == base_cells), "cells after clearing")
 
         # "500 MB": only the big file is left.
         focus_field(w, SIZE_EDIT)
         type_text(w, SIZE_EDIT, "500 MB")
-        check(wait_until(w, lambda: w.prop("MossbloomTest.Shown") == BIG[1]),
+        check(w.repaint_until(lambda: w.prop("MossbloomTest.Shown") == BIG[1]),
               f"shown after 500 MB: {w.prop('MossbloomTest.Shown')}")
-        check(wait_until(w, lambda: w.prop("MossbloomTest.Cells") == 1), "cells after 500 MB")
+        check(w.repaint_until(lambda: w.prop("MossbloomTest.Cells") == 1), "cells after 500 MB")
         check(HINT not in w.atom("MossbloomTest.Summary"), "a valid size shows the hint")
-        check(wait_until(w, lambda: w.child_text(SIZE_EDIT) == "500 mb"), f"size field: {w.child_text(SIZE_EDIT)!r}")
+        check(w.repaint_until(lambda: w.child_text(SIZE_EDIT) == "500 mb"), f"size field: {w.child_text(SIZE_EDIT)!r}")
 
         # A size that is not understood: red frame, the hint, and no size filter.
         w.send(ELEMENT_INVOKE, element_code(CLEAR_FILTERS))
         focus_field(w, SIZE_EDIT)
         type_text(w, SIZE_EDIT, "kb")
         w.child_key(SIZE_EDIT, VK_RETURN)   # at once
-        check(wait_until(w, lambda: HINT in w.atom("MossbloomTest.Summary")),
+        check(w.repaint_until(lambda: HINT in w.atom("MossbloomTest.Summary")),
               f"summary with an invalid size: {w.atom('MossbloomTest.Summary')!r}")
         check(w.prop("MossbloomTest.Shown") == total, "an invalid size filtered")
         (rect, _) = w.child_rect(SIZE_EDIT)
@@ -122,29 +112,32 @@ def main():
         red = red_pixels_around(image, rect)
         check(red > 20, f"the size field's frame is not red ({red} red pixels)")
         w.send(ELEMENT_INVOKE, element_code(CLEAR_FILTERS))
-        check(wait_until(w, lambda: HINT not in w.atom("MossbloomTest.Summary")), "the hint stays after clearing")
+        check(w.repaint_until(lambda: HINT not in w.atom("MossbloomTest.Summary")), "the hint stays after clearing")
 
         # Suggestions: "vid" offers the category video first; Down, Enter inserts it.
         focus_field(w, TYPES_EDIT)
         type_text(w, TYPES_EDIT, "vid")
-        check(wait_until(w, lambda: w.prop("MossbloomTest.Popup") > 0), "no suggestion popup for vid")
-        items = w.atom("MossbloomTest.PopupItems").split("|")
-        check(items[0] == "video", f"suggestions for vid: {items}")
+        # The keys are posted, and the field's focus alone already opens the popup (with
+        # the scan's types): wait for the typed text, then for its suggestions.
+        check(w.repaint_until(lambda: w.child_text(TYPES_EDIT) == "vid"), f"types field: {w.child_text(TYPES_EDIT)!r}")
+        check(w.repaint_until(lambda: w.prop("MossbloomTest.Popup") > 0 and
+                              w.atom("MossbloomTest.PopupItems").split("|")[0] == "video"),
+              f"suggestions for vid: {w.atom('MossbloomTest.PopupItems').split('|')}")
         check(h.count_windows("MossbloomSuggest") == 1, "no popup window")
         w.capture("suggestions_vid")
         w.child_key(TYPES_EDIT, VK_DOWN)
-        check(wait_until(w, lambda: w.prop("MossbloomTest.PopupHighlight") == 1), "Down did not highlight the first item")
+        check(w.repaint_until(lambda: w.prop("MossbloomTest.PopupHighlight") == 1), "Down did not highlight the first item")
         w.child_key(TYPES_EDIT, VK_RETURN)
-        check(wait_until(w, lambda: w.child_text(TYPES_EDIT) == "video, "),
+        check(w.repaint_until(lambda: w.child_text(TYPES_EDIT) == "video, "),
               f"types field after accepting: {w.child_text(TYPES_EDIT)!r}")
         # The next token is empty: the popup offers the scan's types, none already named.
-        check(wait_until(w, lambda: w.prop("MossbloomTest.Popup") > 0), "no suggestions for the next token")
+        check(w.repaint_until(lambda: w.prop("MossbloomTest.Popup") > 0), "no suggestions for the next token")
         items = w.atom("MossbloomTest.PopupItems").split("|")
         check("video" not in items and ".jpg" in items, f"suggestions after video: {items}")
         # Enter with nothing highlighted: the popup goes and the filters apply at once.
         w.child_key(TYPES_EDIT, VK_RETURN)
-        check(wait_until(w, lambda: w.prop("MossbloomTest.Popup") == 0), "the popup stayed after Enter")
-        check(wait_until(w, lambda: w.prop("MossbloomTest.Shown") == 400 * 1024),
+        check(w.repaint_until(lambda: w.prop("MossbloomTest.Popup") == 0), "the popup stayed after Enter")
+        check(w.repaint_until(lambda: w.prop("MossbloomTest.Shown") == 400 * 1024),
               f"shown after video: {w.prop('MossbloomTest.Shown')}")
         check(w.close() == 0, "exit code")
     return check.exit_code()
