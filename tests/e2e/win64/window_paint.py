@@ -8,6 +8,7 @@ and the hover outlines (white, and the lava scheme's colours)."""
 import os
 import shutil
 import sys
+import time
 
 sys.path.insert(0, os.path.join(os.environ["MB_SOURCE_DIR"], "tests", "harness"))
 from mbwin import Harness, HarnessError, winpath  # noqa: E402
@@ -280,20 +281,34 @@ def main():
             failures.append("a hover uploaded the map's pixels again")
         # ... and from the kept picture of the rest of the window, which must look as a
         # whole repaint does (the status region below the map shows the memory figures,
-        # which move on between the two).
+        # which move on between the two). The whole comes first; then away and back, two
+        # frames drawn from the kept picture.
         try:
-            reuses = w.prop("MossbloomTest.ChromeReuses")
-            before = w.frame()
             w.post(HOVER, 4)
             w.wait_prop("MossbloomTest.Hover", "eq", 5)
-            w.wait_frame(before)
-            if w.prop("MossbloomTest.ChromeReuses") <= reuses:
-                failures.append("a hover drew the whole window again")
-            partial = w.capture("map_hover_partial")
             w.repaint()
             whole = w.capture("map_hover_whole")
             bottom = read_layout()[0]["map"][3]
-            whole.expect_matches(partial, rect=(0, 0, partial.width, bottom), tolerance=2)
+            for cell in (3, 4):
+                reuses = w.prop("MossbloomTest.ChromeReuses")
+                before = w.frame()
+                w.post(HOVER, cell)
+                w.wait_prop("MossbloomTest.Hover", "eq", cell + 1)
+                w.wait_frame(before)
+                if w.prop("MossbloomTest.ChromeReuses") <= reuses:
+                    failures.append("a hover drew the whole window again")
+            # Wine shows a presented frame on the screen a moment after Present returns:
+            # compare until the screen holds it, or the deadline.
+            deadline = time.monotonic() + 10
+            while True:
+                partial = w.capture("map_hover_partial")
+                try:
+                    whole.expect_matches(partial, rect=(0, 0, partial.width, bottom), tolerance=2)
+                    break
+                except AssertionError:
+                    if time.monotonic() > deadline:
+                        raise
+                    time.sleep(0.05)
         except (AssertionError, HarnessError) as e:
             failures.append(f"hover from the kept picture: {e}")
         assert w.close() == 0
