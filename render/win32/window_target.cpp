@@ -36,6 +36,45 @@ void clientSize(HWND window, uint32_t& width, uint32_t& height) {
   height = r.bottom > r.top ? static_cast<uint32_t>(r.bottom - r.top) : 0;
 }
 
+// The window's update region, taken before BeginPaint validates it.
+void readUpdateRegion(HWND window, FrameDamage& damage) {
+  damage.whole = true;
+  damage.count = 0;
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  if (!region) return;
+  int kind = GetUpdateRgn(window, region, FALSE);
+  if (kind == SIMPLEREGION || kind == COMPLEXREGION) {
+    GetRgnBox(region, &damage.bounds);
+    DWORD bytes = GetRegionData(region, 0, nullptr);
+    alignas(RGNDATAHEADER) unsigned char buffer[sizeof(RGNDATAHEADER) + sizeof(RECT) * FrameDamage::kMaxRects];
+    if (bytes > 0 && bytes <= sizeof buffer && GetRegionData(region, bytes, reinterpret_cast<RGNDATA*>(buffer))) {
+      const RGNDATA* data = reinterpret_cast<const RGNDATA*>(buffer);
+      const RECT* rects = reinterpret_cast<const RECT*>(data->Buffer);
+      for (DWORD i = 0; i < data->rdh.nCount && damage.count < FrameDamage::kMaxRects; i++) damage.rects[damage.count++] = rects[i];
+    } else {
+      damage.rects[0] = damage.bounds;
+      damage.count = 1;
+    }
+    damage.whole = false;
+  }
+  DeleteObject(region);
+}
+
+bool coversClient(const RECT& r, uint32_t width, uint32_t height) {
+  return r.left <= 0 && r.top <= 0 && r.right >= static_cast<LONG>(width) && r.bottom >= static_cast<LONG>(height);
+}
+
+// Only what the frame drew: the rest of the window is the kept picture.
+HRESULT presentDamage(IDXGISwapChain1* swapChain, const FrameDamage* damage) {
+  if (!damage || damage->whole || damage->count == 0) return swapChain->Present(1, 0);
+  RECT rects[FrameDamage::kMaxRects];
+  for (int32_t i = 0; i < damage->count; i++) rects[i] = damage->rects[i];
+  DXGI_PRESENT_PARAMETERS parameters = {};
+  parameters.DirtyRectsCount = static_cast<UINT>(damage->count);
+  parameters.pDirtyRects = rects;
+  return swapChain->Present1(1, 0, &parameters);
+}
+
 void countPresentedFrame(HWND window) {
   uintptr_t count = reinterpret_cast<uintptr_t>(GetPropW(window, kFramePropertyName));
   SetPropW(window, kFramePropertyName, reinterpret_cast<HANDLE>(count + 1));
@@ -49,8 +88,10 @@ bool createWindowTarget(WindowTarget& target, HWND window, const RenderDevice& d
   if (!factory) return false;
   uint32_t width, height;
   clientSize(window, width, height);
+  // Sequential, not discard: the back buffer keeps the last picture after Present, so
+  // a frame that changes a few pixels (a hover, the memory figures) draws only those.
   DXGI_SWAP_CHAIN_DESC1 description = swapChainDescription(width ? width : 1, height ? height : 1, 1,
-                                                           DXGI_SWAP_EFFECT_DISCARD, DXGI_ALPHA_MODE_UNSPECIFIED);
+                                                           DXGI_SWAP_EFFECT_SEQUENTIAL, DXGI_ALPHA_MODE_UNSPECIFIED);
   HRESULT hr = factory->CreateSwapChainForHwnd(device.d3d, window, &description, nullptr, nullptr, &target.swapChain);
   if (SUCCEEDED(hr)) factory->MakeWindowAssociation(window, DXGI_MWA_NO_WINDOW_CHANGES | DXGI_MWA_NO_ALT_ENTER);
   factory->Release();
@@ -72,6 +113,7 @@ bool createWindowTarget(WindowTarget& target, HWND window, const RenderDevice& d
 }
 
 bool resizeWindowTarget(WindowTarget& target, uint32_t width, uint32_t height) {
+  target.holdsFrame = false;
   target.context->SetTarget(nullptr);
   releaseCom(target.bitmap);
   HRESULT hr = target.swapChain->ResizeBuffers(0, width, height, DXGI_FORMAT_UNKNOWN, 0);
@@ -90,6 +132,7 @@ void releaseWindowTarget(WindowTarget& target) {
   releaseCom(target.context);
   releaseCom(target.swapChain);
   releaseCom(target.device);
+  target.holdsFrame = false;
 }
 
 bool windowTargetIsStale(const WindowTarget& target) {
@@ -115,6 +158,8 @@ void releaseDeviceBound(DeviceBoundResources& resources) {
 FrameOutcome paintWindow(HWND window, DeviceBoundResources& resources, const FrameOptions& options, DrawFunction draw,
                          void* context) {
   double start = nowMs();
+  FrameDamage* damage = options.damage;
+  if (damage) readUpdateRegion(window, *damage);
   PAINTSTRUCT paint;
   BeginPaint(window, &paint);
   if (options.updateRect) *options.updateRect = paint.rcPaint;
@@ -137,11 +182,15 @@ FrameOutcome paintWindow(HWND window, DeviceBoundResources& resources, const Fra
         EndPaint(window, &paint);
         return FrameOutcome::ResizeFailed;
       }
+      if (damage && (!target.holdsFrame || damage->count == 0 || coversClient(damage->bounds, width, height)))
+        damage->whole = true;
       target.context->BeginDraw();
       draw(context, target.context, target.brush, width, height);
       HRESULT hr = target.context->EndDraw();
       if (HRESULT simulated = takeSimulatedDeviceLoss()) hr = simulated;
-      if (SUCCEEDED(hr)) hr = target.swapChain->Present(1, 0);
+      if (SUCCEEDED(hr)) hr = presentDamage(target.swapChain, damage);
+      // A failed frame may have left the buffer half drawn: the next one draws it all.
+      target.holdsFrame = SUCCEEDED(hr);
       if (SUCCEEDED(hr)) {
         outcome = FrameOutcome::Presented;
       } else if (isDeviceLoss(hr)) {

@@ -1,6 +1,8 @@
 // A window's drawing surface on the shared device: swap chain, Direct2D device
 // context, its target bitmap (96 DPI, so one unit is one pixel) and the one
-// brush every drawing call recolours. Everything else a window makes on the
+// brush every drawing call recolours. The swap chain keeps its picture between
+// frames (sequential, one buffer), so a window that asks for it may redraw and
+// present only what its paint was asked to update. Everything else a window makes on the
 // device registers a release hook beside it, so that a changed or lost device
 // drops it all in one place and the next paint builds it again.
 //
@@ -23,6 +25,7 @@ struct WindowTarget {
   ID2D1DeviceContext* context = nullptr;
   ID2D1Bitmap1* bitmap = nullptr;       // the back buffer
   ID2D1SolidColorBrush* brush = nullptr;
+  bool holdsFrame = false;              // the back buffer holds the last presented picture
   bool exists() const { return context != nullptr; }
 };
 
@@ -64,6 +67,17 @@ enum class FrameOutcome : uint8_t {
   DrawFailed,       // another EndDraw or Present error: ignored
 };
 
+// What a frame has to draw: the paint's update region as rectangles, or the whole
+// client area. A frame that does not start from a kept picture (a new or resized
+// target, the first frame) is always whole.
+struct FrameDamage {
+  static constexpr int32_t kMaxRects = 32;   // more: their bounding box
+  RECT rects[kMaxRects] = {};
+  int32_t count = 0;
+  RECT bounds = {};                          // of the update region
+  bool whole = true;
+};
+
 struct FrameOptions {
   // Test-input mode: count presented frames in kFramePropertyName, as the last
   // step of the paint, so a test that sees a new number sees that frame's state.
@@ -72,6 +86,11 @@ struct FrameOptions {
   bool zooming = false;
   // When set, receives the paint's update rectangle before the drawing callback runs.
   RECT* updateRect = nullptr;
+  // When set, receives what the frame has to draw before the drawing callback runs.
+  // A callback that then draws nothing outside damage->rects leaves damage->whole
+  // false, and only those rectangles are presented; one that draws everything
+  // sets it to true. Without it every frame draws and presents the whole.
+  FrameDamage* damage = nullptr;
 };
 constexpr wchar_t kFramePropertyName[] = L"Mossbloom.Frame";
 

@@ -3,9 +3,11 @@
 
 #include "platform/platform.h"
 #include "render/win32/text.h"
+#include "treemap/schemes.h"
 #include "ui/element_list.h"
 #include "ui/navigation.h"
 #include "ui/win32/paint_parts.h"
+#include <algorithm>
 
 namespace {
 
@@ -80,10 +82,50 @@ void resetMainMap(MainPaint& paint, ViewState& s) {
   paint.lavaFlowing = false;
 }
 
+namespace {
+
+PixelRect pixelRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+bool overlaps(const PixelRect& a, const PixelRect& b) { return !intersect(a, b).empty(); }
+
+// The map's pixels change in this frame (a layout, a new raster, a step of the glow):
+// the whole map area is part of what it presents.
+void addMapToDamage(FrameDamage& damage, const PixelRect& map) {
+  if (damage.count >= FrameDamage::kMaxRects) {
+    damage.whole = true;
+    return;
+  }
+  damage.rects[damage.count++] = {map.left, map.top, map.right, map.bottom};
+  damage.bounds = {std::min<LONG>(damage.bounds.left, map.left), std::min<LONG>(damage.bounds.top, map.top),
+                   std::max<LONG>(damage.bounds.right, map.right), std::max<LONG>(damage.bounds.bottom, map.bottom)};
+}
+
+// Only the damaged rectangles, each drawn as the whole frame would draw it there:
+// the kept picture, the map with its outlines, the status bar, the focus ring.
+void paintDamage(PaintFrame& f, const FrameDamage& damage) {
+  const PixelRect map = f.l.content.map, status = statusRegion(f.l, f.height);
+  const bool mapShown = mapInContent(f.s);
+  for (int32_t i = 0; i < damage.count; i++) {
+    const PixelRect r = intersect(pixelRect(damage.rects[i]), {0, 0, f.width, f.height});
+    if (r.empty()) continue;
+    f.c.dc->PushAxisAlignedClip(D2D1::RectF(static_cast<float>(r.left), static_cast<float>(r.top),
+                                            static_cast<float>(r.right), static_cast<float>(r.bottom)),
+                                D2D1_ANTIALIAS_MODE_ALIASED);
+    drawChromePart(f.paint.chrome, f.c.dc, r);
+    if (mapShown && overlaps(r, map)) paintMapArea(f.paint, f.s, f.l, f.c);
+    if (overlaps(r, status)) paintStatus(f);
+    paintFocusRing(f);
+    f.c.dc->PopAxisAlignedClip();
+  }
+}
+
+}  // namespace
+
 PaintMotion paintMainWindow(MainPaint& paint, ViewState& s, const WindowLayout& layout, ID2D1DeviceContext* dc,
-                            ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height, const PixelRect* dirty) {
+                            ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height, FrameDamage* damage) {
   paint.lastMapUpdateMs = -1;
-  if (mapUpdateDue(s)) updateMainMap(paint, s, layout);
+  const uint64_t mapBitmapsBefore = paint.bitmap.creations + paint.bitmap.refreshes;
+  const bool mapUpdated = mapUpdateDue(s) && updateMainMap(paint, s, layout);
   const Theme& theme = currentTheme();
   PaintFrame f{Canvas{dc, brush, &programTextStyles(), static_cast<uint32_t>(s.dpi)},
                paint,
@@ -98,7 +140,23 @@ PaintMotion paintMainWindow(MainPaint& paint, ViewState& s, const WindowLayout& 
                panelSlideOffset(paint.animations, s, layout.panel.panel.height())};
   dc->SetTransform(D2D1::IdentityMatrix());
   const PixelRect all{0, 0, f.width, f.height};
-  if (chromeReusable(paint.chrome, layout, f.width, f.height, dirty ? *dirty : all)) {
+  const PixelRect dirty = damage && !damage->whole ? pixelRect(damage->bounds) : all;
+  if (damage && !damage->whole && chromeReusable(paint.chrome, layout, f.width, f.height, dirty)) {
+    if (mapInContent(s) && mapFillsContent(s) && !layout.content.map.empty()) {
+      // Bring the map bitmap up first: if its pixels change, all of the map is drawn.
+      syncMapBitmap(paint.bitmap, paint.map, dc);
+      if (mapUpdated || paint.bitmap.creations + paint.bitmap.refreshes != mapBitmapsBefore)
+        addMapToDamage(*damage, layout.content.map);
+    }
+    if (!damage->whole) {
+      paintDamage(f, *damage);
+      paint.chrome.reuses++;
+      paint.frames++;
+      return paintMotion(paint.animations, s);
+    }
+  }
+  if (damage) damage->whole = true;
+  if (chromeReusable(paint.chrome, layout, f.width, f.height, dirty)) {
     drawChrome(paint.chrome, dc);
     paint.chrome.reuses++;
   } else {
@@ -118,6 +176,20 @@ PaintMotion paintMainWindow(MainPaint& paint, ViewState& s, const WindowLayout& 
   paintFocusRing(f);
   paint.frames++;
   return paintMotion(paint.animations, s);
+}
+
+HoverDamage hoverDamage(MainPaint& paint, const ViewState& s, const WindowLayout& layout) {
+  HoverDamage out;
+  auto add = [&out](const HoverStrips& strips) {
+    for (int32_t i = 0; i < strips.count; i++) out.rects[out.count++] = strips.rects[i];
+  };
+  add(paint.hoverDrawn);
+  const PixelRect& map = layout.content.map;
+  if (s.treemap && s.treemapWidth == map.width() && s.treemapHeight == map.height())
+    add(placeStrips(hoverStrips(hoverOutlines(paint.hoverBox, s), hoverColors(currentMapScheme().glow).glowLine),
+                    map.left, map.top, map));
+  out.rects[out.count++] = statusRegion(layout, s.clientHeight);
+  return out;
 }
 
 void paintMainMap(MainPaint& paint, const ViewState& s, const WindowLayout& layout, Canvas& canvas) {

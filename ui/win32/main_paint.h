@@ -20,6 +20,7 @@
 #pragma once
 #include "render/win32/draw.h"
 #include "render/win32/window_target.h"
+#include "ui/hover_damage.h"
 #include "ui/layout.h"
 #include "ui/map_update.h"
 #include "ui/paint_rules.h"
@@ -35,6 +36,7 @@ struct MainPaint {
   ChromeCache chrome;        // the picture without the map and the status region
   PaintAnimations animations;
   HoverBoxCache hoverBox;
+  HoverStrips hoverDrawn;         // where the last frame drew hover outlines (window pixels)
   HINSTANCE instance = nullptr;   // where the icon is loaded from
   bool lavaFlowing = false;       // the glow moves: the window's 15 ms lava timer runs
   // What the last frame measured, for benchmarks and tests.
@@ -54,13 +56,24 @@ bool updateMainMap(MainPaint& paint, ViewState& s, const WindowLayout& layout);
 void resetMainMap(MainPaint& paint, ViewState& s);
 
 // The frame's drawing callback. Runs the map update when it is due, then draws the
-// whole window. `s` changes only through the map update (cells, times, stale flag).
-// `dirty` is the paint's update rectangle (none: all of it): when it lies within the
-// map and the status region (hoverRepaintRect), the kept picture of the rest is
-// drawn instead of the rest (paint_cache.h).
+// window. `s` changes only through the map update (cells, times, stale flag).
+// `damage` is what the paint was asked to update (none: all of it). When it lies
+// within the map and the status region (hoverRepaintRect) and the swap chain still
+// holds the last frame, only its rectangles are drawn, the rest of the window from
+// the kept picture (paint_cache.h), and damage->whole stays false; otherwise the
+// whole window is drawn and damage->whole is set.
 PaintMotion paintMainWindow(MainPaint& paint, ViewState& s, const WindowLayout& layout, ID2D1DeviceContext* dc,
                             ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height,
-                            const PixelRect* dirty = nullptr);
+                            FrameDamage* damage = nullptr);
+
+// What a change of the hovered cell repaints: the outlines the last frame drew, the
+// ones the new hover draws, and the status region (its line names the cell). The
+// hover box is found here for the new cell and kept for the paint.
+struct HoverDamage {
+  PixelRect rects[2 * kHoverStripsMax + 1];
+  int32_t count = 0;
+};
+HoverDamage hoverDamage(MainPaint& paint, const ViewState& s, const WindowLayout& layout);
 
 // The map and what lies on it (hover outlines), in window coordinates: the map
 // overlay's picture. Nothing without a map to show.

@@ -99,9 +99,14 @@ void publishTestState(MainWindow& w) {
 }
 
 void repaintHoverParts(MainWindow& w) {
-  PixelRect r = hoverRepaintRect(w.layout, w.state.clientHeight);
-  RECT rect = {r.left, r.top, r.right, r.bottom};
-  InvalidateRect(w.window, &rect, FALSE);
+  // The old and the new outlines and the status line, not the whole map: a hover
+  // frame then draws and presents a few thin strips (main_paint.h).
+  HoverDamage damage = hoverDamage(w.paint, w.state, w.layout);
+  for (int32_t i = 0; i < damage.count; i++) {
+    const PixelRect& r = damage.rects[i];
+    RECT rect = {r.left, r.top, r.right, r.bottom};
+    InvalidateRect(w.window, &rect, FALSE);
+  }
 }
 
 void repaintStatusRegion(MainWindow& w) {
@@ -146,13 +151,12 @@ void onPaint(MainWindow& w) {
   options.publishFrameCounter = w.testInput;
   options.timing = &w.state.performance.frames;
   options.zooming = w.state.zoomRunning;
-  RECT update = {};
-  options.updateRect = &update;
+  FrameDamage damage;
+  options.damage = &damage;
   PaintMotion motion;
   paintWindow(w.window, w.resources, options,
               [&](ID2D1DeviceContext* dc, ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height) {
-                const PixelRect dirty{update.left, update.top, update.right, update.bottom};
-                motion = paintMainWindow(w.paint, w.state, w.layout, dc, brush, width, height, &dirty);
+                motion = paintMainWindow(w.paint, w.state, w.layout, dc, brush, width, height, &damage);
                 publishTestState(w);
               });
   // The moving segment, the tip's fade, the knobs and the splitter ask for frames

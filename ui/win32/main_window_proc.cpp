@@ -67,9 +67,10 @@ void onTimer(MainWindow& w, UINT_PTR id) {
       }
       break;
     case kUpdateTimer:
-      // The update scheduler comes with the update flow; until then it checks hourly for nothing.
+      // The update scheduler comes with the update flow; until then it checks hourly for
+      // nothing, and nothing on the screen changes: no repaint.
       SetTimer(w.window, kUpdateTimer, 3600000, nullptr);
-      break;
+      return;
     case kOverlayTimerId: tickMapOverlay(w.overlay, w.window, w.state.zoomRunning); return;
     case kLavaTimer: onLavaTimer(w); return;
     default: break;

@@ -62,6 +62,14 @@ void drawChrome(ChromeCache& cache, ID2D1DeviceContext* dc) {
   dc->DrawBitmap(cache.bitmap, all, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR);
 }
 
+void drawChromePart(ChromeCache& cache, ID2D1DeviceContext* dc, const PixelRect& r) {
+  PixelRect part = intersect(r, {0, 0, cache.width, cache.height});
+  if (part.empty()) return;
+  D2D1_RECT_F at = D2D1::RectF(static_cast<float>(part.left), static_cast<float>(part.top), static_cast<float>(part.right),
+                               static_cast<float>(part.bottom));
+  dc->DrawBitmap(cache.bitmap, at, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, at);
+}
+
 void releaseChrome(ChromeCache& cache) {
   if (cache.bitmap) cache.bitmap->Release();
   cache.bitmap = nullptr;

@@ -41,7 +41,8 @@ bool chromeReusable(const ChromeCache& cache, const WindowLayout& layout, int32_
 bool beginChrome(ChromeCache& cache, ID2D1DeviceContext* dc, int32_t width, int32_t height);
 // Points the drawing back at the window; the picture is kept for the layout's parts.
 void endChrome(ChromeCache& cache, ID2D1DeviceContext* dc, const WindowLayout& layout);
-// Draws the picture over the whole target.
+// Draws the picture over the whole target, or only its part `r`.
 void drawChrome(ChromeCache& cache, ID2D1DeviceContext* dc);
+void drawChromePart(ChromeCache& cache, ID2D1DeviceContext* dc, const PixelRect& r);
 void releaseChrome(ChromeCache& cache);
 void releaseChromeHook(void* cache);   // a ReleaseHook for DeviceBoundResources

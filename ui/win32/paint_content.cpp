@@ -4,6 +4,7 @@
 #include "render/win32/text.h"
 #include "treemap/schemes.h"
 #include "ui/content_text.h"
+#include "ui/hover_damage.h"
 #include "ui/review_text.h"
 #include "ui/view_rules.h"
 #include "ui/win32/paint_parts.h"
@@ -62,10 +63,12 @@ void paintReviewCard(PaintFrame& f) {
   if (!c.reviewBack.empty()) drawSecondaryButton(f.c, c.reviewBack, text(Text::Back), f.hovered(ElementId::ReviewBack), f.colors);
 }
 
-void paintHover(const ViewState& s, HoverBoxCache& cache, const PixelRect& map, Canvas& c) {
-  HoverOutlines h = hoverOutlines(cache, s);
-  if (h.cell.empty()) return;
+void paintHover(const ViewState& s, MainPaint& paint, const PixelRect& map, Canvas& c) {
+  HoverOutlines h = hoverOutlines(paint.hoverBox, s);
   HoverColors colors = hoverColors(currentMapScheme().glow);
+  // What the next hover change has to take away again.
+  paint.hoverDrawn = placeStrips(hoverStrips(h, colors.glowLine), map.left, map.top, map);
+  if (h.cell.empty()) return;
   if (h.cellOutline) {
     PixelRect cell = offset(h.cell, map.left, map.top);
     c.brush->SetColor(d2dColor(colors.cell, colors.cellOpacity));
@@ -92,7 +95,8 @@ void paintMapArea(MainPaint& paint, const ViewState& s, const WindowLayout& l, C
   c.dc->DrawBitmap(paint.bitmap.bitmap, rectF(area), 1.0f,
                    exact ? D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR : D2D1_BITMAP_INTERPOLATION_MODE_LINEAR);
   // Outlines belong to the cells they were laid out with: none on a stretched picture.
-  if (exact && s.treemapWidth == area.width() && s.treemapHeight == area.height()) paintHover(s, paint.hoverBox, area, c);
+  if (exact && s.treemapWidth == area.width() && s.treemapHeight == area.height()) paintHover(s, paint, area, c);
+  else paint.hoverDrawn = {};
   c.dc->PopAxisAlignedClip();
 }
 

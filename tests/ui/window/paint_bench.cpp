@@ -29,7 +29,7 @@ Sample paintAndMeasure(PaintWindow& w) {
 
 // What the main window repaints when the pointer moves from one map cell to another.
 Sample hoverPaintAndMeasure(PaintWindow& w) {
-  paintPartNow(w, hoverRepaintRect(w.layout, w.state.clientHeight));
+  paintHoverNow(w);
   return measured(w);
 }
 

@@ -7,6 +7,7 @@
 //   MossbloomTest.Started 1 ok / 2 failed · .State the PaintState painted · .Paints
 //   .Cells the map's cells · .MapUpdates · .BitmapUploads (creations + refreshes)
 //   .Hover the hovered cell + 1 · .ChromeReuses frames drawn over the kept picture
+//   .Partial frames that drew and presented only their damaged rectangles
 //   .Scheme · .Motion 1 while something moves
 //   .Scanned the fixture's items (files + folders)
 #include "paint_window.h"
@@ -40,6 +41,7 @@ void publish() {
   setProperty(L"MossbloomTest.BitmapUploads", static_cast<intptr_t>(w.paint.bitmap.creations + w.paint.bitmap.refreshes));
   setProperty(L"MossbloomTest.Hover", w.state.hoverCell + 1);
   setProperty(L"MossbloomTest.ChromeReuses", static_cast<intptr_t>(w.paint.chrome.reuses));
+  setProperty(L"MossbloomTest.Partial", static_cast<intptr_t>(w.partialFrames));
   setProperty(L"MossbloomTest.Scheme", currentMapSchemeIndex());
   setProperty(L"MossbloomTest.Scanned", w.tree ? static_cast<intptr_t>(w.tree->fileCount + w.tree->folderCount) : 0);
 }
@@ -59,15 +61,18 @@ void paint() {
   FrameOptions options;
   options.publishFrameCounter = w.options.testInput;
   options.timing = &w.state.performance.frames;
-  RECT update = {};
-  options.updateRect = &update;
+  FrameDamage damage;
+  options.damage = &damage;
   PaintMotion motion;
   paintWindow(w.window, w.resources, options,
               [&](ID2D1DeviceContext* dc, ID2D1SolidColorBrush* brush, uint32_t width, uint32_t height) {
                 double start = nowMs();
-                const PixelRect dirty{update.left, update.top, update.right, update.bottom};
-                if (w.options.blank) drawBlank(dc);
-                else motion = paintMainWindow(w.paint, w.state, w.layout, dc, brush, width, height, &dirty);
+                if (w.options.blank) {
+                  drawBlank(dc);
+                  damage.whole = true;
+                } else motion = paintMainWindow(w.paint, w.state, w.layout, dc, brush, width, height, &damage);
+                w.lastFramePartial = !damage.whole;
+                if (w.lastFramePartial) w.partialFrames++;
                 w.lastDrawMs = nowMs() - start;
                 setProperty(L"MossbloomTest.Motion", motion.any() ? 1 : 0);
                 publish();
@@ -126,7 +131,7 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       return 0;
     case kHoverCellMessage:
       w.state.hoverCell = static_cast<int32_t>(static_cast<intptr_t>(wParam));
-      invalidatePart(w, hoverRepaintRect(w.layout, w.state.clientHeight));   // as the main window does
+      invalidateHover(w);   // as the main window does
       return 0;
     case kFocusMessage: {
       ElementRef focus = elementFromCode(static_cast<int32_t>(wParam));
@@ -211,6 +216,16 @@ void paintNow(PaintWindow& w) { RedrawWindow(w.window, nullptr, nullptr, RDW_INV
 void paintPartNow(PaintWindow& w, const PixelRect& r) {
   RECT rect = {r.left, r.top, r.right, r.bottom};
   RedrawWindow(w.window, &rect, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+void invalidateHover(PaintWindow& w) {
+  HoverDamage damage = hoverDamage(w.paint, w.state, w.layout);
+  for (int32_t i = 0; i < damage.count; i++) invalidatePart(w, damage.rects[i]);
+}
+
+void paintHoverNow(PaintWindow& w) {
+  invalidateHover(w);
+  UpdateWindow(w.window);
 }
 
 void invalidatePart(PaintWindow& w, const PixelRect& r) {

@@ -73,6 +73,8 @@ struct PaintWindow {
   double scanMs = 0, aggregateMs = 0;
   uint32_t paints = 0;
   double lastDrawMs = 0;                 // the drawing callback of the last paint
+  bool lastFramePartial = false;         // the last frame drew and presented only its damage
+  uint64_t partialFrames = 0;
 };
 
 // paint_states.cpp: the view state of each test state, and the filter the window applies.
@@ -90,3 +92,7 @@ void paintNow(PaintWindow& w);
 // Repaints only a part, as the main window does for a hover over the map (paint_cache.h).
 void paintPartNow(PaintWindow& w, const PixelRect& r);
 void invalidatePart(PaintWindow& w, const PixelRect& r);
+// What the main window invalidates when the hovered cell changes (hoverDamage), and
+// that paint at once.
+void invalidateHover(PaintWindow& w);
+void paintHoverNow(PaintWindow& w);
