@@ -2,7 +2,7 @@
 // not followed. A folder on another device than its parent folder is a mount point,
 // which the walk shows but never enters; it counts as a link.
 #include "platform/path_facts.h"
-#include "platform/posix/file_names.h"
+#include "base/utf.h"
 #include <cerrno>
 #include <string>
 #include <sys/stat.h>
