@@ -1,10 +1,20 @@
 #include "base/short_text.h"
 
-std::u16string_view trimBlanks(std::u16string_view text) {
-  auto blank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
+namespace {
+template <typename Blank>
+std::u16string_view trimmed(std::u16string_view text, Blank blank) {
   while (!text.empty() && blank(text.front())) text.remove_prefix(1);
   while (!text.empty() && blank(text.back())) text.remove_suffix(1);
   return text;
+}
+}  // namespace
+
+std::u16string_view trimBlanks(std::u16string_view text) {
+  return trimmed(text, [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; });
+}
+
+std::u16string_view trimSpacesAndTabs(std::u16string_view text) {
+  return trimmed(text, [](char16_t c) { return c == u' ' || c == u'\t'; });
 }
 
 int32_t leadingDecimal(std::u16string_view text) {

@@ -68,3 +68,22 @@ std::string utf8FromUtf16(std::u16string_view text) {
   out.resize(utf8FromUtf16Into(text.data(), text.size(), out));
   return out;
 }
+
+bool isValidUtf8(std::string_view s) {
+  size_t i = 0;
+  while (i < s.size()) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    int need = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
+    if (need < 0 || s.size() - i <= static_cast<size_t>(need)) return false;
+    unsigned code = need == 0 ? c : c & (0x3F >> need);
+    for (int k = 1; k <= need; k++) {
+      unsigned char b = static_cast<unsigned char>(s[i + k]);
+      if ((b & 0xC0) != 0x80) return false;
+      code = (code << 6) | (b & 0x3F);
+    }
+    static const unsigned kMinimum[] = {0, 0x80, 0x800, 0x10000};
+    if (code < kMinimum[need] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+    i += need + 1;
+  }
+  return true;
+}

@@ -1,5 +1,5 @@
-#include "engine/tree.h"
 #include "config/settings.h"
+#include "base/path_text.h"
 #include "platform/ini.h"
 #include "platform/scan_path.h"
 #include "base/short_text.h"

@@ -60,10 +60,6 @@ struct CsvHeader {
   size_t bodyOffset = 0;     // bytes of the data up to the line after the first row
 };
 
-// Appends the UTF-16 units of `length` bytes of lenient UTF-8 to `out` (no validation of
-// continuation bytes; stray bytes become U+FFFD).
-void decodeUtf8(const uint8_t* bytes, size_t length, std::u16string& out);
-
 // One row without its line end. False when it has no quoted path or fewer than four fields.
 bool parseCsvRow(const uint8_t* line, size_t length, CsvRow& row);
 

@@ -86,17 +86,15 @@ struct TextBuffer {
   }
 };
 
-// Name units of a node straight from the name pool (one byte or two per unit).
+// A node's name units, copied from its stored form (one byte or two per unit).
 void appendName(const Tree& tree, int32_t node, std::u16string& out) {
-  const TreeNode& n = tree.node(node);
-  const uint8_t* p = tree.namePool.base + n.nameOffset;
-  size_t length = n.nameLength;
+  NodeNameView name = nodeNameView(tree, node);
   size_t start = out.size();
-  out.resize(start + length);
-  if (n.flags & kNodeWideName) {
-    std::memcpy(out.data() + start, p, length * sizeof(char16_t));
+  out.resize(start + name.length);
+  if (name.wide) {
+    std::memcpy(out.data() + start, name.wide, name.length * sizeof(char16_t));
   } else {
-    for (size_t i = 0; i < length; i++) out[start + i] = p[i];
+    for (size_t i = 0; i < name.length; i++) out[start + i] = name.bytes[i];
   }
 }
 
@@ -153,34 +151,36 @@ bool writeTime(TextBuffer& buffer, int64_t filetime) {
   return true;
 }
 
-// Returns false when stopped or when the file writer failed.
-bool runExportBody(ExportJob& job) {
-  const Tree& tree = *job.tree;
-  ScanProgress& progress = *job.progress;
-  if (tree.rootIndex < 0) return false;
-  int32_t root = tree.rootIndex;
-  prepareLocalTime();
-
-  // Reachable folders, found by a walk over the child lists (detached nodes are in none).
+// The totals of every reachable folder, one record each, found through the rank of
+// the folder's node.
+struct FolderTable {
   FolderRank rank;
-  rank.build(tree.nodeCount);
+  std::vector<FolderTotals> totals;
+
+  FolderTotals& of(int32_t folder) { return totals[rank.rank(folder)]; }
+};
+
+void totalFolders(const Tree& tree, FolderTable& table) {
+  const int32_t root = tree.rootIndex;
+  // Reachable folders, found by a walk over the child lists (detached nodes are in none).
+  table.rank.build(tree.nodeCount);
   for (int32_t n = root;;) {
     const TreeNode& node = tree.node(n);
-    if (node.flags & kNodeFolder) rank.set(n);
+    if (node.flags & kNodeFolder) table.rank.set(n);
     if ((node.flags & kNodeFolder) && node.firstChild != kNoNode) { n = node.firstChild; continue; }
     while (n != root && tree.node(n).nextSibling == kNoNode) n = tree.node(n).parent;
     if (n == root) break;
     n = tree.node(n).nextSibling;
   }
-  std::vector<FolderTotals> totals(rank.finish());
+  table.totals.assign(table.rank.finish(), FolderTotals{});
 
   // Totals in post-order: a node is finished when the walk leaves it.
   auto finish = [&](int32_t n) {
     if (n == root) return;
     const TreeNode& node = tree.node(n);
-    FolderTotals& parent = totals[rank.rank(node.parent)];
+    FolderTotals& parent = table.of(node.parent);
     if (node.flags & kNodeFolder) {
-      const FolderTotals& own = totals[rank.rank(n)];
+      const FolderTotals& own = table.of(n);
       parent.onDisk += own.onDisk;
       parent.files += own.files;
       parent.folders += own.folders + 1;
@@ -193,7 +193,7 @@ bool runExportBody(ExportJob& job) {
   };
   for (int32_t n = root;;) {
     const TreeNode& node = tree.node(n);
-    if (node.flags & kNodeFolder) totals[rank.rank(n)].latestTime = modifiedTime(tree, n);
+    if (node.flags & kNodeFolder) table.of(n).latestTime = modifiedTime(tree, n);
     if ((node.flags & kNodeFolder) && node.firstChild != kNoNode) { n = node.firstChild; continue; }
     finish(n);
     while (n != root && tree.node(n).nextSibling == kNoNode) {
@@ -203,41 +203,86 @@ bool runExportBody(ExportJob& job) {
     if (n == root) break;
     n = tree.node(n).nextSibling;
   }
+}
 
-  bool rootIsFolder = (tree.node(root).flags & kNodeFolder) != 0;
-  const FolderTotals* rootTotals = rootIsFolder ? &totals[rank.rank(root)] : nullptr;
-  progress.total = rootTotals ? int64_t{rootTotals->files} + rootTotals->folders + 1 : 1;
+// The columns every row has; a file counts no files and no folders.
+struct RowFigures {
+  int64_t logical = 0;
+  int64_t onDisk = 0;
+  int64_t latestTime = 0;
+  uint32_t attributes = 0;
+  uint32_t files = 0;
+  uint32_t folders = 0;
+};
 
+// Rows go into the text buffer, which is handed to the file writer when full.
+struct RowWriter {
   TextBuffer buffer;
-  buffer.units.resize(kBufferUnits);
-  buffer.put(u'\uFEFF');
-  buffer.put(job.title);
-  buffer.put(u"\r\n");
-  buffer.putAscii(kCsvHeaderLine);
-  buffer.put(u"\r\n");
+  FileWriter* writer;
+  ScanProgress& progress;
 
   // Makes room for a row whose path has `pathUnits` units; an enormous path grows the buffer.
-  auto reserveRow = [&](size_t pathUnits) -> bool {
+  bool reserve(size_t pathUnits) {
     size_t need = pathUnits + kRowOverheadUnits;
     if (buffer.used + need > buffer.units.size()) {
-      if (buffer.used && !writeFileChunk(job.writer, buffer.units.data(), buffer.used)) return false;
+      if (buffer.used && !writeFileChunk(writer, buffer.units.data(), buffer.used)) return false;
       buffer.used = 0;
       if (need > buffer.units.size()) buffer.units.resize(need);
     }
     return true;
-  };
+  }
+  // "path",logical,on disk,time,attributes,files,folders
+  void putColumns(std::u16string_view path, const RowFigures& f) {
+    buffer.put(u'"');
+    buffer.put(path);
+    buffer.put(u"\",");
+    buffer.putNumber(f.logical);
+    buffer.put(u',');
+    buffer.putNumber(f.onDisk);
+    buffer.put(u',');
+    writeTime(buffer, f.latestTime);
+    buffer.put(u',');
+    buffer.putNumber(f.attributes);
+    buffer.put(u',');
+    buffer.putNumber(f.files);
+    buffer.put(u',');
+    buffer.putNumber(f.folders);
+  }
   // After each row: progress, the stop request and the regular hand-over to the writer.
-  auto endRow = [&]() -> bool {
+  bool endRow() {
     size_t beforeLineEnd = buffer.used;
     buffer.put(u"\r\n");
     progress.done.fetch_add(1, std::memory_order_relaxed);
     if (progress.cancel.load(std::memory_order_relaxed)) return false;
     if (beforeLineEnd >= kFlushUnits) {
-      if (!writeFileChunk(job.writer, buffer.units.data(), buffer.used)) return false;
+      if (!writeFileChunk(writer, buffer.units.data(), buffer.used)) return false;
       buffer.used = 0;
     }
     return true;
-  };
+  }
+  bool finish() { return buffer.used == 0 || writeFileChunk(writer, buffer.units.data(), buffer.used); }
+};
+
+// Returns false when stopped or when the file writer failed.
+bool runExportBody(ExportJob& job) {
+  const Tree& tree = *job.tree;
+  if (tree.rootIndex < 0) return false;
+  const int32_t root = tree.rootIndex;
+  prepareLocalTime();
+
+  FolderTable folders;
+  totalFolders(tree, folders);
+  const bool rootIsFolder = (tree.node(root).flags & kNodeFolder) != 0;
+  const FolderTotals* rootTotals = rootIsFolder ? &folders.of(root) : nullptr;
+  job.progress->total = rootTotals ? int64_t{rootTotals->files} + rootTotals->folders + 1 : 1;
+
+  RowWriter rows{{}, job.writer, *job.progress};
+  rows.buffer.units.resize(kBufferUnits);
+  rows.buffer.put(u'\uFEFF');
+  rows.buffer.put(job.title);
+  rows.buffer.put(u"\r\n");
+  rows.buffer.putAscii(kCsvHeaderLine);
+  rows.buffer.put(u"\r\n");
 
   char16_t separator = csvSeparatorFor(tree.rootPath);
   std::u16string path(tree.rootPath);
@@ -247,31 +292,27 @@ bool runExportBody(ExportJob& job) {
   const bool nativeNames = separator == u'/';
   if (nativeNames) escapeNativeCsvName(path, 0);
 
-  // Root row: its own totals, attributes 0 and the drive columns.
-  if (!reserveRow(path.size())) return false;
-  buffer.put(u'"');
-  buffer.put(path);
-  buffer.put(u"\",");
-  buffer.putNumber(logicalSize(tree, root));
-  buffer.put(u',');
-  buffer.putNumber(rootTotals ? rootTotals->onDisk : onDiskSize(tree, root));
-  buffer.put(u',');
-  writeTime(buffer, rootTotals ? rootTotals->latestTime : modifiedTime(tree, root));
-  buffer.put(u",0,");
-  buffer.putNumber(rootTotals ? rootTotals->files : 0);
-  buffer.put(u',');
-  buffer.putNumber(rootTotals ? rootTotals->folders : 0);
-  buffer.put(u',');
-  buffer.putNumber(job.volume.capacity);
-  buffer.put(u',');
-  buffer.putNumber(job.volume.freeBytes);
-  buffer.put(u',');
-  buffer.putNumber(job.volume.capacity - job.volume.freeBytes);
-  buffer.put(u",0");
-  if (!endRow()) return false;
+  // Root row: its own totals, attributes 0, then the drive columns.
+  if (!rows.reserve(path.size())) return false;
+  RowFigures rootFigures;
+  rootFigures.logical = logicalSize(tree, root);
+  rootFigures.onDisk = rootTotals ? rootTotals->onDisk : onDiskSize(tree, root);
+  rootFigures.latestTime = rootTotals ? rootTotals->latestTime : modifiedTime(tree, root);
+  rootFigures.files = rootTotals ? rootTotals->files : 0;
+  rootFigures.folders = rootTotals ? rootTotals->folders : 0;
+  rows.putColumns(path, rootFigures);
+  rows.buffer.put(u',');
+  rows.buffer.putNumber(job.volume.capacity);
+  rows.buffer.put(u',');
+  rows.buffer.putNumber(job.volume.freeBytes);
+  rows.buffer.put(u',');
+  rows.buffer.putNumber(job.volume.capacity - job.volume.freeBytes);
+  rows.buffer.put(u",0");
+  if (!rows.endRow()) return false;
   if (!rootIsFolder) return true;
-  totals[rank.rank(root)].pathLength = static_cast<int64_t>(path.size());
+  folders.of(root).pathLength = static_cast<int64_t>(path.size());
 
+  // Child rows depth-first, each folder's children in listing order.
   std::vector<int32_t> stack;
   std::vector<ChildEntry> children;
   std::u16string names;
@@ -286,7 +327,7 @@ bool runExportBody(ExportJob& job) {
     stack.pop_back();
     const TreeNode& node = tree.node(n);
     bool folder = (node.flags & kNodeFolder) != 0;
-    path.resize(static_cast<size_t>(totals[rank.rank(node.parent)].pathLength));
+    path.resize(static_cast<size_t>(folders.of(node.parent).pathLength));
     size_t nameStart = path.size();
     appendName(tree, n, path);
     doubleQuotes(path, nameStart);
@@ -297,36 +338,26 @@ bool runExportBody(ExportJob& job) {
       path.push_back(u'.');
     }
 
-    if (!reserveRow(path.size())) return false;
-    buffer.put(u'"');
-    buffer.put(path);
-    buffer.put(u"\",");
-    buffer.putNumber(logicalSize(tree, n));
-    buffer.put(u',');
+    if (!rows.reserve(path.size())) return false;
+    RowFigures figures;
+    figures.logical = logicalSize(tree, n);
+    figures.attributes = attributes(tree, n);
     if (folder) {
-      FolderTotals& own = totals[rank.rank(n)];
+      FolderTotals& own = folders.of(n);
       own.pathLength = static_cast<int64_t>(path.size());
-      buffer.putNumber(own.onDisk);
-      buffer.put(u',');
-      writeTime(buffer, own.latestTime);
-      buffer.put(u',');
-      buffer.putNumber(attributes(tree, n));
-      buffer.put(u',');
-      buffer.putNumber(own.files);
-      buffer.put(u',');
-      buffer.putNumber(own.folders);
+      figures.onDisk = own.onDisk;
+      figures.latestTime = own.latestTime;
+      figures.files = own.files;
+      figures.folders = own.folders;
     } else {
-      buffer.putNumber(onDiskSize(tree, n));
-      buffer.put(u',');
-      writeTime(buffer, modifiedTime(tree, n));
-      buffer.put(u',');
-      buffer.putNumber(attributes(tree, n));
-      buffer.put(u",0,0");
+      figures.onDisk = onDiskSize(tree, n);
+      figures.latestTime = modifiedTime(tree, n);
     }
-    if (!endRow()) return false;
+    rows.putColumns(path, figures);
+    if (!rows.endRow()) return false;
     if (folder) pushChildren(n);
   }
-  return buffer.used == 0 || writeFileChunk(job.writer, buffer.units.data(), buffer.used);
+  return rows.finish();
 }
 
 }  // namespace

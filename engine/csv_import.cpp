@@ -11,6 +11,7 @@
 #include "engine/csv.h"
 #include "engine/csv_import_rows.h"
 #include "engine/csv_native_names.h"
+#include "base/utf.h"
 #include "platform/file.h"
 #include "platform/text.h"
 #include "platform/time.h"
@@ -51,68 +52,6 @@ bool startsWith(const uint8_t* line, size_t length, std::string_view text) {
 }
 
 }  // namespace
-
-namespace {
-
-// Writes the units of lenient UTF-8 to `out`, which has room for length + 1 units
-// (a four-byte lead at the very end gives two units). Returns the units written.
-size_t decodeUtf8Units(const uint8_t* bytes, size_t length, char16_t* out) {
-  size_t i = 0, o = 0;
-  auto at = [&](size_t k) -> uint32_t { return k < length ? bytes[k] : 0; };
-  while (i < length) {
-    uint32_t lead = bytes[i];
-    if (lead < 0x80) {
-      // Runs of ASCII are the common case: eight bytes at a time while none has its
-      // high bit, which the compiler widens in vector registers.
-      while (i + 8 <= length) {
-        uint64_t word;
-        std::memcpy(&word, bytes + i, 8);
-        if (word & 0x8080808080808080ull) break;
-        for (int k = 0; k < 8; k++) out[o + k] = bytes[i + k];
-        i += 8;
-        o += 8;
-      }
-      while (i < length && bytes[i] < 0x80) out[o++] = bytes[i++];
-    } else if (lead >= 0xC0 && lead <= 0xDF) {
-      if (i + 1 < length) {
-        out[o++] = static_cast<char16_t>(((lead * 64) & 0x7FF) | (bytes[i + 1] & 0x3F));
-      } else {
-        out[o++] = static_cast<char16_t>((lead & 0x1F) * 64);
-      }
-      i += 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      uint32_t unit = (lead * 4096) & 0xFFFF;
-      if (i + 1 < length) unit |= (at(i + 1) & 0x3F) * 64;
-      if (i + 2 < length) unit |= at(i + 2) & 0x3F;
-      out[o++] = static_cast<char16_t>(unit);
-      i += 3;
-    } else if (lead >= 0xF0 && lead <= 0xF7) {
-      uint32_t value = (lead & 0x07) << 18;
-      if (i + 1 < length) value |= (at(i + 1) & 0x3F) << 12;
-      if (i + 2 < length) value |= (at(i + 2) & 0x3F) << 6;
-      if (i + 3 < length) value |= at(i + 3) & 0x3F;
-      if (value < 0x10000) {
-        out[o++] = static_cast<char16_t>(value);
-      } else {
-        out[o++] = static_cast<char16_t>(value / 1024 + 0xD7C0);
-        out[o++] = static_cast<char16_t>((value & 0x3FF) | 0xDC00);
-      }
-      i += 4;
-    } else {
-      out[o++] = u'\uFFFD';
-      i += 1;
-    }
-  }
-  return o;
-}
-
-}  // namespace
-
-void decodeUtf8(const uint8_t* bytes, size_t length, std::u16string& out) {
-  size_t start = out.size();
-  out.resize(start + length + 1);
-  out.resize(start + decodeUtf8Units(bytes, length, out.data() + start));
-}
 
 // --- Rows ---------------------------------------------------------------------------------------
 namespace {
@@ -228,7 +167,7 @@ bool parseCsvRow(const uint8_t* line, size_t length, CsvRow& row) {
   CsvRowFields fields;
   if (!splitCsvRow(line, length, line + length, fields)) return false;
   row.path.clear();
-  decodeUtf8(line + 1, fields.close - 1, row.path);
+  appendUtf16FromLenientUtf8(line + 1, fields.close - 1, row.path);
   if (fields.doubledQuote) row.path.resize(undoubleQuotes(row.path.data(), row.path.size()));
   if (!row.path.empty() && row.path[0] == u'/' && row.path.find(u'\\') != std::u16string::npos)
     row.path.resize(unescapeNativeCsvPath(row.path.data(), row.path.size()));
@@ -238,7 +177,7 @@ bool parseCsvRow(const uint8_t* line, size_t length, CsvRow& row) {
   row.capacity = fields.capacity;
   row.freeBytes = fields.freeBytes;
   row.modified.clear();
-  if (fields.modified) decodeUtf8(fields.modified, fields.modifiedLength, row.modified);
+  if (fields.modified) appendUtf16FromLenientUtf8(fields.modified, fields.modifiedLength, row.modified);
   return fields.fields > 3;
 }
 
@@ -365,7 +304,7 @@ bool readCsvHeader(const uint8_t* bytes, size_t length, CsvHeader& header, CsvRo
   lines.next(line, n);
   if (!startsWith(line, n, "File Name,")) {
     std::u16string title;
-    decodeUtf8(line, n, title);
+    appendUtf16FromLenientUtf8(line, n, title);
     std::u16string_view view(title);
     if (view.starts_with(kCsvTitlePrefix)) {
       view.remove_prefix(kCsvTitlePrefix.size());
@@ -433,7 +372,7 @@ int64_t csvTimeOfField(CsvTimeReader& times, const uint8_t* bytes, size_t length
   if (all >= 0x80) {
     // A lenient multi-byte sequence may swallow a digit: read the decoded text.
     times.text.clear();
-    decodeUtf8(bytes, length, times.text);
+    appendUtf16FromLenientUtf8(bytes, length, times.text);
     timeNumbers(times.text.data(), times.text.size(), numbers);
   } else if (!exportedTimeNumbers(bytes, length, numbers)) {
     timeNumbers(bytes, length, numbers);
@@ -458,7 +397,7 @@ bool nextCsvNode(CsvNodeReader& reader, CsvNodeRecord& record) {
     size_t pathBytes = row.close - 1;
     if (reader.path.size() < pathBytes + 1) reader.path.resize(std::max(pathBytes + 1, reader.path.size() * 2));
     const char16_t* path = reader.path.data();
-    size_t pathLength = decodeUtf8Units(line + 1, pathBytes, reader.path.data());
+    size_t pathLength = utf16FromLenientUtf8(line + 1, pathBytes, reader.path.data());
     if (row.doubledQuote) pathLength = undoubleQuotes(reader.path.data(), pathLength);
     if (separator == u'/' && std::memchr(line + 1, '\\', pathBytes))
       pathLength = unescapeNativeCsvPath(reader.path.data(), pathLength);
@@ -615,9 +554,6 @@ CsvImportResult importCsvFile(Tree& tree, std::u16string_view path, ScanProgress
   releaseFileBytes(file);
   result.outOfMemory = exitCode == kExitOutOfMemory;
   result.ok = ok && !result.outOfMemory;
-  if (!result.ok) {
-    releaseTree(tree);
-    initTree(tree);
-  }
+  if (!result.ok) releaseTree(tree);
   return result;
 }

@@ -1,21 +1,15 @@
 // Extension statistics of a tree or a view, and the file-type categories.
 #include "engine/extensions.h"
+#include "base/file_name.h"
+#include "base/hash.h"
 #include <utility>
 
 namespace {
-constexpr size_t kMaxExtensionLength = 16;
 constexpr size_t kFirstSlotCount = 1024;
-constexpr uint32_t kFnvBasis = 0x811C9DC5;
-constexpr uint32_t kFnvPrime = 16777619;
 
-inline char16_t lowerAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
+uint32_t hashExtension(const char16_t* units, size_t length) { return fnv1a(units, length); }
 
-uint32_t hashExtension(const char16_t* units, size_t length) {
-  uint32_t hash = kFnvBasis;
-  for (size_t i = 0; i < length; i++) hash = (hash ^ units[i]) * kFnvPrime;
-  return hash;
-}
-
+// Linear probing like the name intern set; why the tables stay apart: engine/names.h.
 void insertSlot(ExtensionTable& table, uint32_t hash, int32_t entry) {
   size_t mask = table.slots.size() - 1;
   size_t slot = hash & mask;
@@ -65,18 +59,12 @@ void addExtension(ExtensionTable& table, const char16_t* units, size_t length, i
 // Finds the extension of a name given by unit accessor; returns false for none.
 template <typename Name>
 bool lowerExtension(const Name& name, size_t length, char16_t* out, size_t& outLength, bool& tooLong) {
-  size_t dot = length;
-  for (size_t i = length; i-- > 1;) {
-    if (name[i] == u'.') {
-      dot = i;
-      break;
-    }
-  }
-  if (dot == length) return false;
-  outLength = length - dot - 1;
+  size_t start = extensionStart(name, length);
+  if (start == 0) return false;
+  outLength = length - start;
   tooLong = outLength > kMaxExtensionLength;
   if (tooLong) return true;
-  for (size_t i = 0; i < outLength; i++) out[i] = lowerAscii(name[dot + 1 + i]);
+  for (size_t i = 0; i < outLength; i++) out[i] = lowerAscii(name[start + i]);
   return true;
 }
 
@@ -157,6 +145,8 @@ void addFile(ExtensionTable& table, std::u16string_view name, int64_t bytes, boo
   addNamed(table, name, name.size(), bytes, includeNone);
 }
 
+// A heap sort by hand, never std::sort: the order of the rows must be the same on every
+// build and standard library.
 void sortExtensionTable(ExtensionTable& table) {
   std::vector<ExtensionEntry>& entries = table.entries;
   size_t count = entries.size();
@@ -176,9 +166,9 @@ void sortExtensionTable(ExtensionTable& table) {
 }
 
 std::optional<std::u16string> extensionOf(std::u16string_view name) {
-  size_t dot = name.rfind(u'.');
-  if (dot == std::u16string_view::npos || dot == 0) return std::nullopt;
-  std::u16string ext(name.substr(dot + 1));
+  size_t start = extensionStart(name, name.size());
+  if (start == 0) return std::nullopt;
+  std::u16string ext(name.substr(start));
   for (char16_t& c : ext) c = lowerAscii(c);
   return ext;
 }

@@ -1,17 +1,11 @@
 #include "engine/filter.h"
 #include "engine/extensions.h"
+#include "base/file_name.h"
+#include "base/short_text.h"
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
-
-std::u16string_view trimBlanks(std::u16string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 std::u16string upperCased(std::u16string_view text) {
   std::u16string out(text);
@@ -26,7 +20,7 @@ void forEachPiece(std::u16string_view text, std::u16string_view separators, Piec
   while (start <= text.size()) {
     size_t end = text.find_first_of(separators, start);
     if (end == std::u16string_view::npos) end = text.size();
-    std::u16string_view part = trimBlanks(text.substr(start, end - start));
+    std::u16string_view part = trimSpacesAndTabs(text.substr(start, end - start));
     if (!part.empty()) piece(part);
     start = end + 1;
   }
@@ -34,19 +28,16 @@ void forEachPiece(std::u16string_view text, std::u16string_view separators, Piec
 
 // A node's name as UTF-16 units without allocating; names hold at most 255 units.
 std::u16string_view nameInto(const Tree& tree, int32_t index, char16_t (&buffer)[kMaxNameLength + 1]) {
-  const TreeNode& node = tree.node(index);
-  const uint8_t* stored = tree.namePool.base + node.nameOffset;
-  size_t length = node.nameLength;
-  if (node.flags & kNodeWideName) return {reinterpret_cast<const char16_t*>(stored), length};
-  for (size_t i = 0; i < length; i++) buffer[i] = stored[i];
-  return {buffer, length};
+  NodeNameView name = nodeNameView(tree, index);
+  if (name.wide) return {name.wide, name.length};
+  for (size_t i = 0; i < name.length; i++) buffer[i] = name.bytes[i];
+  return {buffer, name.length};
 }
 
 // Reads the stored name in place: most names are one byte per unit and need no widening.
 bool passesExtensions(const CompiledFilter& filter, const char16_t* upper, const NodeNameView& name) {
-  size_t start = name.length;   // just past the last dot
-  while (start > 0 && name[start - 1] != u'.') start--;
-  if (start <= 1) return false;   // no dot, or only a leading one
+  size_t start = extensionStart(name, name.length);
+  if (start == 0) return false;
   size_t length = name.length - start;
   for (const std::u16string& wanted : filter.extensions) {
     if (wanted.size() != length) continue;
@@ -195,7 +186,7 @@ CompiledFilter compileFilter(std::u16string_view namesText, std::u16string_view 
 }
 
 MinimumSize parseMinimumSize(std::u16string_view text, bool decimalSizes) {
-  text = trimBlanks(text);
+  text = trimSpacesAndTabs(text);
   if (text.empty()) return {0, true};
   double number = 0, scale = 0;  // scale 0: still in the whole part
   bool anyDigit = false;
@@ -218,7 +209,7 @@ MinimumSize parseMinimumSize(std::u16string_view text, bool decimalSizes) {
   }
   if (!anyDigit) return {0, false};
 
-  std::u16string unit = upperCased(trimBlanks(text.substr(i)));
+  std::u16string unit = upperCased(trimSpacesAndTabs(text.substr(i)));
   double base = decimalSizes ? 1000.0 : 1024.0;
   double multiplier = 0;
   if (unit.empty()) {

@@ -50,6 +50,8 @@ ChildKey* medianOfThree(ChildKey* a, ChildKey* b, ChildKey* c) {
   return before(*a, *c) ? a : (before(*b, *c) ? c : b);
 }
 
+// Sorted by hand, never with std::sort: the child order must come out the same on every
+// build and standard library, so the algorithm is fixed here, not left to the library.
 void introSort(ChildKey* first, ChildKey* last, int depthBudget) {
   while (last - first > 32) {
     if (depthBudget-- == 0) {

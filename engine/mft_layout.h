@@ -4,7 +4,7 @@
 // rest, and the pieces found there are put together by their starting cluster.
 #pragma once
 #include "engine/mft_format.h"
-#include "engine/mft_scan.h"
+#include "engine/mft_volume_reader.h"
 #include <string>
 #include <vector>
 

@@ -5,11 +5,6 @@
 
 namespace {
 
-constexpr uint8_t kOneLink = 4;
-constexpr uint8_t kCounted = 8;
-constexpr uint8_t kExists = 16;
-constexpr int kRankShift = 5;
-constexpr uint8_t kRankMask = 3 << kRankShift;
 constexpr int64_t kBadClusterFile = 8;
 constexpr size_t kFirstCountSlots = 1024;
 
@@ -20,15 +15,6 @@ int nameRank(uint8_t nameSpace) {
     case 2: return 1;           // DOS
     default: return 0;
   }
-}
-
-void setOnDiskSum(TreeNode& node, uint64_t bytes) {
-  node.firstChild = int32_t(uint32_t(bytes));
-  node.nextSibling = int32_t(uint32_t(bytes >> 32));
-}
-
-uint64_t onDiskSumOf(const TreeNode& node) {
-  return uint64_t(uint32_t(node.firstChild)) | (uint64_t(uint32_t(node.nextSibling)) << 32);
 }
 
 void countUp(uint8_t& counter) {
@@ -62,20 +48,20 @@ MftRecordCounts& countsOf(MftRecords& records, int64_t r, uint8_t links) {
 }
 
 void countLink(MftRecords& records, TreeNode& node, int64_t r) {
-  if (node.flags & kCounted) {
+  if (node.flags & kMftCounted) {
     countUp(countsOf(records, r, 0).links);
-  } else if (node.flags & kOneLink) {
+  } else if (node.flags & kMftOneLink) {
     countsOf(records, r, 2);
-    node.flags = (node.flags & ~kOneLink) | kCounted;
+    node.flags = (node.flags & ~kMftOneLink) | kMftCounted;
   } else {
-    node.flags |= kOneLink;
+    node.flags |= kMftOneLink;
   }
 }
 
 void countStream(MftRecords& records, TreeNode& node, int64_t r) {
-  MftRecordCounts& c = countsOf(records, r, node.flags & kOneLink ? 1 : 0);
+  MftRecordCounts& c = countsOf(records, r, node.flags & kMftOneLink ? 1 : 0);
   countUp(c.streams);
-  node.flags = (node.flags & ~kOneLink) | kCounted;
+  node.flags = (node.flags & ~kMftOneLink) | kMftCounted;
 }
 
 void giveNodeName(Tree& tree, int32_t node, const char16_t* name, size_t length) {
@@ -96,7 +82,7 @@ void reserveTree(Tree& tree) {
 
 }  // namespace
 
-uint64_t mftOnDiskSum(const Tree& tree, int32_t node) { return onDiskSumOf(tree.node(node)); }
+uint64_t mftOnDiskSum(const Tree& tree, int32_t node) { return mftOnDiskSumOf(tree.node(node)); }
 
 void prepareMftRecords(MftRecords& records, Tree& tree, int64_t count, int64_t clusterBytes) {
   records.tree = &tree;
@@ -123,16 +109,16 @@ void prepareMftRecords(MftRecords& records, Tree& tree, int64_t count, int64_t c
 
 int mftLinkCount(const MftRecords& records, int64_t r) {
   uint8_t flags = records.tree->node(int32_t(r)).flags;
-  if (flags & kCounted) return records.counts[countSlot(records.counts, r)].links;
-  return flags & kOneLink ? 1 : 0;
+  if (flags & kMftCounted) return records.counts[countSlot(records.counts, r)].links;
+  return flags & kMftOneLink ? 1 : 0;
 }
 
 int mftStreamCount(const MftRecords& records, int64_t r) {
-  if (!(records.tree->node(int32_t(r)).flags & kCounted)) return 0;
+  if (!(records.tree->node(int32_t(r)).flags & kMftCounted)) return 0;
   return records.counts[countSlot(records.counts, r)].streams;
 }
 
-bool mftRecordNamed(const Tree& tree, int32_t r) { return (tree.node(r).flags & kRankMask) != 0; }
+bool mftRecordNamed(const Tree& tree, int32_t r) { return mftNameRank(tree.node(r)) != 0; }
 
 void decodeMftRecord(MftRecords& records, uint8_t* record, uint32_t bytes, int64_t number) {
   if (!applyUpdateSequence(record, bytes)) return;
@@ -147,7 +133,7 @@ void decodeMftRecord(MftRecords& records, uint8_t* record, uint32_t bytes, int64
   bool isBase = base == 0;
   bool isFolder = (recordFlags & kRecordDirectory) != 0;
   if (isBase) {
-    node.flags |= kExists;
+    node.flags |= kMftExists;
     if (isFolder) node.flags |= kNodeFolder;
   }
 
@@ -203,19 +189,19 @@ void decodeMftRecord(MftRecords& records, uint8_t* record, uint32_t bytes, int64
       bool packed = info.hasCompressedSize && (attribute.flags & (kAttrFlagCompressed | kAttrFlagSparse));
       int64_t add = packed ? info.compressedSize : info.allocatedSize;
       if (add <= 0) continue;
-      uint64_t sum = onDiskSumOf(node);
+      uint64_t sum = mftOnDiskSumOf(node);
       uint64_t total = sum + uint64_t(add);
-      setOnDiskSum(node, total < sum ? UINT64_MAX : total);
+      setMftOnDiskSum(node, total < sum ? UINT64_MAX : total);
     }
   }
 
-  if (bestRank > int((node.flags & kRankMask) >> kRankShift)) {
+  if (bestRank > mftNameRank(node)) {
     size_t at = records.pendingUnits.size();
     records.pendingUnits.resize(at + bestLength);
     if (bestLength) memcpy(records.pendingUnits.data() + at, bestName, 2u * bestLength);  // an empty name has no units to copy
     records.pendingNames.push_back({int32_t(target), uint32_t(at), bestLength});
-    node.flags = uint8_t((node.flags & ~kRankMask) | (bestRank << kRankShift));
-    node.parent = bestParent;
+    setMftNameRank(node, bestRank);
+    setMftParentRecord(node, bestParent);
   }
 }
 
@@ -243,7 +229,7 @@ void compactMftRecords(MftRecords& records, MftRecordMap& map) {
   int32_t kept = 0;
   for (int64_t r = 0; r < count; r++) {
     if (r % 64 == 0) map.before[size_t(r / 64)] = kept;
-    if ((nodes[r].flags & kExists) && (nodes[r].flags & kRankMask)) {
+    if ((nodes[r].flags & kMftExists) && mftNameRank(nodes[r]) != 0) {
       map.kept[size_t(r / 64)] |= uint64_t(1) << (r % 64);
       kept++;
     }
@@ -272,7 +258,7 @@ void compactMftRecords(MftRecords& records, MftRecordMap& map) {
   for (int64_t r = 0; r < count; r++) {
     if (!((map.kept[size_t(r / 64)] >> (r % 64)) & 1)) continue;
     TreeNode from = nodes[r];
-    uint64_t onDisk = onDiskSumOf(from);
+    uint64_t onDisk = mftOnDiskSumOf(from);
     bool isFolder = from.flags & kNodeFolder;
     TreeNode& to = nodes[n];
     to = from;

@@ -18,6 +18,35 @@
 #include <cstdint>
 #include <vector>
 
+// --- The scan's bookkeeping in a node's spare fields (the table above) ----------------------
+constexpr uint8_t kMftOneLink = 4;
+constexpr uint8_t kMftCounted = 8;
+constexpr uint8_t kMftExists = 16;
+constexpr int kMftRankShift = 5;
+constexpr uint8_t kMftRankMask = 3 << kMftRankShift;
+static_assert(((kMftOneLink | kMftCounted | kMftExists | kMftRankMask) & (kNodeFolder | kNodeWideName | kNodeLargeSize)) == 0,
+              "the bookkeeping bits leave alone the flags a node keeps through compaction");
+static_assert(sizeof(TreeNode::firstChild) + sizeof(TreeNode::nextSibling) == sizeof(uint64_t),
+              "the two links hold the 64-bit on-disk sum");
+static_assert(sizeof(TreeNode::parent) == sizeof(int32_t), "parent holds a record number below 2^31");
+
+// Rank of the name the record's node has: 0 none, 1 DOS, 2 POSIX, 3 Win32.
+inline int mftNameRank(const TreeNode& node) { return (node.flags & kMftRankMask) >> kMftRankShift; }
+inline void setMftNameRank(TreeNode& node, int rank) {
+  node.flags = uint8_t((node.flags & ~kMftRankMask) | (rank << kMftRankShift));
+}
+// The raw parent record number of that name, until linkNodes turns it into a node.
+inline int32_t mftParentRecord(const TreeNode& node) { return node.parent; }
+inline void setMftParentRecord(TreeNode& node, int32_t record) { node.parent = record; }
+// The bytes on disk summed so far.
+inline uint64_t mftOnDiskSumOf(const TreeNode& node) {
+  return uint64_t(uint32_t(node.firstChild)) | (uint64_t(uint32_t(node.nextSibling)) << 32);
+}
+inline void setMftOnDiskSum(TreeNode& node, uint64_t bytes) {
+  node.firstChild = int32_t(uint32_t(bytes));
+  node.nextSibling = int32_t(uint32_t(bytes >> 32));
+}
+
 // A name chosen for a node, interned in a batch so that the intern set's memory
 // waits of several names overlap.
 struct PendingName {

@@ -182,7 +182,7 @@ bool readTable(MftVolumeReader& reader, uint8_t* buffer, const TableLayout& layo
 void linkNodes(Tree& tree, const MftRecordMap& map, int32_t root) {
   TreeNode* nodes = tree.nodes();
   for (int64_t n = 0; n < tree.nodeCount; n++) {
-    int32_t raw = nodes[n].parent;
+    int32_t raw = mftParentRecord(nodes[n]);
     nodes[n].parent = kNoNode;
     if (n == root) continue;
     int32_t parent = mftNodeOfRecord(map, raw);

@@ -2,12 +2,13 @@
 // is an open-addressing table of 8-byte entries in its own reserved region; it
 // lives only while a tree is built and is rebuilt from the nodes when needed again.
 #include "engine/names.h"
+#include "engine/tree.h"
+#include "base/hash.h"
 #include <atomic>
 #include <cstring>
 
 namespace {
-constexpr uint32_t kFnvPrime = 16777619;
-constexpr uint32_t kNarrowBasis = 0x811C9DC5;
+constexpr uint32_t kNarrowBasis = kFnv1aBasis;
 constexpr uint32_t kWideBasis = 0x811C9D60;   // the two storage forms never compare equal
 constexpr uint64_t kFirstCapacity = 65536;
 constexpr uint8_t kEntryUsed = 1;
@@ -25,12 +26,6 @@ std::atomic<uint64_t> gReservationLimit{0};
 
 InternEntry* entries(NameInternSet& set) { return reinterpret_cast<InternEntry*>(set.arena.base); }
 
-template <typename Unit>
-uint32_t hashUnits(const Unit* units, size_t length, uint32_t basis) {
-  uint32_t hash = basis;
-  for (size_t i = 0; i < length; i++) hash = (hash ^ static_cast<uint16_t>(units[i])) * kFnvPrime;
-  return hash;
-}
 
 bool storedEquals(const Tree& tree, const InternEntry& e, const char16_t* name, size_t length, bool wide) {
   const uint8_t* pool = tree.namePool.base + e.offset;
@@ -66,8 +61,8 @@ void placeEntry(NameInternSet& set, const InternEntry& entry, uint32_t hash) {
 
 uint32_t entryHash(const Tree& tree, const InternEntry& e) {
   const uint8_t* pool = tree.namePool.base + e.offset;
-  if (e.flags & kEntryWide) return hashUnits(reinterpret_cast<const char16_t*>(pool), e.length, kWideBasis);
-  return hashUnits(pool, e.length, kNarrowBasis);
+  if (e.flags & kEntryWide) return fnv1a(reinterpret_cast<const char16_t*>(pool), e.length, kWideBasis);
+  return fnv1a(pool, e.length, kNarrowBasis);
 }
 
 void growSet(const Tree& tree, NameInternSet& set) {
@@ -119,11 +114,11 @@ void buildSet(Tree& tree) {
     const char16_t* units;
     if (wide) {
       units = reinterpret_cast<const char16_t*>(pool);
-      hash = hashUnits(units, n.nameLength, kWideBasis);
+      hash = fnv1a(units, n.nameLength, kWideBasis);
     } else {
       scratch.assign(pool, pool + n.nameLength);
       units = scratch.data();
-      hash = hashUnits(pool, n.nameLength, kNarrowBasis);
+      hash = fnv1a(pool, n.nameLength, kNarrowBasis);
     }
     uint64_t slot = probe(tree, set, hash, units, n.nameLength, wide);
     if (entries(set)[slot].flags & kEntryUsed) continue;
@@ -155,10 +150,10 @@ void prefetchName(Tree& tree, const char16_t* name, size_t length) {
   uint32_t hash = kNarrowBasis;
   for (size_t i = 0; i < length; i++) {
     all |= name[i];
-    hash = (hash ^ name[i]) * kFnvPrime;
+    hash = fnv1aStep(hash, name[i]);
   }
   bool wide = all >= 256;
-  if (wide) hash = hashUnits(name, length, kWideBasis);
+  if (wide) hash = fnv1a(name, length, kWideBasis);
   const InternEntry* table = entries(set);
   uint64_t mask = set.capacity - 1;
   __builtin_prefetch(table + (hash & mask));
@@ -191,10 +186,10 @@ StoredName internName(Tree& tree, const char16_t* name, size_t length) {
   uint32_t hash = kNarrowBasis;
   for (size_t i = 0; i < length; i++) {
     all |= name[i];
-    hash = (hash ^ name[i]) * kFnvPrime;
+    hash = fnv1aStep(hash, name[i]);
   }
   bool wide = all >= 256;
-  if (wide) hash = hashUnits(name, length, kWideBasis);
+  if (wide) hash = fnv1a(name, length, kWideBasis);
   uint64_t slot = probe(tree, set, hash, name, length, wide);
   InternEntry& e = entries(set)[slot];
   if (e.flags & kEntryUsed) return {e.offset, wide};

@@ -4,24 +4,10 @@
 #include <vector>
 
 namespace {
-bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  const char16_t* upper = upperCaseTable();
-  for (size_t i = 0; i < a.size(); i++)
-    if (upper[a[i]] != upper[b[i]]) return false;
-  return true;
-}
-
 bool endsWithSeparator(std::u16string_view s, char16_t separator = kPathSeparator) {
   return !s.empty() && s.back() == separator;
 }
 }  // namespace
-
-char16_t pathSeparatorFor(std::u16string_view rootPath) {
-  if (!rootPath.empty() && rootPath[0] == u'/') return u'/';
-  if (rootPath.find(u'\\') != std::u16string_view::npos) return u'\\';
-  return kPathSeparator;
-}
 
 std::u16string nodePath(const Tree& tree, int32_t node) {
   // An imported tree keeps the separator of the build that wrote the file.
@@ -45,11 +31,11 @@ int32_t findNodeByPath(const Tree& tree, std::u16string_view path) {
   size_t nul = path.find(u'\0');
   if (nul != std::u16string_view::npos) path = path.substr(0, nul);
   while (path.size() > rootFormLength && endsWithSeparator(path, separator)) path.remove_suffix(1);
-  if (equalsIgnoringCase(path, tree.rootPath)) return tree.rootIndex;
+  if (equalNamesIgnoringCase(path, tree.rootPath)) return tree.rootIndex;
 
   std::u16string_view root = tree.rootPath;
   size_t prefix = root.size() + (endsWithSeparator(root, separator) ? 0 : 1);
-  if (path.size() <= prefix || !equalsIgnoringCase(path.substr(0, root.size()), root) ||
+  if (path.size() <= prefix || !equalNamesIgnoringCase(path.substr(0, root.size()), root) ||
       path[prefix - 1] != separator)
     return kNoNode;
 
@@ -68,7 +54,7 @@ int32_t findNodeByPath(const Tree& tree, std::u16string_view path) {
 }
 
 bool isPathUnder(std::u16string_view path, std::u16string_view prefix) {
-  if (prefix.size() > path.size() || !equalsIgnoringCase(path.substr(0, prefix.size()), prefix)) return false;
+  if (prefix.size() > path.size() || !equalNamesIgnoringCase(path.substr(0, prefix.size()), prefix)) return false;
   // The prefix is a tree path (or its root): its own separator ends a component.
   const char16_t separator = pathSeparatorFor(prefix);
   return prefix.size() == path.size() || endsWithSeparator(prefix, separator) || path[prefix.size()] == separator;

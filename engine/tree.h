@@ -8,7 +8,10 @@
 // Sections: constants · TreeNode · side tables · extension table · Tree ·
 //           operations · progress
 #pragma once
+#include "base/path_text.h"
+#include "engine/names.h"
 #include "platform/arena.h"
+#include "platform/file_attributes.h"
 #include "platform/text.h"
 #include "platform/time.h"
 #include <atomic>
@@ -24,28 +27,6 @@ constexpr uint32_t kNoTime = 0xFFFFFFFF;               // modifiedTimes: no time
 constexpr uint32_t kTimeInExceptions = 0xFFFFFFFE;     // modifiedTimes: see timeExceptions
 constexpr uint8_t kAttributesInExceptions = 255;       // attributeIndexes: see attributeExceptions
 constexpr int kMaxNameLength = 255;
-
-// Path separator of this platform: `\` on Windows, `/` natively (where `/` plays C:\).
-#if defined(_WIN32)
-constexpr char16_t kPathSeparator = u'\\';
-#else
-constexpr char16_t kPathSeparator = u'/';
-#endif
-
-// Windows attribute bits the engine reads (the native listing maps POSIX modes onto them).
-constexpr uint32_t kAttributeReadOnly = 0x1;
-constexpr uint32_t kAttributeHidden = 0x2;
-constexpr uint32_t kAttributeSystem = 0x4;
-constexpr uint32_t kAttributeDirectory = 0x10;
-constexpr uint32_t kAttributeArchive = 0x20;
-constexpr uint32_t kAttributeNormal = 0x80;
-constexpr uint32_t kAttributeSparse = 0x200;
-constexpr uint32_t kAttributeReparsePoint = 0x400;
-constexpr uint32_t kAttributeCompressed = 0x800;
-constexpr uint32_t kAttributeOffline = 0x1000;
-constexpr uint32_t kAttributeRecallOnOpen = 0x40000;
-constexpr uint32_t kAttributeRecallOnDataAccess = 0x400000;
-constexpr uint32_t kAttributeCloudMask = 0x441000;     // online-only: nothing on disk
 
 // --- TreeNode --------------------------------------------------------------------
 enum NodeFlags : uint8_t {
@@ -92,23 +73,6 @@ struct ExtensionTable {
 };
 
 // --- Tree --------------------------------------------------------------------------
-// A name hinted by prefetchName whose stored text is fetched a few hints later,
-// once its slot has arrived.
-struct NameHint {
-  uint32_t hash = 0;
-  uint8_t length = 0;       // 0 = no hint
-  uint8_t flags = 0;
-};
-constexpr int kNameHintDepth = 8;
-
-struct NameInternSet {
-  Arena arena;              // 8-byte entries: offset, hash high bits, length, flags
-  uint64_t capacity = 0;    // entries; 0 = not built
-  uint64_t count = 0;
-  NameHint hints[kNameHintDepth];
-  uint32_t nextHint = 0;
-};
-
 // The volume a tree was read from when this machine cannot be asked about it: an
 // imported export's title and drive columns, an NTFS image's own size. An export of the
 // tree writes these instead of the figures of the disk that holds rootPath now.
@@ -167,6 +131,8 @@ struct Tree {
 };
 
 // --- Operations ----------------------------------------------------------------------
+// Both leave the tree empty and ready for nodes, its memory given back; a released tree
+// needs no initTree before it is used again.
 void initTree(Tree& tree);
 void releaseTree(Tree& tree);
 
@@ -174,13 +140,6 @@ void releaseTree(Tree& tree);
 // 255 units and interned; a parent >= 0 gets the node at the head of its child list.
 int32_t addNode(Tree& tree, int32_t parent, const char16_t* name, size_t length,
                 int64_t size, int64_t onDisk, bool isFolder);
-// A hint for builders that know their next names (a listing, a batch of records):
-// starts fetching the intern slot of a name that addNode will be given about
-// kNameHintDistance names later, and the stored text of the name hinted
-// kNameHintDepth calls before, so the memory waits of many names overlap.
-// Calling it or not changes no result.
-constexpr int kNameHintDistance = 2 * kNameHintDepth;
-void prefetchName(Tree& tree, const char16_t* name, size_t length);
 void setSize(Tree& tree, int32_t node, int64_t bytes);
 void setOnDisk(Tree& tree, int32_t node, int64_t bytes);
 void setTimeAndAttributes(Tree& tree, int32_t node, int64_t filetime, uint32_t attributes);
@@ -200,12 +159,9 @@ struct NodeNameView {
 NodeNameView nodeNameView(const Tree& tree, int32_t node);
 
 std::u16string nodeName(const Tree& tree, int32_t node);
-// Compares a node's name with `name` (exactly, or case-insensitively) without widening it.
+// Compares a node's name with `name` (exactly, or ignoring case as equalNamesIgnoringCase
+// does) without widening it.
 bool nodeNameEquals(const Tree& tree, int32_t node, std::u16string_view name, bool ignoreCase);
-// Separator of the paths under `rootPath`: `/` for a root that starts with one (native
-// scans), `\` for drive letters and UNC roots, the platform's own otherwise. A tree
-// imported from a file the other build wrote keeps the separator of its root.
-char16_t pathSeparatorFor(std::u16string_view rootPath);
 // Both join and split a tree's paths with the separator of its root path.
 std::u16string nodePath(const Tree& tree, int32_t node);
 int32_t findNodeByPath(const Tree& tree, std::u16string_view path);
@@ -226,6 +182,8 @@ constexpr uint64_t kTimeArenaReserve = 4ull << 30;
 constexpr uint64_t kAttributeArenaReserve = 1ull << 30;
 constexpr uint64_t kNameInternReserve = 16ull << 30;   // 2^31 entries of 8 bytes
 void setTreeReservationLimitForTesting(uint64_t limit);
+// Arena reservation for one tree array, honouring the testing limit.
+uint64_t treeReservation(uint64_t normal);
 
 // --- Progress -----------------------------------------------------------------------------
 // Shared without locks between a scan, import or export thread and the window.

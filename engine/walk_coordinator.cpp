@@ -24,6 +24,7 @@ bool seenBefore(Tree& tree, uint64_t id) {
     return seen;
   }
   // Larger ids (64-bit inode numbers) go to an open-addressing set; id + 1 so 0 means empty.
+  // (Why it is not shared with the other two such tables: engine/names.h.)
   auto& set = tree.hardLinkLargeIds;
   if (set.empty() || static_cast<uint64_t>(tree.hardLinkLargeIdCount + 1) * 4 > set.size() * 3) {
     std::vector<uint64_t> grown(set.empty() ? 1024 : set.size() * 2, 0);

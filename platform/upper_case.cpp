@@ -28,3 +28,11 @@ const char16_t* upperCaseTable() {
   while (gState.load(std::memory_order_acquire) != 2) cpuPause();
   return gTable;
 }
+
+bool equalNamesIgnoringCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  const char16_t* upper = upperCaseTable();
+  for (size_t i = 0; i < a.size(); i++)
+    if (upper[a[i]] != upper[b[i]]) return false;
+  return true;
+}

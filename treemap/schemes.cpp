@@ -1,4 +1,6 @@
 #include "treemap/schemes.h"
+#include "base/file_name.h"
+#include "base/hash.h"
 #include <cstring>
 
 const MapScheme kMapSchemes[kMapSchemeCount] = {
@@ -21,33 +23,20 @@ const MapScheme kMapSchemes[kMapSchemeCount] = {
 
 namespace {
 int32_t gCurrentScheme = 0;
-constexpr size_t kMaxExtensionLength = 16;
-constexpr uint32_t kFnvOffset = 0x811C9DC5;
-constexpr uint32_t kFnvPrime = 16777619;
-
 template <typename Unit>
 uint32_t hashUnits(const Unit* units, size_t length) {
-  uint32_t hash = kFnvOffset;
-  for (size_t i = 0; i < length; ++i) {
-    uint32_t u = units[i];
-    if (u >= 'A' && u <= 'Z') u += 32;
-    hash = (hash ^ u) * kFnvPrime;
-  }
+  uint32_t hash = kFnv1aBasis;
+  for (size_t i = 0; i < length; ++i) hash = fnv1aStep(hash, lowerAscii(static_cast<char16_t>(units[i])));
   return hash;
 }
 
-// The extension is what follows the last dot at position 1 or later; a leading dot
-// (a hidden file's name) starts no extension.
 template <typename Unit>
 uint32_t colorOfName(const MapScheme& scheme, const Unit* name, size_t length) {
-  size_t dot = 0;
-  for (size_t i = length; i > 1; --i) {
-    if (name[i - 1] == '.') { dot = i - 1; break; }
-  }
-  if (dot == 0) return scheme.noTypeColor;
-  size_t extensionLength = length - dot - 1;
+  size_t start = extensionStart(name, length);
+  if (start == 0) return scheme.noTypeColor;
+  size_t extensionLength = length - start;
   if (extensionLength == 0 || extensionLength > kMaxExtensionLength) return scheme.noTypeColor;
-  return scheme.typeColors[hashUnits(name + dot + 1, extensionLength) % kTypeColorCount];
+  return scheme.typeColors[hashUnits(name + start, extensionLength) % kTypeColorCount];
 }
 
 struct RampStop { int32_t scale; uint32_t color; };   // age = scale * g

@@ -4,6 +4,7 @@
 #include "config/language.h"
 #include "config/settings.h"
 #include "config/text_format.h"
+#include "platform/text.h"
 #include "ui/breadcrumb.h"
 #include "ui/navigation.h"
 #include "ui/review.h"
@@ -19,13 +20,6 @@ void saveSetting(Outcome& out, std::u16string_view section, std::u16string_view 
   e.section = section;
   e.key = key;
   e.text = std::u16string(value);
-}
-
-bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); i++)
-    if (upperCase(a[i]) != upperCase(b[i])) return false;
-  return true;
 }
 
 bool isBlankText(std::u16string_view t) { return t.find_first_not_of(u" \t") == std::u16string_view::npos; }
@@ -56,7 +50,7 @@ void driveCommand(ViewState& s, int32_t index, Outcome& out) {
     return;
   }
   bool current = index == s.scan.driveIndex && (hasTree(s) || s.scan.scanning);
-  if (current && equalsIgnoringCase(s.scan.rootPath, target)) {
+  if (current && equalNamesIgnoringCase(s.scan.rootPath, target)) {
     Effect& menu = out.add(EffectKind::ShowDriveMenu);
     menu.number = index;
     menu.flag = continueShown(s);
@@ -258,7 +252,7 @@ Outcome invokeElement(ViewState& s, const WindowLayout& layout, ElementRef eleme
 Outcome driveMenuChosen(ViewState& s, int32_t driveIndex, int32_t choice) {
   Outcome out;
   std::u16string target = driveTarget(s, driveIndex);
-  if (target.empty() || driveIndex != s.scan.driveIndex || !equalsIgnoringCase(s.scan.rootPath, target)) return out;
+  if (target.empty() || driveIndex != s.scan.driveIndex || !equalNamesIgnoringCase(s.scan.rootPath, target)) return out;
   if (choice == kDriveMenuContinue) {
     continueScan(s, out);
   } else if (choice == kDriveMenuRescan) {

@@ -4,7 +4,7 @@
 //
 // Sections: mount table · labels and removable media · volumes · import files
 #include "platform/drives.h"
-#include "platform/posix/file_names.h"
+#include "base/utf.h"
 #include "platform/posix/mount_table.h"
 #include <cerrno>
 #include <climits>

@@ -6,7 +6,9 @@
 //
 // Sections: attributes · volume facts · opening · listing
 #include "platform/listing.h"
-#include "platform/posix/file_names.h"
+#include "platform/file_attributes.h"
+#include "platform/time.h"
+#include "base/utf.h"
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -27,22 +29,19 @@
 
 namespace {
 // --- Attributes --------------------------------------------------------------------------
-constexpr uint32_t kReadOnly = 0x1, kHidden = 0x2, kSystem = 0x4, kDirectory = 0x10,
-                   kNormal = 0x80, kSparse = 0x200, kReparsePoint = 0x400;
-
 int64_t filetimeFrom(const timespec& t) {
-  return static_cast<int64_t>(t.tv_sec) * 10000000 + t.tv_nsec / 100 + 116444736000000000;
+  return static_cast<int64_t>(t.tv_sec) * 10000000 + t.tv_nsec / 100 + kUnixEpochFiletime;
 }
 
 uint32_t attributesFrom(const struct stat& st, bool dotName) {
   uint32_t a = 0;
-  if (S_ISDIR(st.st_mode)) a |= kDirectory;
-  else if (S_ISLNK(st.st_mode)) a |= kReparsePoint;
-  else if (!S_ISREG(st.st_mode)) a |= kSystem;   // devices, pipes, sockets
-  else if (static_cast<int64_t>(st.st_blocks) * 512 < st.st_size) a |= kSparse;
-  if ((st.st_mode & 0222) == 0) a |= kReadOnly;
-  if (dotName) a |= kHidden;
-  return a ? a : kNormal;
+  if (S_ISDIR(st.st_mode)) a |= kAttributeDirectory;
+  else if (S_ISLNK(st.st_mode)) a |= kAttributeReparsePoint;
+  else if (!S_ISREG(st.st_mode)) a |= kAttributeSystem;   // devices, pipes, sockets
+  else if (static_cast<int64_t>(st.st_blocks) * 512 < st.st_size) a |= kAttributeSparse;
+  if ((st.st_mode & 0222) == 0) a |= kAttributeReadOnly;
+  if (dotName) a |= kAttributeHidden;
+  return a ? a : kAttributeNormal;
 }
 }  // namespace
 
@@ -293,7 +292,7 @@ int32_t listFolder(ListingContext& context, std::u16string& path, const ListingT
       if (fstatat(from, n8, &st, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno == ENOENT) continue;   // removed while we listed
         // Not searchable: the name is all we know.
-        uint32_t a = d->d_type == DT_DIR ? kDirectory : kNormal;
+        uint32_t a = d->d_type == DT_DIR ? kAttributeDirectory : kAttributeNormal;
         appendEntryRecord(entries, 0, 0, 0, kNoFileId, a, name, length);
         continue;
       }
@@ -302,11 +301,11 @@ int32_t listFolder(ListingContext& context, std::u16string& path, const ListingT
       uint64_t fileId = kNoFileId;
       if (S_ISDIR(st.st_mode)) {
         // another file system mounted here, or a bind mount: shown, never entered
-        if (st.st_dev != context.device || isOtherMount(context, from, n8)) a |= kReparsePoint;
+        if (st.st_dev != context.device || isOtherMount(context, from, n8)) a |= kAttributeReparsePoint;
         else subfolders = true;
       } else if (S_ISLNK(st.st_mode)) {
         struct stat target;
-        if (fstatat(from, n8, &target, 0) == 0 && S_ISDIR(target.st_mode)) a |= kDirectory;
+        if (fstatat(from, n8, &target, 0) == 0 && S_ISDIR(target.st_mode)) a |= kAttributeDirectory;
         onDisk = static_cast<int64_t>(st.st_blocks) * 512;
       } else {
         size = st.st_size;

@@ -2,15 +2,13 @@
 // not followed. A folder on another device than its parent folder is a mount point,
 // which the walk shows but never enters; it counts as a link.
 #include "platform/path_facts.h"
-#include "platform/posix/file_names.h"
+#include "platform/file_attributes.h"
+#include "base/utf.h"
 #include <cerrno>
 #include <string>
 #include <sys/stat.h>
 
 namespace {
-constexpr uint32_t kReadOnly = 0x1, kHidden = 0x2, kSystem = 0x4, kDirectory = 0x10, kNormal = 0x80,
-                   kReparsePoint = 0x400;
-
 // The folder holding `path`'s last component; empty for "/" and names without a folder.
 std::string parentOf(const std::string& path) {
   size_t end = path.size();
@@ -41,21 +39,21 @@ PathFacts queryPathFacts(std::u16string_view path) {
   uint32_t a = 0;
   if (S_ISLNK(st.st_mode)) {
     facts.link = true;
-    a |= kReparsePoint;
+    a |= kAttributeReparsePoint;
   } else if (S_ISDIR(st.st_mode)) {
     facts.folder = true;
-    a |= kDirectory;
+    a |= kAttributeDirectory;
     std::string parent = parentOf(name);
     struct stat up;
     if (!parent.empty() && lstat(parent.c_str(), &up) == 0 && up.st_dev != st.st_dev) {
       facts.link = true;
-      a |= kReparsePoint;
+      a |= kAttributeReparsePoint;
     }
   } else if (!S_ISREG(st.st_mode)) {
-    a |= kSystem;   // devices, pipes, sockets
+    a |= kAttributeSystem;   // devices, pipes, sockets
   }
-  if ((st.st_mode & 0222) == 0) a |= kReadOnly;
-  if (isDotName(name)) a |= kHidden;
-  facts.attributes = a ? a : kNormal;
+  if ((st.st_mode & 0222) == 0) a |= kAttributeReadOnly;
+  if (isDotName(name)) a |= kAttributeHidden;
+  facts.attributes = a ? a : kAttributeNormal;
   return facts;
 }

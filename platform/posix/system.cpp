@@ -40,7 +40,7 @@ MemoryCounters memoryCounters() {
   FILE* f = fopen("/proc/self/status", "r");
   if (!f) return counters;
   char line[256];
-  uint64_t rssAnon = 0, swap = 0, data = 0, peakVirtual = 0;
+  uint64_t rssAnon = 0, swap = 0, data = 0;
   auto kib = [](const char* s) { return strtoull(s, nullptr, 10) * 1024; };
   while (fgets(line, sizeof line, f)) {
     if (!strncmp(line, "VmRSS:", 6)) counters.workingSet = kib(line + 6);
@@ -48,7 +48,6 @@ MemoryCounters memoryCounters() {
     else if (!strncmp(line, "RssAnon:", 8)) rssAnon = kib(line + 8);
     else if (!strncmp(line, "VmSwap:", 7)) swap = kib(line + 7);
     else if (!strncmp(line, "VmData:", 7)) data = kib(line + 7);
-    else if (!strncmp(line, "VmPeak:", 7)) peakVirtual = kib(line + 7);
   }
   fclose(f);
   // Private bytes: anonymous resident memory plus what was swapped out. Linux keeps
@@ -56,7 +55,6 @@ MemoryCounters memoryCounters() {
   counters.privateBytes = rssAnon ? rssAnon + swap : data;
   counters.peakPrivateBytes = counters.privateBytes;
   if (counters.peakWorkingSet > counters.peakPrivateBytes) counters.peakPrivateBytes = counters.peakWorkingSet;
-  (void)peakVirtual;
   return counters;
 }
 

@@ -1,7 +1,7 @@
 // Natively the trees the system itself lives in and the executable. /run and /media
 // are left out: removable drives are mounted there, and what is on them may go.
 #include "platform/system_folders.h"
-#include "platform/posix/file_names.h"
+#include "base/utf.h"
 #include <unistd.h>
 
 std::vector<std::u16string> systemFoldersToProtect() {

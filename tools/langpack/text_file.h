@@ -1,8 +1,10 @@
 // The interface text sources, resources/lang/<code>.txt: one text per line as
 // number, a tab and the text (escapes \n, \t, \\; plural forms separated by |),
 // lines starting with # are comments. Shared by the pack tool and the tests, so it
-// uses the standard library only and lives in this header.
+// lives in this header and uses only the standard library and base/ (the tool is built
+// for the build machine from its own sources and base/utf.cpp).
 #pragma once
+#include "base/utf.h"
 #include <algorithm>
 #include <cstdio>
 #include <set>
@@ -20,25 +22,6 @@ struct TextFile {
   std::vector<std::string> texts = std::vector<std::string>(kTextCount);  // UTF-8, escapes resolved
   std::vector<int> lineOf = std::vector<int>(kTextCount, 0);             // 0: no line for it
 };
-
-inline bool validUtf8(std::string_view s) {
-  size_t i = 0;
-  while (i < s.size()) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    int need = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-    if (need < 0 || s.size() - i <= static_cast<size_t>(need)) return false;
-    unsigned code = need == 0 ? c : c & (0x3F >> need);
-    for (int k = 1; k <= need; k++) {
-      unsigned char b = static_cast<unsigned char>(s[i + k]);
-      if ((b & 0xC0) != 0x80) return false;
-      code = (code << 6) | (b & 0x3F);
-    }
-    static const unsigned kMinimum[] = {0, 0x80, 0x800, 0x10000};
-    if (code < kMinimum[need] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-    i += need + 1;
-  }
-  return true;
-}
 
 // Reads a source file; false with `error` naming the file and line on any fault.
 inline bool readTextFile(const std::string& path, TextFile& out, std::string& error) {
@@ -80,7 +63,7 @@ inline bool readTextFile(const std::string& path, TextFile& out, std::string& er
       return fail("text " + std::to_string(number) + " appears again (first on line " + std::to_string(out.lineOf[number]) + ")");
     }
     std::string_view raw = line.substr(tab + 1);
-    if (!validUtf8(raw)) return fail("the text is not valid UTF-8");
+    if (!isValidUtf8(raw)) return fail("the text is not valid UTF-8");
     std::string text;
     for (size_t k = 0; k < raw.size(); k++) {
       if (raw[k] != '\\') {

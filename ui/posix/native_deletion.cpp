@@ -1,6 +1,6 @@
 #include "ui/posix/native_deletion.h"
 
-#include "platform/posix/file_names.h"
+#include "base/utf.h"
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>

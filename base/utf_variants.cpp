@@ -1,4 +1,66 @@
-#include "platform/posix/file_names.h"
+// The two UTF-8 variants with rules of their own: lenient CSV text and native file names.
+#include "base/utf.h"
+#include <cstring>
+
+// --- Lenient UTF-8 ---------------------------------------------------------------------------
+size_t utf16FromLenientUtf8(const uint8_t* bytes, size_t length, char16_t* out) {
+  size_t i = 0, o = 0;
+  auto at = [&](size_t k) -> uint32_t { return k < length ? bytes[k] : 0; };
+  while (i < length) {
+    uint32_t lead = bytes[i];
+    if (lead < 0x80) {
+      // Runs of ASCII are the common case: eight bytes at a time while none has its
+      // high bit, which the compiler widens in vector registers.
+      while (i + 8 <= length) {
+        uint64_t word;
+        std::memcpy(&word, bytes + i, 8);
+        if (word & 0x8080808080808080ull) break;
+        for (int k = 0; k < 8; k++) out[o + k] = bytes[i + k];
+        i += 8;
+        o += 8;
+      }
+      while (i < length && bytes[i] < 0x80) out[o++] = bytes[i++];
+    } else if (lead >= 0xC0 && lead <= 0xDF) {
+      if (i + 1 < length) {
+        out[o++] = static_cast<char16_t>(((lead * 64) & 0x7FF) | (bytes[i + 1] & 0x3F));
+      } else {
+        out[o++] = static_cast<char16_t>((lead & 0x1F) * 64);
+      }
+      i += 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      uint32_t unit = (lead * 4096) & 0xFFFF;
+      if (i + 1 < length) unit |= (at(i + 1) & 0x3F) * 64;
+      if (i + 2 < length) unit |= at(i + 2) & 0x3F;
+      out[o++] = static_cast<char16_t>(unit);
+      i += 3;
+    } else if (lead >= 0xF0 && lead <= 0xF7) {
+      uint32_t value = (lead & 0x07) << 18;
+      if (i + 1 < length) value |= (at(i + 1) & 0x3F) << 12;
+      if (i + 2 < length) value |= (at(i + 2) & 0x3F) << 6;
+      if (i + 3 < length) value |= at(i + 3) & 0x3F;
+      if (value < 0x10000) {
+        out[o++] = static_cast<char16_t>(value);
+      } else {
+        out[o++] = static_cast<char16_t>(value / 1024 + 0xD7C0);
+        out[o++] = static_cast<char16_t>((value & 0x3FF) | 0xDC00);
+      }
+      i += 4;
+    } else {
+      out[o++] = u'\uFFFD';
+      i += 1;
+    }
+  }
+  return o;
+}
+
+void appendUtf16FromLenientUtf8(const uint8_t* bytes, size_t length, std::u16string& out) {
+  size_t start = out.size();
+  out.resize(start + length + 1);
+  out.resize(start + utf16FromLenientUtf8(bytes, length, out.data() + start));
+}
+
+
+// --- Native file names --------------------------------------------------------------------------
 
 size_t utf16FromFileName(const unsigned char* s, size_t n, char16_t* out) {
   size_t o = 0;
