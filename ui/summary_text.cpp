@@ -21,6 +21,40 @@ std::u16string_view sizeModeWord(const ViewState& s) {
   return text(s.settings.sizeMode == SizeMode::OnDisk ? Text::OnDisk_85 : Text::Logical_86);
 }
 
+using ViewCounts = ShownTree::Counts;
+
+bool countsHold(const ViewCounts& c, const Tree& tree, int32_t root) {
+  return c.tree == &tree && c.root == root && c.nodeCount == tree.nodeCount && c.treeFiles == tree.fileCount &&
+         c.treeFolders == tree.folderCount;
+}
+
+// The files and folders below `root`, without it; the tree's root has them counted already.
+ViewCounts countBelow(const Tree& tree, int32_t root) {
+  ViewCounts c{&tree, root, tree.nodeCount, tree.fileCount, tree.folderCount, tree.fileCount, tree.folderCount};
+  if (root == tree.rootIndex) return c;
+  c.files = c.folders = 0;
+  if (root < 0 || root >= tree.nodeCount) return c;
+  // Depth first through the child links, climbing back by the parent links: no stack.
+  int32_t n = tree.node(root).firstChild;
+  while (n >= 0) {
+    const TreeNode& node = tree.node(n);
+    if (!(node.flags & kNodeDetached)) (node.flags & kNodeFolder ? c.folders : c.files)++;
+    if (node.firstChild >= 0) {
+      n = node.firstChild;
+      continue;
+    }
+    while (n != root && tree.node(n).nextSibling < 0) n = tree.node(n).parent;
+    n = n == root ? -1 : tree.node(n).nextSibling;
+  }
+  return c;
+}
+
+ViewCounts viewCountsOf(const ViewState& s) {
+  const Tree& tree = *s.shown.tree;
+  if (countsHold(s.shown.viewCounts, tree, s.shown.viewRoot)) return s.shown.viewCounts;
+  return countBelow(tree, s.shown.viewRoot);
+}
+
 // Size, counts or the filter's match, the source, the time and the tree's notes.
 void treeSummary(const ViewState& s, SummaryText& out) {
   const Tree& tree = *s.shown.tree;
@@ -35,9 +69,10 @@ void treeSummary(const ViewState& s, SummaryText& out) {
   } else {
     head = size + u" " + std::u16string(sizeModeWord(s));
     head += kJoin;
-    head += countText(Text::File_88, tree.fileCount);
+    const ViewCounts counts = viewCountsOf(s);
+    head += countText(Text::File_88, counts.files);
     head += kJoin;
-    head += countText(Text::Folder_89, tree.folderCount);
+    head += countText(Text::Folder_89, counts.folders);
   }
   if (s.shown.source == TreeSource::Csv) {
     head += formatText(text(Text::ImportedFrom), {fileNameOf(s.shown.csvPath)});
@@ -76,6 +111,11 @@ SummaryText summaryText(const ViewState& s) {
     out.tail += s.shown.closingMessage;
   }
   return out;
+}
+
+void refreshViewCounts(ViewState& s) {
+  if (!hasTree(s) || countsHold(s.shown.viewCounts, *s.shown.tree, s.shown.viewRoot)) return;
+  s.shown.viewCounts = countBelow(*s.shown.tree, s.shown.viewRoot);
 }
 
 std::u16string summaryLine(const SummaryText& summary) {

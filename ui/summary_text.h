@@ -14,6 +14,9 @@ struct SummaryText {
   std::u16string tail;    // what follows the piece
 };
 SummaryText summaryText(const ViewState& s);
+// Counts the files and folders below the view root for the summary line when they were
+// counted for another view root or tree; the line counts them itself until then.
+void refreshViewCounts(ViewState& s);
 // The whole line as one text: head, " · ", piece and tail.
 std::u16string summaryLine(const SummaryText& summary);
 

@@ -93,6 +93,14 @@ struct ShownTree {
   bool weightsInUse = false;
   bool filterActive = false;
   int64_t matchingCount = 0;    // files passing the filter
+  // Files and folders below the view root, counted once per view root (refreshViewCounts):
+  // the summary line is laid out with every frame and a subtree can hold millions.
+  struct Counts {
+    const Tree* tree = nullptr;
+    int32_t root = -1;
+    int64_t nodeCount = -1, treeFiles = -1, treeFolders = -1;   // the tree as it was counted
+    int64_t files = 0, folders = 0;
+  } viewCounts;
 };
 
 // The three filter fields' texts as the edits hold them.

@@ -78,6 +78,12 @@ TEST_F(Navigation, GoingUp) {
 
   s.review.open = true;
   s.review.root = sample.users;
+  s.shown.viewRoot = sample.me;
+  out = {};
+  goUp(s, true, out);
+  EXPECT_TRUE(s.review.open) << "below the review's root, up zooms out inside the review";
+  EXPECT_EQ(s.shown.viewRoot, sample.users);
+  EXPECT_TRUE(out.has(EffectKind::ZoomMap));
   out = {};
   goUp(s, true, out);
   EXPECT_FALSE(s.review.open) << "from the review's root, up leaves the review";

@@ -20,6 +20,12 @@ TEST_F(Pointer, ReleaseOffTheButtonRunsNothingAndBackOnItRuns) {
   EXPECT_EQ(s.pressed.id, ElementId::Up);
   pointerMove(s, layout, cx(up), up.bottom + 40);
   EXPECT_EQ(s.hover.id, ElementId::None) << "a pressed element is hovered only under the pointer";
+  MapCells cells;
+  cells.build(s, layout);
+  int32_t x, y;
+  cells.centreOf(layout, sample.a, x, y);
+  pointerMove(s, layout, x, y);
+  EXPECT_EQ(s.hoverCell, -1) << "no cell is hovered while a button is pressed on an element";
   Outcome out = pointerUp(s, layout, cx(up), up.bottom + 40);
   EXPECT_EQ(s.shown.viewRoot, sample.photos);
   EXPECT_FALSE(out.has(EffectKind::ZoomMap));

@@ -104,6 +104,20 @@ TEST_F(Status, HoverLineSharesTheWidth) {
   EXPECT_EQ(placed.name, (PixelRect{215, 0, 247, 28}));     // 5 × 6 + 2
   EXPECT_EQ(placed.info, (PixelRect{257, 0, 443, 28}));     // 23 × 8 + 2, 10 after the name
   EXPECT_TRUE(placed.failure.empty());
+  // A failed deletion's reason follows the info 16 DIPs on, amber, and takes at most a
+  // third of what the parent leaves; the pieces never overlap.
+  s.review.failures.push_back({sample.photos, u"Access is denied."});
+  line = hoverLine(s, sample.a);
+  EXPECT_EQ(narrow(line.failure), "Access is denied.") << "a failure of a folder holds for what lies in it";
+  line.info = u"4.0 kB · 22.2 % of view";
+  placed = placeHoverLine(line, PixelRect{100, 0, 900, 28}, 96, measure);
+  EXPECT_EQ(placed.failure, (PixelRect{459, 0, 577, 28}));   // 17 × 6 + 16, 16 after the info
+  placed = placeHoverLine(line, PixelRect{0, 0, 300, 28}, 96, measure);
+  EXPECT_EQ(placed.failure.width(), 69);                     // (300 − 75 − 16) / 3
+  EXPECT_LE(placed.failure.right, placed.parent.left);
+  EXPECT_LE(placed.info.right, placed.failure.left);
+  s.review.failures.clear();
+  line.failure.clear();
   // A narrow bar gives the parent a quarter, info a third of the rest.
   placed = placeHoverLine(line, PixelRect{0, 0, 200, 28}, 96, measure);
   EXPECT_EQ(placed.parent.width(), 50);

@@ -67,7 +67,43 @@ TEST_F(Summary, EveryStateInEnglish) {
   s.shown.viewRoot = sample.photos;
   s.settings.sizeUnits = SizeUnits::Binary;
   EXPECT_EQ(narrow(summaryLine(summaryText(s))),
-            "7.0 kB logical · 5 files · 4 folders · imported from Local Disk (C).csv in 1.25 s");
+            "7.0 kB logical · 2 files · 0 folders · imported from Local Disk (C).csv in 1.25 s");
+}
+
+TEST_F(Summary, CountsFollowTheViewRoot) {
+  const struct {
+    int32_t SampleTree::*root;
+    const char* line;
+  } cases[] = {
+      {&SampleTree::root, "18.0 kB logical · 5 files · 4 folders"},
+      {&SampleTree::users, "8.0 kB logical · 3 files · 2 folders"},
+      {&SampleTree::me, "8.0 kB logical · 3 files · 1 folder"},
+      {&SampleTree::photos, "7.0 kB logical · 2 files · 0 folders"},
+      {&SampleTree::empty, "0 B logical · 0 files · 0 folders"},
+  };
+  ViewState s = withTree();
+  for (bool refreshed : {false, true}) {
+    for (const auto& c : cases) {
+      s.shown.viewRoot = sample.*c.root;
+      if (refreshed) refreshViewCounts(s);
+      std::string line = narrow(summaryLine(summaryText(s)));
+      EXPECT_EQ(line.substr(0, line.find(" · scanned")), c.line) << (refreshed ? "counted once" : "counted by the line");
+    }
+  }
+  // Counts kept for one tree are not taken for another at the same address.
+  s.shown.viewRoot = sample.photos;
+  refreshViewCounts(s);
+  TestTree other;
+  int32_t root = other.root(u"C:\\");
+  int32_t photos = other.folder(root, u"photos");
+  other.file(photos, u"x.jpg", 1000);
+  finalizeTree(other.tree);
+  s.shown.viewCounts.tree = &other.tree;
+  s.shown.tree = &other.tree;
+  s.shown.viewRoot = photos;
+  s.shown.viewCounts.root = photos;
+  std::string line = narrow(summaryLine(summaryText(s)));
+  EXPECT_EQ(line.substr(0, line.find(" · scanned")), "1.0 kB logical · 1 file · 0 folders");
 }
 
 TEST_F(Summary, OptionalPiecesWithTheirPlurals) {

@@ -5,6 +5,7 @@
 // Threading: the window thread.
 #include "render/scale.h"
 #include "render/win32/text.h"
+#include "ui/summary_text.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/text_measurer.h"
 
@@ -47,6 +48,7 @@ void relayout(MainWindow& w) {
     s.outerWidth = outer.right - outer.left;
   }
   refreshInputs(w);
+  refreshViewCounts(s);
   DirectWriteMeasurer measurer(programTextStyles());
   WindowLayout old = std::move(w.layout);
   w.layout = layoutWindow(s, measurer);

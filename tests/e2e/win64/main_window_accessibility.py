@@ -11,15 +11,16 @@ scan of a small fixture:
   button (screenshot);
 - arrow keys move the focused map cell to a neighbour that names a node of the fixture
   with its size; Enter zooms into it; accDoDefaultAction on "Up" goes up;
-- the edit fields carry the names screen readers read."""
+- the edit fields carry the names screen readers read;
+- a notice that appears after the start raises an alert event for its element."""
 import os
 import re
 import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.environ["MB_SOURCE_DIR"], "tests", "harness"))
-from mbwin import (Checks, DISP_E_MEMBERNOTFOUND, E_INVALIDARG, EVENT_OBJECT_FOCUS, OBJID_CLIENT, Harness, HarnessError, ROLE_CLIENT,  # noqa: E402
-                   ROLE_LIST, ROLE_LISTITEM, ROLE_PAGETAB, ROLE_PUSHBUTTON, ROLE_RADIOBUTTON, S_FALSE, S_OK,
+from mbwin import (Checks, DISP_E_MEMBERNOTFOUND, E_INVALIDARG, EVENT_OBJECT_FOCUS, EVENT_SYSTEM_ALERT, OBJID_CLIENT,  # noqa: E402
+                   Harness, HarnessError, ROLE_ALERT, ROLE_CLIENT, ROLE_LIST, ROLE_LISTITEM, ROLE_PAGETAB, ROLE_PUSHBUTTON, ROLE_RADIOBUTTON, S_FALSE, S_OK,
                    STATE_CHECKED, STATE_FOCUSABLE, STATE_FOCUSED, STATE_SELECTED, STATE_UNAVAILABLE, portable_copy,
                    winpath)
 
@@ -27,6 +28,7 @@ EXE = os.environ["MB_BIN"]
 WM_KEYDOWN = 0x0100
 VK_TAB, VK_RETURN, VK_SHIFT, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN = 0x09, 0x0D, 0x10, 0x25, 0x26, 0x27, 0x28
 NAVDIR_NEXT, NAVDIR_PREVIOUS, NAVDIR_FIRSTCHILD, NAVDIR_LASTCHILD = 5, 6, 7, 8
+POLICY_KEY = "Software\\Policies\\Mossbloom"
 SIZE = re.compile(r"^\d+(\.\d+)? (bytes?|kB|MB)\b")
 check = Checks()
 
@@ -231,6 +233,24 @@ def map_keys(w, fixture):
         check(False, f"the focused cell offers no zoom: {now}")
 
 
+def late_alert(w, h):
+    """A notice that appears while the window runs (a policy change) is announced with an
+    alert event naming the alert element a screen reader then reads."""
+    w.events_start()
+    h.reg_set_dword(POLICY_KEY, "DisableMftScan", 1)
+    try:
+        h.broadcast_setting("Policy")
+        elements = w.wait_accessible(lambda es: any(e.role == ROLE_ALERT for e in es), "the policy notice")
+        alert = next(e for e in elements if e.role == ROLE_ALERT)
+        check(alert.name == "Your organization updated Mossbloom's settings.", f"the notice {alert.name!r}")
+        alerts = [e for e in w.events(300) if e[0] == EVENT_SYSTEM_ALERT and e[1] == w.hwnd]
+        check(alerts and alerts[-1][2:] == (OBJID_CLIENT, alert.child),
+              f"alert events {alerts}, the notice is child {alert.child}")
+    finally:
+        h.reg_delete_value(POLICY_KEY, "DisableMftScan")
+        h.broadcast_setting("Policy")
+
+
 def edit_names(w):
     # The filter fields are real controls: their own accessible objects carry the names,
     # set through the system's property services. Wine 8's are stubs that keep nothing.
@@ -249,7 +269,8 @@ def main():
         w.capture("scanned")
         steps = [("elements", lambda: elements_and_actions(w, fixture)), ("tab order", lambda: tab_order(w)),
                  ("focus ring", lambda: focus_ring(w, w.accessible_elements())),
-                 ("map keys", lambda: map_keys(w, fixture)), ("edit names", lambda: edit_names(w))]
+                 ("map keys", lambda: map_keys(w, fixture)), ("edit names", lambda: edit_names(w)),
+                 ("late alert", lambda: late_alert(w, h))]
         for name, step in steps:
             try:
                 step()

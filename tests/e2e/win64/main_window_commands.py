@@ -5,9 +5,12 @@ checked through the accessible elements (MSAA) and the window's test properties:
 - a notice shows as an alert with "Close message", and the button closes it;
 - hovering "Rescan" paints its hover fill; pressing it and leaving before the release
   runs nothing;
+- hovering the largest cell names it, its size, its share of the view and its parent in
+  the status line, and outlines its folder's box;
 - a double-click on a cell zooms into its folder: the map's value, the path bar and the
-  summary line follow (screenshot), "Up" becomes available; Backspace goes back up;
-  the wheel zooms in and out; the mouse back button and the "Up" button go up;
+  summary line (with the folder's own counts) follow (screenshot), "Up" becomes
+  available; Backspace goes back up; the wheel zooms in and out, a notch at a time;
+  the mouse back button, the browser-back command and the "Up" button go up;
 - switching the size mode changes the summary's size mode and the setting; F5 rescans;
 - clicking a tab selects it, Ctrl+1..3 switch the view, Ctrl+L shows the address field;
 - dragging the sidebar splitter changes the width, the arrow keys move it by 16, and the
@@ -18,14 +21,15 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.environ["MB_SOURCE_DIR"], "tests", "harness"))
-from mbwin import (Checks, EVENT_OBJECT_VALUECHANGE, Harness, HarnessError, OBJID_CLIENT, ROLE_ALERT, ROLE_LISTITEM, ROLE_PAGETAB, S_OK,  # noqa: E402
-                   STATE_CHECKED, STATE_FOCUSABLE, STATE_FOCUSED, STATE_SELECTED, STATE_UNAVAILABLE, portable_copy,
-                   read_settings, winpath)
+from mbwin import (Checks, EVENT_OBJECT_VALUECHANGE, Harness, HarnessError, OBJID_CLIENT, ROLE_ALERT, ROLE_LISTITEM, ROLE_PAGETAB,  # noqa: E402
+                   ROLE_STATICTEXT, S_OK, STATE_CHECKED, STATE_FOCUSABLE, STATE_FOCUSED, STATE_SELECTED, STATE_UNAVAILABLE, portable_copy,
+                   close, read_settings, winpath)
 
 EXE = os.environ["MB_BIN"]
 WM_ACTIVATEAPP, WM_KEYDOWN, WM_KEYUP = 0x001C, 0x0100, 0x0101
 WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK = 0x0200, 0x0201, 0x0202, 0x0203
-WM_MOUSEWHEEL, WM_XBUTTONUP = 0x020A, 0x020C
+WM_MOUSEWHEEL, WM_XBUTTONUP, WM_APPCOMMAND = 0x020A, 0x020C, 0x0319
+APPCOMMAND_BROWSER_BACKWARD = 1
 MK_LBUTTON, XBUTTON1 = 0x0001, 0x0001
 VK_BACK, VK_SPACE, VK_RIGHT, VK_LEFT, VK_F5, VK_CONTROL = 0x08, 0x20, 0x27, 0x25, 0x74, 0x11
 check = Checks()
@@ -120,6 +124,59 @@ def hover_and_leave(w):
     w.wait_scan(generation + 1)
 
 
+def hover_cell(w, fixture):
+    """The pointer on the largest cell (a.mkv, half of the fixture): the status line names
+    it with its size and share of the view and its parent, and the map draws the outline
+    of its folder's box (white along the inside edge) around it, changing nothing inside."""
+    left, top, right, bottom = unpack(w.prop("MossbloomTest.Map"))
+    cell = unpack(w.prop("MossbloomTest.LargestCell"))
+    x, y = left + (cell[0] + cell[2]) // 2, top + (cell[1] + cell[3]) // 2
+    w.send_mouse(WM_MOUSEMOVE, 2, bottom + 200)   # away from the map
+    w.wait_prop("MossbloomTest.Hover", "eq", 0)
+    w.repaint()
+
+    def shows_map(image):   # the screen may still hold the last scan's progress
+        if close(image.pixel(x, y), 0xFBFBFB, 4):
+            raise AssertionError("the map is not on the screen yet")
+    plain = w.expect_picture("map_unhovered", shows_map)
+    w.send_mouse(WM_MOUSEMOVE, x, y)
+    w.wait_prop("MossbloomTest.Hover", "ne", 0)
+
+    def status_named(es):
+        return any(e.role == ROLE_STATICTEXT and "% of view" in e.name for e in es)
+    elements = w.wait_accessible(status_named, "the status line names the hovered cell")
+    line = next(e.name for e in elements if e.role == ROLE_STATICTEXT and "% of view" in e.name)
+    print(f"status line over the largest cell: {line!r}")
+    path = winpath(fixture) + "\\big\\a.mkv"
+    check(line == path + " · 512 kB · 50.0 % of view · big  614 kB",
+          f"the hover line {line!r}, expected {path} with 512 kB, 50.0 % of view, big  614 kB")
+
+    cx0, cy0, cx1, cy1 = left + cell[0], top + cell[1], left + cell[2], top + cell[3]
+
+    def outlined(image):
+        changed = [(px, py, p) for (px, py, p) in image.region(left, top, right, bottom) if plain.pixel(px, py) != p]
+        if not changed:
+            raise AssertionError("hovering changed nothing in the map")
+        bx0, by0 = min(c[0] for c in changed), min(c[1] for c in changed)
+        bx1, by1 = max(c[0] for c in changed) + 1, max(c[1] for c in changed) + 1
+        if bx0 > cx0 + 2 or by0 > cy0 + 2 or bx1 < cx1 - 2 or by1 < cy1 - 2:
+            raise AssertionError(f"changed pixels {(bx0, by0, bx1, by1)} do not surround the cell {(cx0, cy0, cx1, cy1)}")
+        inside = sum(1 for c in changed if cx0 + 4 <= c[0] < cx1 - 4 and cy0 + 4 <= c[1] < cy1 - 4)
+        if inside:
+            raise AssertionError(f"{inside} pixels inside the hovered cell changed: an outline, not a fill")
+        white = sum(1 for c in changed if close(c[2], 0xFFFFFF, 8))
+        perimeter = 2 * ((bx1 - bx0) + (by1 - by0))
+        if white < perimeter:
+            raise AssertionError(f"{white} white outline pixels around a box of perimeter {perimeter}")
+    try:
+        w.expect_picture("map_hovered", outlined, 10000)
+    except (HarnessError, AssertionError) as e:
+        check(False, f"hover outline: {e}")
+    w.send_mouse(WM_MOUSEMOVE, 2, bottom + 200)
+    w.wait_prop("MossbloomTest.Hover", "eq", 0)
+    w.wait_accessible(lambda es: not status_named(es), "the hover line goes when the pointer leaves the map")
+
+
 def zoom_and_up(w, fixture, root_node):
     big = winpath(fixture) + "\\big"
     elements = w.accessible_elements()
@@ -138,6 +195,7 @@ def zoom_and_up(w, fixture, root_node):
     w.repaint()
     summary = w.atom("MossbloomTest.Summary")
     check(summary != summary_at_root, f"the summary line did not follow the zoom: {summary!r}")
+    check(summary.startswith("614 kB on disk · 2 files · 0 folders · "), f"the summary line counts in big: {summary!r}")
     w.capture("zoomed_into_big")
     print(f"summary at the root {summary_at_root!r}, in big {summary!r}")
 
@@ -159,6 +217,17 @@ def zoom_and_up(w, fixture, root_node):
     w.wait_accessible(lambda es: shown_path(es) == big, "the wheel zooms in")
     w.send_mouse(WM_MOUSEWHEEL, sx, sy, (-120 & 0xFFFF) << 16)
     w.wait_accessible(lambda es: shown_path(es) == winpath(fixture), "the wheel down goes up")
+    # One whole notch zooms one level; -60 then +60 does nothing.
+    w.send_mouse(WM_MOUSEWHEEL, sx, sy, 120 << 16)
+    w.wait_accessible(lambda es: shown_path(es) == big, "one wheel notch zooms in")
+    w.send_mouse(WM_MOUSEWHEEL, sx, sy, (-60 & 0xFFFF) << 16)
+    w.send_mouse(WM_MOUSEWHEEL, sx, sy, 60 << 16)
+    w.repaint()
+    check(shown_path(w.accessible_elements()) == big, "-60 and +60 moved the map")
+
+    # The browser-back command goes up.
+    check(w.send(WM_APPCOMMAND, 0, APPCOMMAND_BROWSER_BACKWARD << 16) == 1, "WM_APPCOMMAND did not answer TRUE")
+    w.wait_accessible(lambda es: shown_path(es) == winpath(fixture), "the browser-back command goes up")
 
     # The mouse back button.
     w.send_mouse(WM_LBUTTONDBLCLK, x, y, MK_LBUTTON)
@@ -279,7 +348,7 @@ def main():
         w = h.open_scanned(exe, fixture)
         root_node = w.prop("MossbloomTest.ViewRoot")
         width = None
-        steps = [("hover", lambda: hover_and_leave(w)), ("zoom", lambda: zoom_and_up(w, fixture, root_node)),
+        steps = [("hover", lambda: hover_and_leave(w)), ("hover a cell", lambda: hover_cell(w, fixture)), ("zoom", lambda: zoom_and_up(w, fixture, root_node)),
                  ("size mode", lambda: size_mode_and_rescan(w, program)), ("splitter", lambda: splitter(w, program)),
                  ("tabs", lambda: tabs(w)), ("path bar", lambda: path_bar_scan(w, fixture, temp))]
         for name, step in steps:
