@@ -5,7 +5,8 @@
 
 namespace {
 void computeProgress(LavaState& state, double nowMs) {
-  double c = std::min(1.0, (nowMs - state.startMs) / kLavaFlowMs);
+  const double flowMs = state.flowMs > 0 ? state.flowMs : kLavaFlowMs;
+  double c = std::min(1.0, (nowMs - state.startMs) / flowMs);
   if (c >= 1 || !state.animating) {
     state.t = state.total;
   } else {

@@ -15,6 +15,7 @@ struct LavaState {
   int32_t t = -1;            // progress in pixels of flow; -1: no glow
   int32_t total = 0;         // progress at rest: maxFlow + 80·gap, 0 without runs
   double startMs = 0;        // when the current flow started
+  double flowMs = kLavaFlowMs;   // how long a flow pours (longer only for window tests)
   bool animating = false;
   // What the glow last played for: a tree (the caller's number for it, 0 = none)
   // and the view root inside it.

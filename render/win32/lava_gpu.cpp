@@ -203,7 +203,7 @@ ID2D1Bitmap* drawLavaGpu(LavaGpu& g, ID3D11Device* device, ID3D11DeviceContext* 
     releaseDeviceObjects(g);
     g.device = device;
     g.device->AddRef();
-    if (!setUpDevice(g, device, context)) return failed(g);
+    if (g.refuseDevice || !setUpDevice(g, device, context)) return failed(g);
   }
   if (plan.makeSurfaces && !makeSurfaces(g, device, dc, width, height)) return failed(g);
   if (plan.uploadLookup && !uploadLookup(g, device, layout)) return failed(g);

@@ -36,6 +36,7 @@ struct LavaGpu {
   ID3D11Buffer* runs = nullptr;
   uint32_t runCount = 0;
   uint64_t draws = 0;                      // instanced draws, for tests
+  bool refuseDevice = false;               // tests: treat every device as one whose set-up fails
 };
 
 // Raster + glow at t as a Direct2D bitmap (owned by `gpu`), or null: use the CPU path.

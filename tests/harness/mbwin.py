@@ -161,6 +161,11 @@ class Image:
             raise HarnessError(f"{bad} pixels differ from {ref.path}; first at ({x}, {y}): {got:06X} for {want:06X}")
 
 
+def unpack_rect(value):
+    """A rectangle packed by the window as left << 48 | top << 32 | right << 16 | bottom."""
+    return (value >> 48) & 0xFFFF, (value >> 32) & 0xFFFF, (value >> 16) & 0xFFFF, value & 0xFFFF
+
+
 def portable_copy(exe, folder, settings=""):
     """A copy of the program in `folder` beside its own mossbloom.ini holding `settings`:
     the copy reads and writes only that file, so tests never share settings."""

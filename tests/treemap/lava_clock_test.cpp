@@ -31,6 +31,19 @@ TEST(LavaClock, NewTreeReplaysOverThreeSecondsAndStops) {
   EXPECT_EQ(state.t, 340);
 }
 
+TEST(LavaClock, ALongerFlowStretchesTheSameProgress) {
+  TreemapLayout layout = layoutWithRuns();
+  LavaState state;
+  state.flowMs = 32000;
+  EXPECT_TRUE(lavaAfterLayout(state, layout, 1, 5, true, 0.0));
+  EXPECT_TRUE(lavaStep(state, 16000));
+  EXPECT_EQ(state.t, 170);
+  EXPECT_TRUE(lavaStep(state, 31990));
+  EXPECT_EQ(state.t, 339);
+  EXPECT_FALSE(lavaStep(state, 32000));
+  EXPECT_EQ(state.t, 340);
+}
+
 // Zooming replays; repainting or laying out again the same view does not; a new
 // layout of the same view while flowing (a resize) continues from the same start.
 TEST(LavaClock, ReplayOnlyForANewTreeOrView) {

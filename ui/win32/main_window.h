@@ -51,6 +51,9 @@ constexpr UINT kSettingChangedMessage = WM_APP + 40;
 // Test-input mode only: behave as after WM_DPICHANGED to the DPI in wParam, the
 // window keeping its top-left corner (Wine's DPI never changes by itself).
 constexpr UINT kTestDpiChangeMessage = WM_APP + 60;
+// Test-input mode only: choose the map's colour scheme wParam (0..4), as the
+// Settings window and the map's context menu do.
+constexpr UINT kTestSchemeMessage = WM_APP + 61;
 
 // The folder of a scan request, heap-allocated by the sender, freed by the window.
 struct ScanRequestText {
@@ -206,3 +209,11 @@ void repaintStatusRegion(MainWindow& w);
 // The lava's 15 ms step, and the timer following MainPaint::lavaFlowing.
 void onLavaTimer(MainWindow& w);
 void syncLavaTimer(MainWindow& w);
+// main_window_lava.cpp
+void applyLavaTestSwitches(MainWindow& w);   // WM_CREATE, test-input mode
+bool mapAnimationRunning(const MainWindow& w);   // the lava flows or a zoom runs
+// An animation step of the map: one overlay frame, or a repaint of the map area.
+void requestMapAnimationFrame(MainWindow& w);
+void onComposeFrame(MainWindow& w);          // kComposeFrameMessage
+void refreshMapOverlayAfterPaint(MainWindow& w);   // after a full paint: the overlay shows the same map
+void changeMapScheme(MainWindow& w, int32_t index);

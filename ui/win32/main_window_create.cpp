@@ -144,6 +144,7 @@ void onCreate(MainWindow& w) {
   setProgramDpi(static_cast<uint32_t>(w.state.dpi));
   createTextStyles(programTextStyles(), programDpi());
   seedViewState(w);
+  applyLavaTestSwitches(w);
   createTooltip(w);
   applyTheme(w);
   createEdits(w);

@@ -125,10 +125,7 @@ void syncLavaTimer(MainWindow& w) {
 void onLavaTimer(MainWindow& w) {
   if (!mapGlowStep(w.paint.bitmap, nowMs())) w.paint.lavaFlowing = false;
   syncLavaTimer(w);
-  // Only the map changes: the rest of the window comes from the kept picture.
-  const PixelRect& map = w.layout.content.map;
-  RECT rect = {map.left, map.top, map.right, map.bottom};
-  InvalidateRect(w.window, &rect, FALSE);
+  requestMapAnimationFrame(w);   // only the map changes
 }
 
 void onPaint(MainWindow& w) {
@@ -164,4 +161,5 @@ void onPaint(MainWindow& w) {
   if (motion.any()) SetTimer(w.window, kMotionTimer, 15, nullptr);
   else KillTimer(w.window, kMotionTimer);
   syncLavaTimer(w);
+  refreshMapOverlayAfterPaint(w);
 }

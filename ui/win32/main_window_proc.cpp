@@ -71,7 +71,7 @@ void onTimer(MainWindow& w, UINT_PTR id) {
       // nothing, and nothing on the screen changes: no repaint.
       SetTimer(w.window, kUpdateTimer, 3600000, nullptr);
       return;
-    case kOverlayTimerId: tickMapOverlay(w.overlay, w.window, w.state.zoomRunning); return;
+    case kOverlayTimerId: tickMapOverlay(w.overlay, w.window, mapAnimationRunning(w)); return;
     case kLavaTimer: onLavaTimer(w); return;
     default: break;
   }
@@ -143,16 +143,6 @@ void onElementInvoke(MainWindow& w, WPARAM code) {
   if (element.id == ElementId::None) return;
   Outcome out = invokeElement(w.state, w.layout, element);
   runOutcome(w, out);
-}
-
-void onComposeFrame(MainWindow& w) {
-  // Map animations come with the map's interaction; until then a frame request
-  // means the overlay is no longer wanted.
-  w.overlay.framePending = false;
-  if (!GetUpdateRect(w.window, nullptr, FALSE)) {
-    tearDownMapOverlay(w.overlay, w.window);
-    repaint(w);
-  }
 }
 
 LRESULT dispatch(MainWindow& w, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -252,6 +242,9 @@ LRESULT dispatch(MainWindow& w, HWND window, UINT message, WPARAM wParam, LPARAM
     case kDeleteProgressMessage: onDeletionProgress(w, wParam, lParam); return 0;
     case kRendererStartedMessage: onRendererStarted(w, wParam != 0); return 0;
     case kComposeFrameMessage: onComposeFrame(w); return 0;
+    case kTestSchemeMessage:
+      if (w.testInput) changeMapScheme(w, static_cast<int32_t>(wParam));
+      return 0;
     case kTestDpiChangeMessage: {
       if (!w.testInput || wParam < 48 || wParam > 960) break;
       RECT r;
