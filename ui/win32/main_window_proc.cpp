@@ -72,6 +72,7 @@ void onTimer(MainWindow& w, UINT_PTR id) {
       break;
     case kOverlayTimerId: tickMapOverlay(w.overlay, w.window, w.state.zoomRunning); return;
     case kLavaTimer: onLavaTimer(w); return;
+    case kTransitionTimer: onTransitionTimer(w); return;
     default: break;
   }
   repaint(w);
@@ -251,6 +252,9 @@ LRESULT dispatch(MainWindow& w, HWND window, UINT message, WPARAM wParam, LPARAM
     case kDeleteProgressMessage: onDeletionProgress(w, wParam, lParam); return 0;
     case kRendererStartedMessage: onRendererStarted(w, wParam != 0); return 0;
     case kComposeFrameMessage: onComposeFrame(w); return 0;
+    case kTestTransitionSlowdownMessage:
+      if (w.testInput && wParam >= 1 && wParam <= 100) w.paint.transitions.slowdown = static_cast<double>(wParam);
+      return 0;
     case kTestDpiChangeMessage: {
       if (!w.testInput || wParam < 48 || wParam > 960) break;
       RECT r;
