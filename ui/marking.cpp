@@ -149,9 +149,12 @@ void marksChanged(ViewState& s, bool vanish, std::vector<int32_t> appearing, Out
     if (!keep) s.shown.viewRoot = s.review.root;
   }
   s.hoverCell = -1;
+  // A stale map or one being resized or zoomed has no picture to start the cells from.
+  const bool animate = s.currentView == MainView::Map && hasTree(s) && !s.scan.scanning && s.facts.animationsOn &&
+                       !s.mapStale && !s.resizing && !s.zoomRunning;
   s.mapStale = true;
   s.marks.appearing.clear();
-  if (s.currentView == MainView::Map && hasTree(s) && !s.scan.scanning && s.facts.animationsOn) {
+  if (animate) {
     s.marks.appearing = std::move(appearing);
     out.add(EffectKind::MarksTransition).flag = vanish;
   }

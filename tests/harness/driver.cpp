@@ -798,6 +798,15 @@ Answer run(const std::vector<std::string>& f) {
                         5000, &result);
     return ok();
   }
+  if (verb == "client-animations" && has(1)) {   // SPI_SETCLIENTAREAANIMATION, stored: programs started afterwards read it; answers the value read back
+    BOOL on = number(f[1]) != 0;
+    if (!SystemParametersInfoW(SPI_SETCLIENTAREAANIMATION, 0, reinterpret_cast<void*>(static_cast<intptr_t>(on)),
+                               SPIF_UPDATEINIFILE | SPIF_SENDCHANGE))
+      return error("SPI_SETCLIENTAREAANIMATION failed");
+    BOOL now = !on;
+    SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &now, 0);
+    return ok({std::to_string(now ? 1 : 0)});
+  }
   if (verb == "capture" && has(1)) return capture(f[1], false);
   if (verb == "capture-screen" && has(1)) return capture(f[1], true);
   if (verb == "foreground") return bringToForeground() ? ok() : error("the window did not become the foreground window");

@@ -409,6 +409,11 @@ class Harness:
     def broadcast_setting(self, area):
         self.command("broadcast-setting", area)
 
+    def client_animations(self, on):
+        """Switches the system's client-area animations for the session; returns the
+        value the system reports afterwards (1 on, 0 off)."""
+        return int(self.command("client-animations", 1 if on else 0)[0])
+
     def reg_get_dword(self, key, name, hive="HKCU"):
         value = self.command("reg-get-dword", hive, key, name)[0]
         return None if value == "missing" else int(value)

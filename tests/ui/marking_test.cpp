@@ -371,3 +371,34 @@ TEST_F(Marking, ExportAndDeletionNeverRunTogether) {
 }
 
 }  // namespace
+
+namespace {
+
+// The marks transition starts from the map as it was drawn: only when that picture is
+// current, and never while a resize or a zoom changes it.
+TEST_F(Marking, MarksTransitionOnlyFromACurrentMap) {
+  const struct {
+    void (*change)(ViewState&);
+    bool transition;
+    const char* what;
+  } cases[] = {
+      {[](ViewState&) {}, true, "a current map"},
+      {[](ViewState& v) { v.mapStale = true; }, false, "a stale map"},
+      {[](ViewState& v) { v.resizing = true; }, false, "a live resize"},
+      {[](ViewState& v) { v.zoomRunning = true; }, false, "a zoom transition"},
+      {[](ViewState& v) { v.facts.animationsOn = false; }, false, "animations off"},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    s.marks = {};
+    s.mapStale = false;
+    c.change(s);
+    Outcome out = mark({sample.big});
+    const Effect* e = out.find(EffectKind::MarksTransition);
+    EXPECT_EQ(e != nullptr, c.transition) << c.what;
+    if (e) EXPECT_TRUE(e->flag) << "marked cells vanish";
+    EXPECT_TRUE(s.mapStale) << c.what << ": the map is laid out again either way";
+  }
+}
+
+}  // namespace

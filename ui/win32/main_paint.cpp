@@ -49,6 +49,7 @@ bool focusRingPlace(const PaintFrame& f, PixelRect& r, float& radius) {
 void attachMainPaint(MainPaint& paint, DeviceBoundResources& resources, HINSTANCE instance) {
   paint.instance = instance;
   addReleaseHook(resources, releaseMapBitmapHook, &paint.bitmap);
+  addReleaseHook(resources, releaseMapSnapshotHook, &paint.transitions);
   addReleaseHook(resources, releaseProgramIconHook, &paint.icon);
   addReleaseHook(resources, releaseChromeHook, &paint.chrome);
   addReleaseHook(resources, releaseTextFormatsHook, &programTextStyles());
@@ -56,12 +57,15 @@ void attachMainPaint(MainPaint& paint, DeviceBoundResources& resources, HINSTANC
 
 void releaseMainPaint(MainPaint& paint) {
   releaseMapBitmap(paint.bitmap);
+  releaseMapTransitions(paint.transitions);
   releaseProgramIcon(paint.icon);
   releaseChrome(paint.chrome);
   releaseMapPicture(paint.map);
 }
 
 bool updateMainMap(MainPaint& paint, ViewState& s, const WindowLayout& layout) {
+  // The cells that shrink or grow belong to the picture being replaced.
+  if (paint.transitions.marks.running) endMarksTransition(paint.transitions.marks);
   double start = nowMs();
   bool laidOut = updateMap(paint.map, s, layout.content.map, currentTheme().colors.surface);
   paint.lastMapUpdateMs = laidOut ? nowMs() - start : -1;
@@ -78,6 +82,9 @@ bool updateMainMap(MainPaint& paint, ViewState& s, const WindowLayout& layout) {
 
 void resetMainMap(MainPaint& paint, ViewState& s) {
   resetMap(paint.map, s);
+  endMarksTransition(paint.transitions.marks);
+  paint.transitions.zoom.running = false;
+  s.zoomRunning = false;
   paint.hoverBox = {};
   paint.lavaFlowing = false;
 }

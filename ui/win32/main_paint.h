@@ -26,6 +26,7 @@
 #include "ui/paint_rules.h"
 #include "ui/view_state.h"
 #include "ui/win32/map_bitmap.h"
+#include "ui/win32/map_transitions.h"
 #include "ui/win32/paint_cache.h"
 #include "ui/win32/program_icon.h"
 
@@ -37,6 +38,7 @@ struct MainPaint {
   PaintAnimations animations;
   HoverBoxCache hoverBox;
   HoverStrips hoverDrawn;         // where the last frame drew hover outlines (window pixels)
+  MapTransitions transitions; // the snapshot, the zoom and the marks transitions
   HINSTANCE instance = nullptr;   // where the icon is loaded from
   bool lavaFlowing = false;       // the glow moves: the window's 15 ms lava timer runs
   // What the last frame measured, for benchmarks and tests.

@@ -54,6 +54,9 @@ constexpr UINT kTestDpiChangeMessage = WM_APP + 60;
 // Test-input mode only: choose the map's colour scheme wParam (0..4), as the
 // Settings window and the map's context menu do.
 constexpr UINT kTestSchemeMessage = WM_APP + 61;
+// Test-input mode only: the map's transitions run wParam (1-100) times slower, so that
+// a loaded test machine still draws frames between their ends.
+constexpr UINT kTestTransitionSlowdownMessage = WM_APP + 62;
 
 // The folder of a scan request, heap-allocated by the sender, freed by the window.
 struct ScanRequestText {
@@ -70,6 +73,7 @@ enum : UINT_PTR {
   kPanelTimer = 9,        // 15 ms while the performance panel slides
   kUpdateTimer = 11,      // 3000 ms, then hourly: the update scheduler
   kLavaTimer = 14,        // 15 ms while the map's lava flows
+  kTransitionTimer = 17,  // 15 ms while a zoom or marks transition runs
 };
 
 // Control ids of the child windows.
@@ -165,6 +169,13 @@ void onDpiChanged(MainWindow& w, uint32_t dpi, const RECT& suggested);
 // main_window_effects.cpp
 void runOutcome(MainWindow& w, Outcome& outcome);
 void showNoticeNow(MainWindow& w, NoticeKind kind, std::u16string_view text);
+// main_window_transitions.cpp: the map's zoom and marks transitions (instant when
+// they cannot be animated); kTransitionTimer; a zoom ended early (`measure` false
+// after a size change of the map area).
+void zoomMapNow(MainWindow& w, const Effect& e);
+void startMarksTransitionNow(MainWindow& w, bool vanish);
+void onTransitionTimer(MainWindow& w);
+void endZoomTransitionNow(MainWindow& w, bool measure);
 // main_window_scan.cpp
 void beginScanThread(MainWindow& w, const Effect& e);
 void beginImportThread(MainWindow& w, const Effect& e);

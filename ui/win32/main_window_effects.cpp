@@ -89,9 +89,7 @@ void runEffect(MainWindow& w, Effect& e) {
       break;
     case EffectKind::SetDecimalSizes: setDecimalSizes(e.flag); break;
     case EffectKind::ResetMap: resetMainMap(w.paint, s); break;
-    case EffectKind::ZoomMap:   // zoom animations come with the map's interaction
-      s.mapStale = true;
-      break;
+    case EffectKind::ZoomMap: zoomMapNow(w, e); break;
     case EffectKind::StartPanelAnimation:
       w.panelAnimationStart = nowMs();
       SetTimer(w.window, kPanelTimer, 15, nullptr);
@@ -139,11 +137,7 @@ void runEffect(MainWindow& w, Effect& e) {
     case EffectKind::SelectAllListRows: selectAllListRows(w); break;
     case EffectKind::StartDeletion: beginDeletion(w); break;
     case EffectKind::RequestDeletionCancel: requestDeletionStop(w); break;
-    case EffectKind::MarksTransition:
-      // Instant until the map animates: the marks' new picture is the next map.
-      s.marks.appearing.clear();
-      s.mapStale = true;
-      break;
+    case EffectKind::MarksTransition: startMarksTransitionNow(w, e.flag); break;
     case EffectKind::MarkNodes: {
       Outcome next;
       markNodes(s, e.nodes, next);

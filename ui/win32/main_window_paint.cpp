@@ -16,6 +16,9 @@
 //   .Dpi .Focus              the window's DPI, whether it holds the keyboard focus
 //   .LavaT .LavaTotal        the glow's progress (-1: none) and its value at rest
 //   .LavaGpuFrames .LavaCpuFrames  map bitmaps the glow's GPU and CPU paths made
+//   .Transition              1 a zoom transition runs, 2 a marks transition, 0 none
+//   .ZoomFrames .MarksFrames frames drawn by each transition; .LastZoomFps (-1 none)
+//   .ZoomFolder              the last zoom's folder rectangle in map pixels, packed as .Map
 //   .NoticeText .Summary     global atoms holding the notice's and the summary line's texts
 //                            (at most 255 units)
 //   the marks, the review and the deletion: see publishDeletionTestState
@@ -88,6 +91,13 @@ void publishTestState(MainWindow& w) {
   setProperty(h, L"MossbloomTest.LavaGpuFrames", static_cast<int64_t>(bitmap.gpuFrames));
   setProperty(h, L"MossbloomTest.LavaCpuFrames", static_cast<int64_t>(bitmap.cpuGlows));
   setProperty(h, L"MossbloomTest.Focus", s.windowHasFocus ? 1 : 0);
+  const MapTransitions& transitions = w.paint.transitions;
+  setProperty(h, L"MossbloomTest.Transition", transitions.zoom.running ? 1 : transitions.marks.running ? 2 : 0);
+  setProperty(h, L"MossbloomTest.ZoomFrames", static_cast<int64_t>(transitions.zoomFramesDrawn));
+  setProperty(h, L"MossbloomTest.MarksFrames", static_cast<int64_t>(transitions.marksFramesDrawn));
+  setProperty(h, L"MossbloomTest.LastZoomFps", static_cast<int64_t>(s.performance.lastZoomFps));
+  const PixelRect& folder = transitions.zoom.folder;
+  setProperty(h, L"MossbloomTest.ZoomFolder", packed(folder.left, folder.top, folder.right, folder.bottom));
   publishTestText(h, L"MossbloomTest.NoticeText", s.notice.text);
   publishTestText(h, L"MossbloomTest.Summary", summaryLine(w.layout.summary));
   publishDeletionTestState(w);

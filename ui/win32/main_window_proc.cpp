@@ -73,6 +73,7 @@ void onTimer(MainWindow& w, UINT_PTR id) {
       return;
     case kOverlayTimerId: tickMapOverlay(w.overlay, w.window, mapAnimationRunning(w)); return;
     case kLavaTimer: onLavaTimer(w); return;
+    case kTransitionTimer: onTransitionTimer(w); return;
     default: break;
   }
   repaint(w);
@@ -244,6 +245,9 @@ LRESULT dispatch(MainWindow& w, HWND window, UINT message, WPARAM wParam, LPARAM
     case kComposeFrameMessage: onComposeFrame(w); return 0;
     case kTestSchemeMessage:
       if (w.testInput) changeMapScheme(w, static_cast<int32_t>(wParam));
+      return 0;
+    case kTestTransitionSlowdownMessage:
+      if (w.testInput && wParam >= 1 && wParam <= 100) w.paint.transitions.slowdown = static_cast<double>(wParam);
       return 0;
     case kTestDpiChangeMessage: {
       if (!w.testInput || wParam < 48 || wParam > 960) break;

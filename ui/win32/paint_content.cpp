@@ -89,7 +89,10 @@ void paintMapArea(MainPaint& paint, const ViewState& s, const WindowLayout& l, C
   syncMapBitmap(paint.bitmap, paint.map, c.dc);
   if (!paint.bitmap.bitmap) return;
   c.dc->PushAxisAlignedClip(rectF(area), D2D1_ANTIALIAS_MODE_ALIASED);
-  // Zoom transitions draw here when they come; until then the map is drawn as it is.
+  if (paintMapTransition(paint.transitions, paint.bitmap, area, s.nowMs, mapBackground(currentMapScheme(), currentTheme().colors), c)) {
+    c.dc->PopAxisAlignedClip();
+    return;
+  }
   // The picture fits pixel for pixel, or during a live resize the old one is stretched.
   bool exact = paint.bitmap.width == area.width() && paint.bitmap.height == area.height();
   c.dc->DrawBitmap(paint.bitmap.bitmap, rectF(area), 1.0f,

@@ -1,7 +1,7 @@
 // Entry, options and window procedure of the paint test window.
 //   paint_window.exe [--test-input] [--folder DIR] [--state N] [--size WxH] [--theme light|dark]
 //                    [--dpi N] [--scheme NAME] [--layout-out FILE] [--animations-off]
-//                    [--bench RUNS] [--bench-files N] [--bench-out FILE] [--idle] [--blank]
+//                    [--bench RUNS] [--bench-files N] [--bench-out FILE] [--bench-zoom] [--idle] [--blank]
 // Properties it publishes (besides Mossbloom.Frame in test-input mode), set while it
 // paints so that a test seeing a new frame reads that frame's values:
 //   MossbloomTest.Started 1 ok / 2 failed · .State the PaintState painted · .Paints
@@ -123,7 +123,10 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case kRendererStartedMessage: started(wParam != 0); return 0;
     case kStateMessage: setState(static_cast<PaintState>(wParam)); return 0;
     case kLayoutOutMessage: writeLayoutFile(w); return 0;
-    case kBenchMessage: runPaintBench(w); return 0;
+    case kBenchMessage:
+      if (w.options.benchZoom) runZoomBench(w);
+      else runPaintBench(w);
+      return 0;
     case kSchemeMessage:
       setCurrentMapSchemeIndex(static_cast<int32_t>(wParam));
       w.state.mapStale = true;
@@ -186,6 +189,7 @@ PaintOptions parseOptions() {
     else if (a == L"--bench" && more) o.benchRuns = _wtoi(argv[++i]);
     else if (a == L"--bench-files" && more) o.benchFiles = _wtoi64(argv[++i]);
     else if (a == L"--bench-out" && more) o.benchOut = argv[++i];
+    else if (a == L"--bench-zoom") o.benchZoom = true;
     else if (a == L"--idle") o.idle = true;
     else if (a == L"--blank") o.blank = true;
     else if (a == L"--animations-off") o.animationsOff = true;

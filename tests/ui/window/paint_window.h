@@ -55,6 +55,7 @@ struct PaintOptions {
   bool idle = false;                     // --idle: the 1 s memory timer repaints
   bool blank = false;                    // --blank: only a cleared frame, once a second
   bool animationsOff = false;
+  bool benchZoom = false;                // --bench-zoom: the zoom transition's frames instead (zoom_bench.cpp)
 };
 
 struct PaintWindow {
@@ -86,6 +87,8 @@ void writeLayoutFile(PaintWindow& w);
 // paint_bench.cpp
 Tree* buildSyntheticTree(int64_t files);
 void runPaintBench(PaintWindow& w);
+// zoom_bench.cpp
+void runZoomBench(PaintWindow& w);
 // paint_window.cpp
 void relayoutTestWindow(PaintWindow& w);
 void paintNow(PaintWindow& w);
