@@ -1,4 +1,5 @@
 #include "app/bench_mode.h"
+#include "app/failure_text.h"
 #include "app/console.h"
 #include "app/bench_system.h"
 #include "app/scan_problem.h"
@@ -123,7 +124,9 @@ bool benchRun(const BenchOptions& options, bool lastRun, PixelBuffer& pixels,
   double t0 = nowMs();
   if (options.mft) {
     // Natively the fast scan reads an NTFS image ("disk.img" or "disk.img::/folder").
-    if (!fastScan(tree, options.path, progress, figures.errorText)) {
+    MftFailure failure = MftFailure::None;
+    if (!fastScan(tree, options.path, progress, failure)) {
+      figures.errorText = mftFailureText(failure);
       if (figures.errorText.empty()) figures.errorText = u"The fast scan failed.";
       releaseTree(tree);
       return false;

@@ -23,10 +23,10 @@ struct TableLayout {
 
 // Reads record 0 and, when it has one, its attribute list and the extension records it
 // names. `buffer` holds `bufferBytes`, at least a cluster and a record. False with
-// "cannot read $MFT" or "cannot decode $MFT run list"; a damaged attribute list or
+// CannotReadMft or CannotDecodeRunList; a damaged attribute list or
 // extension record costs only the pieces it would have given.
 bool readTableLayout(MftVolumeReader& reader, uint8_t* buffer, uint32_t bufferBytes, TableLayout& layout,
-                     std::u16string& errorText);
+                     MftFailure& failure);
 
 // What the volume says about itself, for an image whose host knows nothing of it: the
 // label from $Volume (record 3) and the clusters its allocation bitmap ($Bitmap, record
