@@ -1,5 +1,6 @@
 #include "app/bench_mode.h"
 #include "app/failure_text.h"
+#include "treemap/schemes.h"
 #include "app/console.h"
 #include "app/bench_system.h"
 #include "app/scan_problem.h"
@@ -152,9 +153,10 @@ bool benchRun(const BenchOptions& options, bool lastRun, PixelBuffer& pixels,
     t2 = nowMs();
   }
   layoutTreemap(layout, tree, tree.rootIndex, options.width, options.height,
-                options.hasTypes ? weights.data() : nullptr, options.hasTypes ? weights.size() : 0, 0, false);
+                options.hasTypes ? weights.data() : nullptr, options.hasTypes ? weights.size() : 0, 0, false,
+                kMapSchemes[0]);
   double t3 = nowMs();
-  rasterTreemap(layout, pixels.pixels, pixels.count, options.width, options.height, 0xFFFFFF, 0);
+  rasterTreemap(layout, pixels.pixels, pixels.count, options.width, options.height, 0xFFFFFF, 0, kMapSchemes[0]);
   double t4 = nowMs();
   buildExtensionTable(tree);
   double t5 = nowMs();

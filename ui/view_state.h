@@ -226,6 +226,9 @@ struct ViewState {
 
   ProgramFacts facts;
   WindowSettings settings;
+  // The colour scheme of the main map (0..4): seeded from --scheme or the mapScheme
+  // setting at the start; the map is laid out and drawn with it.
+  int32_t mapScheme = 0;
   std::vector<DriveEntry> drives;
   int32_t driveScroll = 0;      // pixels
 

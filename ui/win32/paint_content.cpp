@@ -65,7 +65,7 @@ void paintReviewCard(PaintFrame& f) {
 void paintHover(const ViewState& s, HoverBoxCache& cache, const PixelRect& map, Canvas& c) {
   HoverOutlines h = hoverOutlines(cache, s);
   if (h.cell.empty()) return;
-  HoverColors colors = hoverColors(currentMapScheme().glow);
+  HoverColors colors = hoverColors(mapSchemeAt(s.mapScheme).glow);
   if (h.cellOutline) {
     PixelRect cell = offset(h.cell, map.left, map.top);
     c.brush->SetColor(d2dColor(colors.cell, colors.cellOpacity));
@@ -105,7 +105,7 @@ void paintContent(PaintFrame& f) {
   const ContentLayout& c = f.l.content;
   const ViewState& s = f.s;
   const bool map = mapFillsContent(s);
-  drawCard(f.c, c.panel, 8, map ? mapBackground(currentMapScheme(), f.colors) : f.colors.surface, f.colors.stroke);
+  drawCard(f.c, c.panel, 8, map ? mapBackground(mapSchemeAt(s.mapScheme), f.colors) : f.colors.surface, f.colors.stroke);
   if (s.review.open) paintReviewCard(f);
   if (s.scan.scanning) {
     paintScanning(f);
