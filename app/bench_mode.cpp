@@ -1,4 +1,6 @@
 #include "app/bench_mode.h"
+#include "app/failure_text.h"
+#include "treemap/schemes.h"
 #include "app/console.h"
 #include "app/bench_system.h"
 #include "app/scan_problem.h"
@@ -123,7 +125,9 @@ bool benchRun(const BenchOptions& options, bool lastRun, PixelBuffer& pixels,
   double t0 = nowMs();
   if (options.mft) {
     // Natively the fast scan reads an NTFS image ("disk.img" or "disk.img::/folder").
-    if (!fastScan(tree, options.path, progress, figures.errorText)) {
+    MftFailure failure = MftFailure::None;
+    if (!fastScan(tree, options.path, progress, failure)) {
+      figures.errorText = mftFailureText(failure);
       if (figures.errorText.empty()) figures.errorText = u"The fast scan failed.";
       releaseTree(tree);
       return false;
@@ -149,9 +153,10 @@ bool benchRun(const BenchOptions& options, bool lastRun, PixelBuffer& pixels,
     t2 = nowMs();
   }
   layoutTreemap(layout, tree, tree.rootIndex, options.width, options.height,
-                options.hasTypes ? weights.data() : nullptr, options.hasTypes ? weights.size() : 0, 0, false);
+                options.hasTypes ? weights.data() : nullptr, options.hasTypes ? weights.size() : 0, 0, false,
+                kMapSchemes[0]);
   double t3 = nowMs();
-  rasterTreemap(layout, pixels.pixels, pixels.count, options.width, options.height, 0xFFFFFF, 0);
+  rasterTreemap(layout, pixels.pixels, pixels.count, options.width, options.height, 0xFFFFFF, 0, kMapSchemes[0]);
   double t4 = nowMs();
   buildExtensionTable(tree);
   double t5 = nowMs();

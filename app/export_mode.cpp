@@ -1,5 +1,6 @@
 #include "app/export_mode.h"
 #include "app/console.h"
+#include "app/failure_text.h"
 #include "app/scan_problem.h"
 #include "app/start_options.h"
 #include "config/policy.h"
@@ -52,12 +53,12 @@ bool isCsvFile(std::u16string_view path) {
 int writeAndReport(Tree& tree, const ExportOptions& options, const char16_t* source, double sourceStart) {
   double exportStart = nowMs();
   ScanProgress exportProgress;
-  std::u16string errorText;
-  bool written = exportCsv(tree, options.csvPath, exportProgress, errorText);
+  ExportFailure failure;
+  bool written = exportCsv(tree, options.csvPath, exportProgress, failure);
   double exportEnd = nowMs();
   releaseTree(tree);
   if (!written) {
-    writeConsole(u"Export failed: " + errorText + u"\r\n");
+    writeConsole(u"Export failed: " + exportFailureText(failure) + u"\r\n");
     return 1;
   }
   int64_t rows = exportProgress.total.load();
@@ -116,18 +117,18 @@ int runExportMode(std::span<const std::u16string> args, const ProgramSettings& s
   Tree tree;
   initTree(tree);
   ScanProgress scanProgress;
-  std::u16string fastScanError;   // the walk takes over silently, as in the window's export
+  MftFailure fastScanFailure = MftFailure::None;   // the walk takes over silently, as in the window's export
   bool scanned = false;
   uint32_t exitCode = startEngineThread([&] {
     scanned = scanForExport(tree, folder, options.mft, settings.policies.disableMftScan != 0, scanProgress,
-                            fastScanError);
+                            fastScanFailure);
   });
   if (exitCode == kExitOutOfMemory) {
     releaseTree(tree);
     writeConsole(u"Not enough memory to scan " + folder + u".\r\n");
     return 1;
   }
-  if (!scanned) problem = u"Fast scan of " + folder + u" failed: " + fastScanError;
+  if (!scanned) problem = u"Fast scan of " + folder + u" failed: " + std::u16string(mftFailureText(fastScanFailure));
   else problem = rootScanProblem(tree);
   if (!problem.empty()) {
     releaseTree(tree);

@@ -1,5 +1,6 @@
 #include "engine/tree.h"
 #include "app/start_options.h"
+#include "treemap/schemes.h"
 #include "config/start_settings.h"
 #include "platform/scan_path.h"
 #include "base/short_text.h"
@@ -61,7 +62,7 @@ StartOptions applyStartOptions(std::span<const std::u16string> args, AppState& s
       else if (argument == u"--accent")
         state.accentIndex = accentIndexFromName(value);
       else if (argument == u"--scheme")
-        state.schemeIndex = schemeIndexFromName(value);
+        state.schemeIndex = static_cast<uint32_t>(mapSchemeFromName(value));
       else {
         options.updated = true;
         options.updatedProcessId = leadingDecimal(value);

@@ -110,7 +110,7 @@ void Export(benchmark::State& state) {
   double extra = 0, cpu = 0;
   for (auto _ : state) {
     ScanProgress progress;
-    std::u16string error;
+    ExportFailure error;
     double cpuStart = processCpuSeconds();
     bool ok = false;
     extra = std::max(extra, peakExtraMiB([&] { ok = exportCsvWithVolume(tree, path, volume, progress, error); }));
@@ -168,7 +168,7 @@ int64_t importFile(std::u16string& path) {
     return bytes;
   }
   ScanProgress progress;
-  std::u16string error;
+  ExportFailure error;
   exportCsvWithVolume(syntheticTree(), path, VolumeSummary{u"Bench", u"ext4", 1ll << 40, 1ll << 39}, progress, error);
   std::ifstream file(benchFile(), std::ios::binary | std::ios::ate);
   bytes = static_cast<int64_t>(file.tellg());

@@ -146,9 +146,9 @@ void FilterToMap10M(benchmark::State& state) {
     applyFilters(s, weights, nullptr, out);
     const double filtered = cpuMs();
     layoutTreemap(cells, *tree, tree->rootIndex, map.width(), map.height(), s.shown.weights, s.shown.weightCount, 0,
-                  false);
+                  false, kMapSchemes[0]);
     const double laidOut = cpuMs();
-    rasterTreemap(cells, pixels.data(), pixels.size(), map.width(), map.height(), 0xFFFFFFFF, 0);
+    rasterTreemap(cells, pixels.data(), pixels.size(), map.width(), map.height(), 0xFFFFFFFF, 0, kMapSchemes[0]);
     benchmark::DoNotOptimize(pixels.data());
     filterMs += filtered - start;
     layoutMs += laidOut - filtered;

@@ -2,6 +2,7 @@
 // against the floor: reading the same table bytes and nothing else.
 // Run through bench/run_mft_bench.sh, which also times dd and an ntfs-3g walk.
 #include "engine/mft_format.h"
+#include "app/failure_text.h"
 #include "engine/mft_layout.h"
 #include "engine/mft_scan.h"
 #include "base/utf.h"
@@ -25,7 +26,7 @@ std::vector<std::pair<uint64_t, uint64_t>> tableExtents(VolumeHandle& handle) {
   if (!readVolumeAt(handle, 0, sector, 512) || !ntfsVolumeDataFromBootSector(sector, reader.data)) return extents;
   std::vector<uint8_t> buffer(4u << 20);
   TableLayout layout;
-  std::u16string error;
+  MftFailure error = MftFailure::None;
   if (!readTableLayout(reader, buffer.data(), uint32_t(buffer.size()), layout, error)) return extents;
   uint64_t left = uint64_t(std::max<int64_t>(layout.dataSize, 0));
   for (const DataRun& run : layout.dataRuns) {
@@ -77,9 +78,9 @@ void BM_MftScanAndFinalize(benchmark::State& state) {
     Tree tree;
     initTree(tree);
     ScanProgress progress;
-    std::u16string error;
+    MftFailure error = MftFailure::None;
     if (!mftScanImage(tree, utf16FromUtf8(imagePath()), progress, error)) {
-      state.SkipWithError(utf8FromUtf16(error).c_str());
+      state.SkipWithError(utf8FromUtf16(std::u16string(mftFailureText(error))).c_str());
       releaseTree(tree);
       return;
     }

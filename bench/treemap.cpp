@@ -12,6 +12,9 @@
 #include <random>
 #include <vector>
 
+// The scheme the maps of this file are drawn with.
+static int32_t gTestScheme = 0;
+
 namespace {
 struct SyntheticTree {
   Tree tree;
@@ -58,7 +61,7 @@ const SyntheticTree& tree500k() {
 void runLayout(benchmark::State& state, const SyntheticTree& s) {
   TreemapLayout layout;
   for (auto _ : state) {
-    layoutTreemap(layout, s.tree, s.tree.rootIndex, 1920, 1080, nullptr, 0, 0, false);
+    layoutTreemap(layout, s.tree, s.tree.rootIndex, 1920, 1080, nullptr, 0, 0, false, mapSchemeAt(gTestScheme));
     benchmark::DoNotOptimize(layout.rectCount);
   }
   state.counters["nodes"] = double(s.tree.nodeCount);
@@ -77,7 +80,7 @@ void Layout500kGapGlow(benchmark::State& state) {
   const SyntheticTree& s = tree500k();
   TreemapLayout layout;
   for (auto _ : state) {
-    layoutTreemap(layout, s.tree, s.tree.rootIndex, 1920, 1080, nullptr, 0, 3, true);
+    layoutTreemap(layout, s.tree, s.tree.rootIndex, 1920, 1080, nullptr, 0, 3, true, mapSchemeAt(gTestScheme));
     benchmark::DoNotOptimize(layout.rectCount);
   }
   state.counters["rects"] = double(layout.rectCount);
@@ -87,18 +90,18 @@ void Layout500kGapGlow(benchmark::State& state) {
 
 void rasterWithScheme(benchmark::State& state, int32_t scheme, int32_t gap, int32_t patternSize) {
   const SyntheticTree& s = tree500k();
-  setCurrentMapSchemeIndex(scheme);
+  gTestScheme = scheme;
   TreemapLayout layout;
-  layoutTreemap(layout, s.tree, s.tree.rootIndex, 1920, 1080, nullptr, 0, gap, false);
+  layoutTreemap(layout, s.tree, s.tree.rootIndex, 1920, 1080, nullptr, 0, gap, false, mapSchemeAt(gTestScheme));
   std::vector<uint32_t> pixels(1920 * 1080);
   for (auto _ : state) {
-    rasterTreemap(layout, pixels.data(), pixels.size(), 1920, 1080, 0xFFFFFFFF, patternSize);
+    rasterTreemap(layout, pixels.data(), pixels.size(), 1920, 1080, 0xFFFFFFFF, patternSize, mapSchemeAt(gTestScheme));
     benchmark::DoNotOptimize(pixels.data());
   }
   state.counters["rects"] = double(layout.rectCount);
   state.counters["ns/pixel"] = benchmark::Counter(1920.0 * 1080.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
   releaseTreemapLayout(layout);
-  setCurrentMapSchemeIndex(0);
+  gTestScheme = 0;
 }
 
 // --- Lava ------------------------------------------------------------------------------
@@ -109,10 +112,10 @@ struct LavaMap {
   std::vector<uint32_t> raster = std::vector<uint32_t>(1920 * 1080);
   LavaMap() {
     const SyntheticTree& s = tree500k();
-    setCurrentMapSchemeIndex(4);
-    layoutTreemap(layout, s.tree, s.tree.rootIndex, 1920, 1080, nullptr, 0, 3, true);
-    rasterTreemap(layout, raster.data(), raster.size(), 1920, 1080, kMapSchemes[4].background, 0);
-    setCurrentMapSchemeIndex(0);
+    gTestScheme = 4;
+    layoutTreemap(layout, s.tree, s.tree.rootIndex, 1920, 1080, nullptr, 0, 3, true, mapSchemeAt(gTestScheme));
+    rasterTreemap(layout, raster.data(), raster.size(), 1920, 1080, kMapSchemes[4].background, 0, mapSchemeAt(gTestScheme));
+    gTestScheme = 0;
   }
 };
 
@@ -123,13 +126,13 @@ LavaMap& lavaMap() {
 
 void LavaRaster500k(benchmark::State& state) {
   LavaMap& map = lavaMap();
-  setCurrentMapSchemeIndex(4);
+  gTestScheme = 4;
   std::vector<uint32_t> pixels(map.raster.size());
   for (auto _ : state) {
-    rasterTreemap(map.layout, pixels.data(), pixels.size(), 1920, 1080, kMapSchemes[4].background, 0);
+    rasterTreemap(map.layout, pixels.data(), pixels.size(), 1920, 1080, kMapSchemes[4].background, 0, mapSchemeAt(gTestScheme));
     benchmark::DoNotOptimize(pixels.data());
   }
-  setCurrentMapSchemeIndex(0);
+  gTestScheme = 0;
   state.counters["rects"] = double(map.layout.rectCount);
 }
 
@@ -154,7 +157,7 @@ void FlowRuns500k(benchmark::State& state) {
   const SyntheticTree& s = tree500k();
   int32_t scale = int32_t(state.range(0));
   TreemapLayout layout;
-  layoutTreemap(layout, s.tree, s.tree.rootIndex, 1920 * scale, 1080 * scale, nullptr, 0, 3, true);
+  layoutTreemap(layout, s.tree, s.tree.rootIndex, 1920 * scale, 1080 * scale, nullptr, 0, 3, true, mapSchemeAt(gTestScheme));
   for (auto _ : state) {
     buildFlowRuns(layout);
     benchmark::DoNotOptimize(layout.flowRuns.data());
@@ -185,7 +188,7 @@ void FlowRunsTiles(benchmark::State& state) {
   double area = double(files) * 400;
   int32_t width = int32_t(std::sqrt(area * 16 / 9)), height = int32_t(area / width);
   TreemapLayout layout;
-  layoutTreemap(layout, tree, root, width, height, nullptr, 0, 3, true);
+  layoutTreemap(layout, tree, root, width, height, nullptr, 0, 3, true, mapSchemeAt(gTestScheme));
   for (auto _ : state) {
     buildFlowRuns(layout);
     benchmark::DoNotOptimize(layout.flowRuns.data());

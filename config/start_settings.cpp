@@ -2,7 +2,6 @@
 
 namespace {
 constexpr std::u16string_view kAccents[] = {u"blue", u"teal", u"orange", u"violet", u"pink"};
-constexpr std::u16string_view kSchemes[] = {u"standard", u"contrast", u"colorblind", u"muted", u"lava"};
 }
 
 int32_t accentIndexFromName(std::u16string_view name) {
@@ -12,14 +11,6 @@ int32_t accentIndexFromName(std::u16string_view name) {
 }
 
 std::u16string_view accentName(int32_t index) { return index >= 0 && index < 5 ? kAccents[index] : u""; }
-
-uint32_t schemeIndexFromName(std::u16string_view name) {
-  for (uint32_t i = 0; i < 5; i++)
-    if (name == kSchemes[i]) return i;
-  return 0;
-}
-
-std::u16string_view schemeName(uint32_t index) { return index < 5 ? kSchemes[index] : kSchemes[0]; }
 
 uint8_t performancePanelFromText(std::u16string_view text) {
   if (text == u"open") return 1;

@@ -6,11 +6,10 @@
 #include <cstdint>
 #include <string_view>
 
-// Exact, case-sensitive names. Unknown accent: -1 (system colour); unknown scheme: 0.
+// Exact, case-sensitive names. Unknown accent: -1 (system colour). (Scheme names
+// live with the schemes: mapSchemeFromName in treemap/schemes.h.)
 int32_t accentIndexFromName(std::u16string_view name);
 std::u16string_view accentName(int32_t index);    // empty for -1 and out-of-range
-uint32_t schemeIndexFromName(std::u16string_view name);
-std::u16string_view schemeName(uint32_t index);   // "standard" for out-of-range
 
 // performancePanel: `open` 1, `hidden` 2, anything else 0 (case-sensitive).
 uint8_t performancePanelFromText(std::u16string_view text);

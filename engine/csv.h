@@ -7,6 +7,7 @@
 //
 // Sections: volume facts · export · rows and header · import
 #pragma once
+#include "engine/failure.h"
 #include "engine/tree.h"
 #include "platform/volume.h"
 #include <cstddef>
@@ -26,13 +27,13 @@ char16_t csvSeparatorFor(std::u16string_view rootPath);
 // Writes `tree` to `path` (created, or replaced once the new file is complete).
 // progress.total receives the row count, progress.done the rows written;
 // progress.cancel stops. On failure whatever was at `path` is left as it was and
-// errorText holds the reason ("Stopped.", "Not enough memory." or the system's message).
+// `failure` says why (stopped, out of memory, or the system's error code).
 bool exportCsv(const Tree& tree, std::u16string_view path, ScanProgress& progress,
-               std::u16string& errorText);
+               ExportFailure& failure);
 // (The volume facts are the tree's sourceVolume when it has them, else the system's.)
 // The same with the volume facts given by the caller (the window's drive list, tests).
 bool exportCsvWithVolume(const Tree& tree, std::u16string_view path, const VolumeSummary& volume,
-                         ScanProgress& progress, std::u16string& errorText);
+                         ScanProgress& progress, ExportFailure& failure);
 
 inline constexpr std::u16string_view kCsvTitlePrefix = u"Mossbloom export \u00B7 ";
 inline constexpr std::u16string_view kCsvTitleSeparator = u" \u00B7 ";

@@ -364,11 +364,11 @@ bool runExportBody(ExportJob& job) {
 
 // --- Entry -------------------------------------------------------------------------------------------
 bool exportCsvWithVolume(const Tree& tree, std::u16string_view path, const VolumeSummary& volume,
-                         ScanProgress& progress, std::u16string& errorText) {
+                         ScanProgress& progress, ExportFailure& failure) {
   uint32_t error = 0;
   FileWriter* writer = openFileWriter(path, error);
   if (!writer) {
-    errorText = systemErrorText(error);
+    failure = {ExportFailureReason::System, error};
     return false;
   }
   ExportJob job{&tree, writer, &progress, {}, volume};
@@ -378,31 +378,21 @@ bool exportCsvWithVolume(const Tree& tree, std::u16string_view path, const Volum
   job.title.append(volume.fileSystem);
 
   bool bodyOk = false;
-  Thread thread = startClosureThread(kEngineThreadStackBytes, [&job, &bodyOk]() -> uint32_t {
-    markWorkerThread();
-    bodyOk = runExportBody(job);
-    return 0;
-  });
-  uint32_t exitCode = thread.handle ? joinThread(thread) : kExitOutOfMemory;
-  bool outOfMemory = exitCode == kExitOutOfMemory;
+  bool outOfMemory = startEngineThread([&job, &bodyOk] { bodyOk = runExportBody(job); }) == kExitOutOfMemory;
   bool complete = bodyOk && !outOfMemory;
   uint32_t writeError = closeFileWriter(writer, complete);
   if (complete && writeError == 0) return true;
 
-  if (writeError) {
-    errorText = systemErrorText(writeError);
-  } else if (outOfMemory) {
-    errorText = u"Not enough memory.";
-  } else {
-    errorText = u"Stopped.";
-  }
+  if (writeError) failure = {ExportFailureReason::System, writeError};
+  else if (outOfMemory) failure = {ExportFailureReason::OutOfMemory, 0};
+  else failure = {ExportFailureReason::Stopped, 0};
   return false;
 }
 
 bool exportCsv(const Tree& tree, std::u16string_view path, ScanProgress& progress,
-               std::u16string& errorText) {
+               ExportFailure& failure) {
   const SourceVolume& source = tree.sourceVolume;
   VolumeSummary volume = source.known ? VolumeSummary{source.label, source.fileSystem, source.capacity, source.freeBytes}
                                   : volumeSummaryFor(tree.rootPath);
-  return exportCsvWithVolume(tree, path, volume, progress, errorText);
+  return exportCsvWithVolume(tree, path, volume, progress, failure);
 }

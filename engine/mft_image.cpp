@@ -39,20 +39,20 @@ bool ntfsVolumeDataFromBootSector(const uint8_t* sector, NtfsVolumeData& data) {
   return true;
 }
 
-bool mftScanImage(Tree& tree, std::u16string_view imageAndFolder, ScanProgress& progress, std::u16string& errorText) {
+bool mftScanImage(Tree& tree, std::u16string_view imageAndFolder, ScanProgress& progress, MftFailure& failure) {
   std::u16string_view image, folder;
   splitImagePath(imageAndFolder, image, folder);
   VolumeHandle handle;
   MftVolumeReader reader;
   switch (openVolumeImage(utf8FromUtf16(image).c_str(), handle, reader.volumeBytes)) {
     case VolumeOpenResult::Opened: break;
-    case VolumeOpenResult::AccessDenied: errorText = u"administrator rights required"; return false;
-    default: errorText = u"cannot open volume"; return false;
+    case VolumeOpenResult::AccessDenied: failure = MftFailure::AdministratorRightsRequired; return false;
+    default: failure = MftFailure::CannotOpenVolume; return false;
   }
   uint8_t sector[512];
   if (!readVolumeAt(handle, 0, sector, sizeof sector) || !ntfsVolumeDataFromBootSector(sector, reader.data)) {
     closeVolume(handle);
-    errorText = u"not an NTFS volume";
+    failure = MftFailure::NotNtfsVolume;
     return false;
   }
   reader.context = &handle;
@@ -62,7 +62,7 @@ bool mftScanImage(Tree& tree, std::u16string_view imageAndFolder, ScanProgress& 
   int64_t sectors = readI64(sector + 40), sectorBytes = readU16(sector + 11);
   if (sectors > 0 && sectors <= INT64_MAX / sectorBytes)
     reader.totalClusters = sectors * sectorBytes / reader.data.bytesPerCluster;
-  bool ok = mftScanVolume(tree, reader, folder, imageAndFolder, progress, errorText);
+  bool ok = mftScanVolume(tree, reader, folder, imageAndFolder, progress, failure);
   closeVolume(handle);
   if (ok) {
     // The export tells the image's volume, not the disk of the machine holding the image.

@@ -18,8 +18,8 @@ constexpr uint32_t kListEntryMinimum = 26;
 // rounds deep; each round costs a pass over the runs, so a hostile chain stays cheap.
 constexpr int kMaxChaseRounds = 64;
 
-bool fail(std::u16string& errorText, const char16_t* text) {
-  errorText = text;
+bool fail(MftFailure& failure, MftFailure reason) {
+  failure = reason;
   return false;
 }
 
@@ -209,18 +209,18 @@ bool joinAttributePieces(AttributePieces& pieces, std::vector<DataRun>& runs) {
 
 // --- Record 0 ------------------------------------------------------------------------------------
 bool readTableLayout(MftVolumeReader& reader, uint8_t* buffer, uint32_t bufferBytes, TableLayout& layout,
-                     std::u16string& errorText) {
+                     MftFailure& failure) {
   const NtfsVolumeData& v = reader.data;
   uint32_t first = uint32_t(std::max(v.bytesPerCluster, v.bytesPerRecord));
   uint64_t offset;
   if (first > bufferBytes || !clusterOffset(v.mftStartLcn, v.bytesPerCluster, 0, offset) ||
       !reader.read(reader.context, offset, buffer, first)) {
-    return fail(errorText, u"cannot read $MFT");
+    return fail(failure, MftFailure::CannotReadMft);
   }
   uint32_t recordBytes = uint32_t(v.bytesPerRecord);
-  if (!applyUpdateSequence(buffer, recordBytes)) return fail(errorText, u"cannot read $MFT");
+  if (!applyUpdateSequence(buffer, recordBytes)) return fail(failure, MftFailure::CannotReadMft);
   AttributeWalk walk;
-  if (!startAttributeWalk(walk, buffer, recordBytes)) return fail(errorText, u"cannot decode $MFT run list");
+  if (!startAttributeWalk(walk, buffer, recordBytes)) return fail(failure, MftFailure::CannotDecodeRunList);
 
   AttributePieces data, bitmap;
   std::vector<uint8_t> list;
@@ -258,7 +258,7 @@ bool readTableLayout(MftVolumeReader& reader, uint8_t* buffer, uint32_t bufferBy
     }
   }
   // The table's first piece lives in record 0: without it nothing else can be found.
-  if (!haveFirstPiece) return fail(errorText, u"cannot decode $MFT run list");
+  if (!haveFirstPiece) return fail(failure, MftFailure::CannotDecodeRunList);
   joinAttributePieces(data, layout.dataRuns);
 
   if (!list.empty()) {

@@ -3,6 +3,7 @@
 // record 0 carries an attribute list naming the extension records that hold the
 // rest, and the pieces found there are put together by their starting cluster.
 #pragma once
+#include "engine/failure.h"
 #include "engine/mft_format.h"
 #include "engine/mft_volume_reader.h"
 #include <string>
@@ -23,10 +24,10 @@ struct TableLayout {
 
 // Reads record 0 and, when it has one, its attribute list and the extension records it
 // names. `buffer` holds `bufferBytes`, at least a cluster and a record. False with
-// "cannot read $MFT" or "cannot decode $MFT run list"; a damaged attribute list or
+// CannotReadMft or CannotDecodeRunList; a damaged attribute list or
 // extension record costs only the pieces it would have given.
 bool readTableLayout(MftVolumeReader& reader, uint8_t* buffer, uint32_t bufferBytes, TableLayout& layout,
-                     std::u16string& errorText);
+                     MftFailure& failure);
 
 // What the volume says about itself, for an image whose host knows nothing of it: the
 // label from $Volume (record 3) and the clusters its allocation bitmap ($Bitmap, record

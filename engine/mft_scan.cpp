@@ -28,8 +28,8 @@ struct ReadBuffer {
   uint8_t* bytes() const { return arena.base; }
 };
 
-bool fail(std::u16string& errorText, const char16_t* text) {
-  errorText = text;
+bool fail(MftFailure& failure, MftFailure reason) {
+  failure = reason;
   return false;
 }
 
@@ -84,7 +84,7 @@ bool recordInUse(const std::vector<uint8_t>& bitmap, int64_t r) {
 // the records after it keep their numbers.
 bool readTable(MftVolumeReader& reader, uint8_t* buffer, const TableLayout& layout,
                const std::vector<uint8_t>& bitmap, MftRecords& records, ScanProgress& progress,
-               std::u16string& errorText) {
+               MftFailure& failure) {
   const int64_t clusterBytes = reader.data.bytesPerCluster;
   const uint32_t recordBytes = uint32_t(reader.data.bytesPerRecord);
   const int64_t count = records.count;
@@ -112,14 +112,14 @@ bool readTable(MftVolumeReader& reader, uint8_t* buffer, const TableLayout& layo
     uint64_t wanted = uint64_t(v) * recordBytes + carried;
     uint64_t position = wanted > runStart ? wanted - runStart : 0;
     if (position < length && carried > 0) {
-      if (progress.cancel.load(std::memory_order_relaxed)) return fail(errorText, u"cancelled");
+      if (progress.cancel.load(std::memory_order_relaxed)) return fail(failure, MftFailure::Cancelled);
       uint32_t take = uint32_t(std::min<uint64_t>(recordBytes - carried, length - position));
       bool inUse = recordInUse(bitmap, v);
       if (inUse) {
         uint64_t offset;
         if (!clusterOffset(run.start, clusterBytes, position, offset) ||
             !reader.read(reader.context, offset, carry.data() + carried, take)) {
-          return fail(errorText, u"read error");
+          return fail(failure, MftFailure::ReadError);
         }
       }
       carried += take;
@@ -135,7 +135,7 @@ bool readTable(MftVolumeReader& reader, uint8_t* buffer, const TableLayout& layo
       }
     }
     while (carried == 0 && v < count && position < length && length - position >= recordBytes) {
-      if (progress.cancel.load(std::memory_order_relaxed)) return fail(errorText, u"cancelled");
+      if (progress.cancel.load(std::memory_order_relaxed)) return fail(failure, MftFailure::Cancelled);
       uint32_t chunk = uint32_t(std::min<uint64_t>(length - position, readBytesPerChunk));
       chunk -= chunk % recordBytes;
       int64_t untrimmed = std::min<int64_t>(chunk / recordBytes, count - v);
@@ -146,7 +146,7 @@ bool readTable(MftVolumeReader& reader, uint8_t* buffer, const TableLayout& layo
         uint64_t offset;
         if (!clusterOffset(run.start, clusterBytes, position, offset) ||
             !reader.read(reader.context, offset, buffer, readBytes)) {
-          return fail(errorText, u"read error");
+          return fail(failure, MftFailure::ReadError);
         }
         for (int64_t i = 0; i < m; i++) {
           // The kernel's copy left the chunk in a far cache level: fetch ahead.
@@ -169,7 +169,7 @@ bool readTable(MftVolumeReader& reader, uint8_t* buffer, const TableLayout& layo
         uint64_t offset;
         if (!clusterOffset(run.start, clusterBytes, position, offset) ||
             !reader.read(reader.context, offset, carry.data(), carried)) {
-          return fail(errorText, u"read error");
+          return fail(failure, MftFailure::ReadError);
         }
       }
     }
@@ -279,23 +279,23 @@ bool readMftVolumeHandle(void* context, uint64_t offset, void* buffer, uint32_t 
 
 // --- Entry points -------------------------------------------------------------------------------
 bool mftScanVolume(Tree& tree, MftVolumeReader& reader, std::u16string_view folder,
-                   std::u16string_view rootPath, ScanProgress& progress, std::u16string& errorText) {
+                   std::u16string_view rootPath, ScanProgress& progress, MftFailure& failure) {
   const NtfsVolumeData& v = reader.data;
   if (!isPowerOfTwo(v.bytesPerCluster) || v.bytesPerCluster > kChunkBytes || !isPowerOfTwo(v.bytesPerRecord) ||
       v.bytesPerRecord < 256 || v.bytesPerRecord > 65536) {
-    return fail(errorText, u"cannot read $MFT");
+    return fail(failure, MftFailure::CannotReadMft);
   }
   MftRecords records;
   {
     // The read buffer goes before compaction: its 4 MiB are not needed there.
     ReadBuffer buffer;
     TableLayout layout;
-    if (!readTableLayout(reader, buffer.bytes(), kChunkBytes, layout, errorText)) return false;
+    if (!readTableLayout(reader, buffer.bytes(), kChunkBytes, layout, failure)) return false;
 
     int64_t validLength = v.mftValidDataLength >= 0 ? v.mftValidDataLength : layout.dataSize;
     int64_t count = std::max<int64_t>(validLength, 0) / v.bytesPerRecord;
     if (reader.volumeBytes != 0) count = std::min<int64_t>(count, int64_t(reader.volumeBytes / uint64_t(v.bytesPerRecord)));
-    if (count > kMaxRecords) return fail(errorText, u"cannot read $MFT");
+    if (count > kMaxRecords) return fail(failure, MftFailure::CannotReadMft);
 
     std::vector<uint8_t> bitmap;
     readBitmap(reader, buffer.bytes(), layout, count, bitmap);
@@ -303,7 +303,7 @@ bool mftScanVolume(Tree& tree, MftVolumeReader& reader, std::u16string_view fold
     prepareMftRecords(records, tree, count, v.bytesPerCluster);
     progress.total.store(count, std::memory_order_relaxed);
     progress.done.store(0, std::memory_order_relaxed);
-    if (!readTable(reader, buffer.bytes(), layout, bitmap, records, progress, errorText)) return false;
+    if (!readTable(reader, buffer.bytes(), layout, bitmap, records, progress, failure)) return false;
     if (reader.totalClusters > 0)
       readVolumeLabelAndFreeClusters(reader, buffer.bytes(), kChunkBytes, layout, reader.totalClusters, reader.label,
                                      reader.freeClusters);
@@ -315,10 +315,10 @@ bool mftScanVolume(Tree& tree, MftVolumeReader& reader, std::u16string_view fold
   MftRecordMap map;
   compactMftRecords(records, map);
   int32_t root = mftNodeOfRecord(map, 5);
-  if (root < 0 || !(tree.node(root).flags & kNodeFolder)) return fail(errorText, u"root directory record missing");
+  if (root < 0 || !(tree.node(root).flags & kNodeFolder)) return fail(failure, MftFailure::RootRecordMissing);
   linkNodes(tree, map, root);
   root = descend(tree, root, folder);
-  if (root < 0) return fail(errorText, u"folder not found in MFT");
+  if (root < 0) return fail(failure, MftFailure::FolderNotFound);
   makeRoot(tree, root);
   countLinksAndStreams(tree, records, map, root);
   tree.rootIndex = root;
@@ -326,22 +326,22 @@ bool mftScanVolume(Tree& tree, MftVolumeReader& reader, std::u16string_view fold
   return true;
 }
 
-bool mftScan(Tree& tree, std::u16string_view path, ScanProgress& progress, std::u16string& errorText) {
+bool mftScan(Tree& tree, std::u16string_view path, ScanProgress& progress, MftFailure& failure) {
   size_t length = 0;
   while (length < path.size() && path[length] != 0) length++;
   path = path.substr(0, length);
-  if (path.size() < 3 || path[1] != u':') return fail(errorText, u"not a local drive path");
+  if (path.size() < 3 || path[1] != u':') return fail(failure, MftFailure::NotLocalDrivePath);
   VolumeHandle handle;
   MftVolumeReader reader;
   switch (openNtfsVolume(path[0], handle, reader.data)) {
     case VolumeOpenResult::Opened: break;
-    case VolumeOpenResult::AccessDenied: return fail(errorText, u"administrator rights required");
-    case VolumeOpenResult::CannotOpen: return fail(errorText, u"cannot open volume");
-    case VolumeOpenResult::NotNtfs: return fail(errorText, u"not an NTFS volume");
+    case VolumeOpenResult::AccessDenied: return fail(failure, MftFailure::AdministratorRightsRequired);
+    case VolumeOpenResult::CannotOpen: return fail(failure, MftFailure::CannotOpenVolume);
+    case VolumeOpenResult::NotNtfs: return fail(failure, MftFailure::NotNtfsVolume);
   }
   reader.context = &handle;
   reader.read = readMftVolumeHandle;
-  bool ok = mftScanVolume(tree, reader, path.substr(3), path, progress, errorText);
+  bool ok = mftScanVolume(tree, reader, path.substr(3), path, progress, failure);
   closeVolume(handle);
   return ok;
 }

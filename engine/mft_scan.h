@@ -4,6 +4,7 @@
 // Threading: runs on one thread; shares only the ScanProgress fields.
 #pragma once
 #include "engine/mft_volume_reader.h"
+#include "engine/failure.h"
 #include "engine/tree.h"
 #include <string>
 #include <string_view>
@@ -11,17 +12,17 @@
 // Reads the table through `reader` and builds the tree under `folder` (components
 // separated by `\` or `/`, empty = the volume root). On success the tree has its
 // root, `rootPath` (as given), cluster size, hard-link and stream counts, and is not
-// finalized. On failure `errorText` holds one of the scan's fixed texts.
+// finalized. On failure `failure` says why.
 bool mftScanVolume(Tree& tree, MftVolumeReader& reader, std::u16string_view folder,
-                   std::u16string_view rootPath, ScanProgress& progress, std::u16string& errorText);
+                   std::u16string_view rootPath, ScanProgress& progress, MftFailure& failure);
 
 // Windows drive or folder path (X:\ or X:\Some\Folder) through \\.\X:.
-bool mftScan(Tree& tree, std::u16string_view path, ScanProgress& progress, std::u16string& errorText);
+bool mftScan(Tree& tree, std::u16string_view path, ScanProgress& progress, MftFailure& failure);
 
 // An NTFS image file or block device, optionally with a folder inside it:
 // "disk.img" or "disk.img::/Some/Folder" (see docs/mft.md).
 bool mftScanImage(Tree& tree, std::u16string_view imageAndFolder, ScanProgress& progress,
-                  std::u16string& errorText);
+                  MftFailure& failure);
 
 // Splits "image::folder" at the first "::"; the folder part is empty without one.
 void splitImagePath(std::u16string_view imageAndFolder, std::u16string_view& image,

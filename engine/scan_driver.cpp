@@ -6,45 +6,43 @@
 
 namespace {
 
-std::u16string fallbackNotice(std::u16string_view reason) {
-  return u"MFT unavailable (" + std::u16string(reason) + u"), used directory walk";
-}
-
 Tree* newTree() {
   Tree* tree = new Tree;
   initTree(*tree);
   return tree;
 }
 
-// `finalized`: the body finalized the tree itself, so aggregating only builds the
-// extension table.
-void deliver(ScanHandOver& handOver, Tree* tree, bool outOfMemory, double scanStart, ScanMethod method,
-             std::u16string statusText, uint32_t generation, bool finalized = false) {
+// What the tree still needs before the requester takes it: an imported tree comes
+// finalized, so it only lacks the extension table.
+enum class Aggregation : uint8_t { Full, ExtensionTableOnly };
+
+// `result` holds the tree (or none), the out-of-memory mark, the method and the
+// fallback; the durations are measured here, from `scanStart` on.
+void deliver(ScanHandOver& handOver, ScanResult result, double scanStart, Aggregation aggregation,
+             uint32_t generation) {
   double scanEnd = nowMs();
-  if (outOfMemory) {
+  Tree* tree = result.tree;
+  if (result.outOfMemory) {
     freeTree(tree);
     tree = nullptr;
   } else if (tree) {
-    auto aggregate = [tree, finalized] {
-      if (finalized) buildExtensionTable(*tree);
+    auto aggregate = [tree, aggregation] {
+      if (aggregation == Aggregation::ExtensionTableOnly) buildExtensionTable(*tree);
       else aggregateTree(*tree);
     };
     if (startEngineThread(aggregate) == kExitOutOfMemory) {
       freeTree(tree);
       tree = nullptr;
-      outOfMemory = true;
+      result.outOfMemory = true;
     }
   }
-  double aggregateEnd = nowMs();
-
-  handOver.outOfMemory = outOfMemory;
-  handOver.scanMs = scanEnd - scanStart;
-  handOver.aggregateMs = aggregateEnd - scanEnd;
-  handOver.scanMethod = method;
-  handOver.statusText = std::move(statusText);
-  // A result the receiver never took over is superseded by this one.
-  freeTree(handOver.pendingTree.exchange(tree));
-  if (handOver.post) handOver.post(handOver, generation);
+  result.tree = tree;
+  result.scanMs = scanEnd - scanStart;
+  result.aggregateMs = nowMs() - scanEnd;
+  // A result the requester never took over is superseded by this one.
+  freeTree(handOver.result.tree);
+  handOver.result = result;
+  if (handOver.receiver) handOver.receiver->scanDone(generation);
 }
 
 }  // namespace
@@ -55,64 +53,72 @@ void freeTree(Tree* tree) {
   delete tree;
 }
 
-Tree* takePendingTree(ScanHandOver& handOver) { return handOver.pendingTree.exchange(nullptr); }
+ScanResult takeScanResult(ScanHandOver& handOver) {
+  ScanResult result = handOver.result;
+  handOver.result.tree = nullptr;
+  return result;
+}
 
 void runScanThread(ScanRequest* request) {
   ScanHandOver& handOver = *request->handOver;
-  Tree* tree = newTree();
+  ScanResult result;
+  result.tree = newTree();
   double scanStart = nowMs();
   bool cancelled = false;
-  ScanMethod method = ScanMethod::Walk;
-  std::u16string statusText;
 
   uint32_t code = startEngineThread([&] {
     if (request->useFastScan) {
-      std::u16string error;
-      if (fastScan(*tree, request->rootPath, handOver.progress, error)) {
-        method = ScanMethod::Mft;
+      MftFailure failure = MftFailure::None;
+      if (fastScan(*result.tree, request->rootPath, handOver.progress, failure)) {
+        result.method = ScanMethod::Mft;
         return;
       }
       if (handOver.progress.cancel.load()) {
         cancelled = true;
         return;
       }
-      statusText = fallbackNotice(error);
+      result.fallback = failure;
       handOver.mftScanInUse.exchange(0);
       // The walk starts from a clean tree, and the scan time is the walk's alone.
-      releaseTree(*tree);
-      initTree(*tree);
+      releaseTree(*result.tree);
+      initTree(*result.tree);
       scanStart = nowMs();
     }
-    walkScan(*tree, request->rootPath, handOver.progress);
+    walkScan(*result.tree, request->rootPath, handOver.progress);
   });
 
   if (cancelled) {
-    freeTree(tree);
-    tree = nullptr;
+    freeTree(result.tree);
+    result.tree = nullptr;
   }
-  deliver(handOver, tree, code == kExitOutOfMemory, scanStart, method, std::move(statusText), request->generation);
+  result.outOfMemory = code == kExitOutOfMemory;
+  deliver(handOver, result, scanStart, Aggregation::Full, request->generation);
   delete request;
 }
 
 void runContinueThread(ContinueRequest* request) {
   double start = nowMs();
-  Tree* tree = request->tree;
-  uint32_t code = startEngineThread([&] { continueWalk(*tree, request->handOver->progress); });
-  deliver(*request->handOver, tree, code == kExitOutOfMemory, start, ScanMethod::Walk,
-          std::move(request->statusText), request->generation);
+  ScanResult result;
+  result.tree = request->tree;
+  result.fallback = request->fallback;
+  uint32_t code = startEngineThread([&] { continueWalk(*result.tree, request->handOver->progress); });
+  result.outOfMemory = code == kExitOutOfMemory;
+  deliver(*request->handOver, result, start, Aggregation::Full, request->generation);
   delete request;
 }
 
 void runImportThread(ImportRequest* request) {
   ScanHandOver& handOver = *request->handOver;
-  Tree* tree = newTree();
+  ScanResult result;
+  result.tree = newTree();
   double start = nowMs();
-  CsvImportResult result = importCsvFile(*tree, request->csvPath, handOver.progress);
-  if (!result.ok && !result.outOfMemory) {
-    freeTree(tree);
-    tree = nullptr;
+  CsvImportResult imported = importCsvFile(*result.tree, request->csvPath, handOver.progress);
+  if (!imported.ok && !imported.outOfMemory) {
+    freeTree(result.tree);
+    result.tree = nullptr;
   }
-  deliver(handOver, tree, result.outOfMemory, start, ScanMethod::Walk, u"", request->generation, true);
+  result.outOfMemory = imported.outOfMemory;
+  deliver(handOver, result, start, Aggregation::ExtensionTableOnly, request->generation);
   delete request;
 }
 
@@ -138,10 +144,10 @@ Thread startImportThread(ImportRequest* request) {
 }
 
 bool scanForExport(Tree& tree, std::u16string_view rootPath, bool useFastScan, bool fastScanDisabled,
-                   ScanProgress& progress, std::u16string& errorText) {
+                   ScanProgress& progress, MftFailure& failure) {
   bool fastScanFailed = false;
   if (useFastScan && !fastScanDisabled && isAdministrator()) {
-    if (fastScan(tree, rootPath, progress, errorText)) {
+    if (fastScan(tree, rootPath, progress, failure)) {
       finalizeTree(tree);
       return true;
     }

@@ -270,7 +270,7 @@ void pushTreemapRect(TreemapLayout& layout, const TreemapRect& rect) {
 
 void layoutTreemap(TreemapLayout& layout, const Tree& tree, int32_t root, int32_t width,
                    int32_t height, const float* weights, uint64_t weightCount, int32_t gap,
-                   bool glow) {
+                   bool glow, const MapScheme& scheme) {
   layout.rectCount = 0;
   layout.flowRuns.clear();
   layout.maxFlow = 0;
@@ -282,7 +282,7 @@ void layoutTreemap(TreemapLayout& layout, const Tree& tree, int32_t root, int32_
   layout.gap = gap;
   glow = glow && gap != 0;
 
-  Context c{layout, tree, tree.nodes(), weights, weightCount, currentMapScheme(), width, height,
+  Context c{layout, tree, tree.nodes(), weights, weightCount, scheme, width, height,
             gap, double(gap), glow};
   // A root without weight (everything filtered out) shows only the background.
   if (root >= 0 && root < tree.nodeCount && width > 0 && height > 0 && weightOf(c, root) > 0) {

@@ -188,10 +188,10 @@ void drawHalo(const TreemapLayout& layout, uint32_t* pixels, int32_t width, int3
 // --- Raster ------------------------------------------------------------------------------------
 
 void rasterTreemap(const TreemapLayout& layout, uint32_t* pixels, uint64_t pixelCount,
-                   int32_t width, int32_t height, uint32_t background, int32_t patternSize) {
+                   int32_t width, int32_t height, uint32_t background, int32_t patternSize,
+                   const MapScheme& scheme) {
   if (width <= 0 || height <= 0 || uint64_t(width) * uint64_t(height) > pixelCount) return;
   std::fill(pixels, pixels + uint64_t(width) * uint64_t(height), background);
-  const MapScheme& scheme = currentMapScheme();
   const TreemapRect* rects = layout.rects();
   for (uint64_t k = 0; k < layout.rectCount; ++k) {
     const TreemapRect& rect = rects[k];

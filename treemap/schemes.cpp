@@ -22,7 +22,6 @@ const MapScheme kMapSchemes[kMapSchemeCount] = {
 };
 
 namespace {
-int32_t gCurrentScheme = 0;
 template <typename Unit>
 uint32_t hashUnits(const Unit* units, size_t length) {
   uint32_t hash = kFnv1aBasis;
@@ -43,18 +42,18 @@ struct RampStop { int32_t scale; uint32_t color; };   // age = scale * g
 constexpr RampStop kLavaStops[4] = {{0, 0xFFF2C0}, {6, 0xFFA030}, {24, 0xFF2A0A}, {80, 0x6E1206}};
 }  // namespace
 
-int32_t currentMapSchemeIndex() { return gCurrentScheme; }
-const MapScheme& currentMapScheme() { return kMapSchemes[gCurrentScheme]; }
-
-void setCurrentMapSchemeIndex(int32_t index) {
-  gCurrentScheme = index >= 0 && index < kMapSchemeCount ? index : 0;
-}
+const MapScheme& mapSchemeAt(int32_t index) { return kMapSchemes[index >= 0 && index < kMapSchemeCount ? index : 0]; }
 
 int32_t findMapScheme(std::string_view name) {
   for (int32_t i = 0; i < kMapSchemeCount; ++i) {
     if (name == kMapSchemes[i].name) return i;
   }
   return -1;
+}
+
+int32_t mapSchemeFromName(std::u16string_view name) {
+  int32_t index = findMapScheme(name);
+  return index < 0 ? 0 : index;
 }
 
 int32_t findMapScheme(std::u16string_view name) {
@@ -82,10 +81,6 @@ uint32_t schemeColorOf(const MapScheme& scheme, const Tree& tree, int32_t node) 
   return colorOfName(scheme, name, length);
 }
 
-uint32_t schemeColorOf(const Tree& tree, int32_t node) {
-  return schemeColorOf(currentMapScheme(), tree, node);
-}
-
 uint32_t extensionHash(const char16_t* extension, size_t length) {
   return hashUnits(extension, length);
 }
@@ -93,10 +88,6 @@ uint32_t extensionHash(const char16_t* extension, size_t length) {
 uint32_t typeColor(const MapScheme& scheme, const char16_t* extension, size_t length) {
   if (length == 0 || length > kMaxExtensionLength) return scheme.noTypeColor;
   return scheme.typeColors[extensionHash(extension, length) % kTypeColorCount];
-}
-
-uint32_t typeColor(const char16_t* extension, size_t length) {
-  return typeColor(currentMapScheme(), extension, length);
 }
 
 int32_t patternNumberOf(const MapScheme& scheme, uint32_t color) {

@@ -3,8 +3,7 @@
 // Files are coloured by a hash of their extension, folders and files without a
 // type by two neutral colours.
 //
-// Threading: the current scheme index is program-wide state owned by the window
-// thread; everything else here is constant.
+// Threading: constant data and pure functions; whoever draws a map passes its scheme.
 #pragma once
 #include "engine/tree.h"
 #include <cstdint>
@@ -27,22 +26,21 @@ struct MapScheme {
 
 extern const MapScheme kMapSchemes[kMapSchemeCount];
 
-// The current scheme (index 0..4, starts at 0). An index outside 0..4 selects 0.
-int32_t currentMapSchemeIndex();
-const MapScheme& currentMapScheme();
-void setCurrentMapSchemeIndex(int32_t index);
+// The scheme at `index`; an index outside 0..4 selects the standard one.
+const MapScheme& mapSchemeAt(int32_t index);
 
 // Exact, case-sensitive lookup of a scheme name; -1 when unknown.
 int32_t findMapScheme(std::string_view name);
 int32_t findMapScheme(std::u16string_view name);
+// The scheme the mapScheme setting or --scheme names: the standard one (0) for a
+// name that is none.
+int32_t mapSchemeFromName(std::u16string_view name);
 
-// A node's colour under the current scheme (or the given one).
-uint32_t schemeColorOf(const Tree& tree, int32_t node);
+// A node's colour under `scheme`.
 uint32_t schemeColorOf(const MapScheme& scheme, const Tree& tree, int32_t node);
 
 // The colour of an extension given without its dot (1 to 16 code units; any other
 // length has no type).
-uint32_t typeColor(const char16_t* extension, size_t length);
 uint32_t typeColor(const MapScheme& scheme, const char16_t* extension, size_t length);
 
 // FNV-1a over 16-bit code units with A-Z folded to lower case: the type hash.

@@ -80,10 +80,11 @@ constexpr uint64_t kTreemapRectReserve = 4ull << 30;
 // Lays out the subtree of `root` (negative: none) as squarified cushions for a
 // width × height pixel area. `weights` (a float per node index, `weightCount` of
 // them) replace the node sizes when given; `gap` is in pixels, 0 for none; `glow`
-// collects the gap centre lines. Replaces the rectangles, gap, gap lines and flow runs.
+// collects the gap centre lines; `scheme` colours the rectangles. Replaces the
+// rectangles, gap, gap lines and flow runs.
 void layoutTreemap(TreemapLayout& layout, const Tree& tree, int32_t root, int32_t width,
                    int32_t height, const float* weights, uint64_t weightCount, int32_t gap,
-                   bool glow);
+                   bool glow, const MapScheme& scheme);
 void releaseTreemapLayout(TreemapLayout& layout);
 
 // Appends one rectangle, growing the reserved array (for callers that compose their own).
@@ -91,11 +92,12 @@ void pushTreemapRect(TreemapLayout& layout, const TreemapRect& rect);
 
 // --- Raster -----------------------------------------------------------------------------
 // Fills width × height pixels (0xFFRRGGBB, stride = width) with `background`, shades
-// every rectangle as a cushion under the current scheme, hatches type colours when
+// every rectangle as a cushion under `scheme`, hatches type colours when
 // patternSize > 0 and adds the halo for glowing schemes. A buffer smaller than
 // width × height is left untouched.
 void rasterTreemap(const TreemapLayout& layout, uint32_t* pixels, uint64_t pixelCount,
-                   int32_t width, int32_t height, uint32_t background, int32_t patternSize);
+                   int32_t width, int32_t height, uint32_t background, int32_t patternSize,
+                   const MapScheme& scheme);
 
 // Shades one rectangle of a buffer with `stride` pixels per row. Pixels outside the
 // buffer are not written; patterns use buffer coordinates so they line up.

@@ -5,6 +5,7 @@
 //
 // Threading: window thread.
 #pragma once
+#include "engine/failure.h"
 #include "engine/tree.h"
 #include "ui/element_id.h"
 #include <string>
@@ -23,7 +24,7 @@ enum class EffectKind : uint8_t {
   StartScanThread,      // `text` target, `number` generation, `flag` try the fast scan
   StartImportThread,    // `text` CSV path, `number` generation
   StartContinueThread,  // `tree` handed over (count progress from its items), `text` tree
-                        // path, `detail` the status text passed through, `number` generation
+                        // path, `fallback` passed through, `number` generation
   RequestStop,          // set the scan's cancel flag
   StopScanTimer,
   ReadMemoryCounters,
@@ -87,6 +88,7 @@ struct Effect {
   std::u16string_view section;
   std::u16string_view key;
   Tree* tree = nullptr;
+  MftFailure fallback = MftFailure::None;   // StartContinueThread: passed on to the result
   ElementRef element;
   std::vector<int32_t> nodes;
 };

@@ -1,5 +1,6 @@
 // Threading: window thread.
 #include "ui/export_command.h"
+#include "ui/failure_text.h"
 
 #include "config/language.h"
 #include "config/text_format.h"
@@ -35,13 +36,14 @@ void beginExport(ViewState& s, std::u16string_view path, Outcome& out) {
   out.repaint = true;
 }
 
-void finishExport(ViewState& s, const FinishedExport& finished, Outcome& out) {
+void finishExport(ViewState& s, const FinishedExport& finished, std::u16string (*systemText)(uint32_t code),
+                  Outcome& out) {
   s.exporting = {};
   out.repaint = true;
   if (finished.succeeded) {
     showNotice(s, NoticeKind::Success,
                formatPlural(finished.rows, text(Text::ExportedRowTo), {formatCount(finished.rows), finished.path}), out);
   } else if (!finished.cancelled) {
-    showNotice(s, NoticeKind::Error, formatText(text(Text::ExportToFailed), {finished.path, finished.errorText}), out);
+    showNotice(s, NoticeKind::Error, formatText(text(Text::ExportToFailed), {finished.path, exportFailureReasonText(finished.failure, systemText)}), out);
   }
 }

@@ -27,6 +27,8 @@ struct FinishedExport {
   bool cancelled = false;        // the cancel flag was set while it ran
   int64_t rows = 0;              // rows written
   std::u16string path;
-  std::u16string errorText;      // the writer's reason, on failure
+  ExportFailure failure;         // the writer's reason, on failure
 };
-void finishExport(ViewState& s, const FinishedExport& finished, Outcome& out);
+// `systemText` words a system error code.
+void finishExport(ViewState& s, const FinishedExport& finished, std::u16string (*systemText)(uint32_t code),
+                  Outcome& out);

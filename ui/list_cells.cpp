@@ -111,12 +111,12 @@ ShareBar shareBar(ViewState& s, MainView view, int64_t row, const PixelRect& cel
     int32_t node = fileRowNode(s.lists.files, order, row);
     if (node < 0) return bar;
     size = fileSizeIn(*s.shown.tree, node, order.onDisk);
-    bar.color = schemeColorOf(*s.shown.tree, node);
+    bar.color = schemeColorOf(mapSchemeAt(s.mapScheme), *s.shown.tree, node);
   } else {
     const ExtensionEntry* entry = extensionRow(s.lists.types, row);
     if (!entry) return bar;
     size = entry->bytes;
-    bar.color = typeColor(entry->extension.data(), entry->extension.size());
+    bar.color = typeColor(mapSchemeAt(s.mapScheme), entry->extension.data(), entry->extension.size());
   }
   auto px = [dpi](int32_t dips) { return scaleDip(dips, dpi); };
   const int32_t length = cell.width() - px(80);

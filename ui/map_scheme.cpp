@@ -7,7 +7,7 @@
 Outcome setMapScheme(ViewState& s, LavaState& lava, int32_t index) {
   Outcome out;
   if (index < 0 || index >= kMapSchemeCount) index = 0;
-  setCurrentMapSchemeIndex(index);
+  s.mapScheme = index;
   // Going through a scheme without glow leaves the tree and root the glow played
   // for unchanged, so without this a return to lava would show it at rest.
   forgetLavaPlay(lava);

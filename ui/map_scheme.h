@@ -3,7 +3,7 @@
 // written as the setting, the lava glow forgets what it played for so that the
 // next layout pours it again, and the map is redone.
 //
-// Threading: window thread (the current scheme is program-wide state it owns).
+// Threading: window thread (the view state's scheme is its own).
 #pragma once
 #include "treemap/lava_clock.h"
 #include "ui/effects.h"

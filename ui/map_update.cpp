@@ -22,18 +22,18 @@ bool updateMap(MapPicture& map, ViewState& s, const PixelRect& area, uint32_t th
   }
   if (!hasTree(s) || map.pixels.empty()) return false;
 
-  const MapScheme& scheme = currentMapScheme();
+  const MapScheme& scheme = mapSchemeAt(s.mapScheme);
   const uint32_t dpi = static_cast<uint32_t>(s.dpi);
   int32_t root = shownSize(s, s.shown.viewRoot) > 0 ? s.shown.viewRoot : -1;
   bool weighted = s.shown.weightsInUse && s.shown.weights;
   double start = nowMs();
   layoutTreemap(map.cells, *s.shown.tree, root, width, height, weighted ? s.shown.weights : nullptr,
                 weighted ? s.shown.weightCount : 0, scheme.gap ? scaleDip(static_cast<int32_t>(scheme.gap), dpi) : 0,
-                scheme.glow);
+                scheme.glow, scheme);
   double laidOut = nowMs();
   uint32_t background = 0xFF000000u | (scheme.background ? scheme.background : themeBackground);
   rasterTreemap(map.cells, map.pixels.data(), map.pixels.size(), width, height, background,
-                s.settings.patterns ? scaleDip(8, dpi) : 0);
+                s.settings.patterns ? scaleDip(8, dpi) : 0, scheme);
   double rasterised = nowMs();
   s.performance.layoutMs = laidOut - start;
   s.performance.renderMs = rasterised - laidOut;

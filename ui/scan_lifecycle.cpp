@@ -118,7 +118,7 @@ void continueScan(ViewState& s, Outcome& out) {
   s.scan.restoreViewRoot = s.shown.viewRoot;
   Tree* tree = s.shown.tree;
   std::u16string path = s.shown.path;
-  std::u16string closing = s.shown.closingMessage;
+  MftFailure fallback = s.shown.fallback;
   s.shown = {};   // the engine owns the tree until it comes back
   s.scan.continuing = true;
   s.scan.importing = false;
@@ -127,7 +127,7 @@ void continueScan(ViewState& s, Outcome& out) {
   Effect& start = out.add(EffectKind::StartContinueThread);
   start.tree = tree;
   start.text = path;
-  start.detail = closing;
+  start.fallback = fallback;
   start.number = static_cast<int32_t>(s.scan.generation);
 }
 
@@ -140,20 +140,20 @@ void takeOverScan(ViewState& s, FinishedScan& finished, Outcome& out) {
   out.add(EffectKind::StopScanTimer);
   const bool continued = s.scan.continuing, imported = s.scan.importing;
   s.scan.scanning = s.scan.stopping = s.scan.continuing = s.scan.importing = false;
-  if (finished.outOfMemory)
+  if (finished.result.outOfMemory)
     showNotice(s, NoticeKind::Error, formatText(text(Text::NotEnoughMemoryToScanThe), {s.scan.rootPath}), out);
-  Tree* tree = finished.tree;
-  finished.tree = nullptr;
+  Tree* tree = finished.result.tree;
+  finished.result.tree = nullptr;
   if (tree && tree->rootIndex >= 0) {
     dropShownTree(s, out);
     s.shown.tree = tree;
     s.shown.path = s.scan.rootPath;
-    s.shown.scanMs = finished.scanMs;
-    s.shown.aggregateMs = finished.aggregateMs;
-    s.shown.source = imported ? TreeSource::Csv : (finished.method == ScanMethod::Mft ? TreeSource::Mft : TreeSource::Walk);
+    s.shown.scanMs = finished.result.scanMs;
+    s.shown.aggregateMs = finished.result.aggregateMs;
+    s.shown.source = imported ? TreeSource::Csv : (finished.result.method == ScanMethod::Mft ? TreeSource::Mft : TreeSource::Walk);
     if (imported && s.scan.driveIndex >= 0 && s.scan.driveIndex < static_cast<int32_t>(s.drives.size()))
       s.shown.csvPath = s.drives[s.scan.driveIndex].csvPath;
-    s.shown.closingMessage = finished.statusText;
+    s.shown.fallback = finished.result.fallback;
     int32_t restore = s.scan.restoreViewRoot;
     bool restored = restore >= 0 && restore < tree->nodeCount && (tree->node(restore).flags & kNodeFolder);
     s.shown.viewRoot = restored ? restore : tree->rootIndex;

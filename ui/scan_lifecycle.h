@@ -20,14 +20,11 @@ void requestStop(ViewState& s, Outcome& out);
 // Only without a running scan, with a tree that has folders not scanned yet.
 void continueScan(ViewState& s, Outcome& out);
 
-// What the scan thread left for the window, read after joining it.
+// What the scan thread left for the window, read after joining it; the tree is
+// owned by the window from here on.
 struct FinishedScan {
   uint32_t generation = 0;
-  Tree* tree = nullptr;         // owned by the window from here on
-  bool outOfMemory = false;
-  double scanMs = 0, aggregateMs = 0;
-  ScanMethod method = ScanMethod::Walk;
-  std::u16string statusText;
+  ScanResult result;
 };
 // Whether a done message with this generation belongs to the running scan; a late
 // message from a superseded scan is ignored (its tree was freed when it was cancelled).

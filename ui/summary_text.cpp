@@ -1,4 +1,5 @@
 #include "ui/summary_text.h"
+#include "ui/failure_text.h"
 
 #include "config/language.h"
 #include "config/text_format.h"
@@ -106,9 +107,9 @@ SummaryText summaryText(const ViewState& s) {
   }
   treeSummary(s, out);
   if (s.filter.sizeInvalid) out.tail += text(Text::SizeNotUnderstoodTry500MB);
-  if (!s.shown.closingMessage.empty()) {
+  if (s.shown.fallback != MftFailure::None) {
     out.tail += kJoin;
-    out.tail += s.shown.closingMessage;
+    out.tail += fastScanFallbackNotice(s.shown.fallback);
   }
   return out;
 }

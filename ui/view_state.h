@@ -24,6 +24,7 @@
 #include "config/program_settings.h"   // ScanMode, SizeMode, SizeUnits
 #include "config/policy.h"
 #include "engine/drives.h"   // DriveEntry: one sidebar row, a drive or an imported CSV file
+#include "engine/failure.h"
 #include "engine/tree.h"
 #include "platform/platform.h"
 #include "render/frame_timing.h"
@@ -83,7 +84,7 @@ struct ShownTree {
   std::u16string csvPath;       // the imported file, for Csv
   double scanMs = -1;           // -1: not known
   double aggregateMs = -1;
-  std::u16string closingMessage;   // the scan's own closing text ("MFT unavailable …")
+  MftFailure fallback = MftFailure::None;   // why the fast scan gave way to the walk, if it did
   int32_t viewRoot = -1;
   int32_t focusNode = -1;       // the node whose cell has the keyboard focus
   // Per-node weights (Part of the filter): set while a filter, marks or the on-disk
@@ -233,6 +234,9 @@ struct ViewState {
 
   ProgramFacts facts;
   WindowSettings settings;
+  // The colour scheme of the main map (0..4): seeded from --scheme or the mapScheme
+  // setting at the start; the map is laid out and drawn with it.
+  int32_t mapScheme = 0;
   std::vector<DriveEntry> drives;
   int32_t driveScroll = 0;      // pixels
 

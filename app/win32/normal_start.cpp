@@ -77,7 +77,7 @@ int runNormalStart(std::span<const std::u16string> args, AppState& state) {
   // 2-5. Start settings, the options that override them, the language, the target.
   bool splash = readStartFlag(where, kSplashKey, true);
   state.accentIndex = accentIndexFromName(readTextSetting(where, kSettingsSection, kAccentKey));
-  state.schemeIndex = schemeIndexFromName(readTextSetting(where, kSettingsSection, kMapSchemeKey));
+  state.schemeIndex = static_cast<uint32_t>(mapSchemeFromName(readTextSetting(where, kSettingsSection, kMapSchemeKey)));
   StartOptions options = applyStartOptions(args, state);
   loadLanguage(state.testInput ? u"en" : readTextSetting(where, kSettingsSection, kLanguageKey));
   StartTarget start = findStartTarget(args, state.importPath);
@@ -125,7 +125,7 @@ int runNormalStart(std::span<const std::u16string> args, AppState& state) {
   w->settings = settings;
   w->state.drives = drives;
   w->state.performance.memory = state.startMemory;
-  setCurrentMapSchemeIndex(static_cast<int32_t>(state.schemeIndex));
+  w->state.mapScheme = static_cast<int32_t>(state.schemeIndex);
   HWND window = createMainWindow(*w);
   if (!window) failOutOfMemory();
   SetEvent(windowCreated);

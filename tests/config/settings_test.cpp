@@ -2,6 +2,7 @@
 #include "engine/tree.h"
 #include "config/settings.h"
 #include "config/start_settings.h"
+#include "treemap/schemes.h"
 #include "platform/scan_path.h"
 #include "base/utf.h"
 #include "tests/support/temp_dir.h"
@@ -166,7 +167,7 @@ TEST(SettingsValues, StartFlagsAccentsAndSchemes) {
     EXPECT_EQ(readStartFlag(where, u"elevate", false), c.elevate);
     EXPECT_EQ(readStartFlag(where, u"splash", true), c.splash);
     EXPECT_EQ(accentIndexFromName(readTextSetting(where, kSettingsSection, u"accent")), c.accent);
-    EXPECT_EQ(schemeIndexFromName(readTextSetting(where, kSettingsSection, u"mapScheme", u"standard")), c.scheme);
+    EXPECT_EQ(uint32_t(mapSchemeFromName(readTextSetting(where, kSettingsSection, u"mapScheme", u"standard"))), c.scheme);
   }
 }
 

@@ -1,6 +1,7 @@
 // CSV export: the whole file byte for byte, totals on a random tree against a naive
 // recomputation, and every failure leaving no file behind.
 #include "engine/csv.h"
+#include "app/failure_text.h"
 #include "platform/file.h"
 #include "platform/text.h"
 #include "platform/time.h"
@@ -91,7 +92,10 @@ std::string goldenText() {
 
 bool exportTo(const Tree& tree, const std::string& path, std::u16string& error, ScanProgress* progress = nullptr) {
   ScanProgress local;
-  return exportCsvWithVolume(tree, u16(path), goldenVolume(), progress ? *progress : local, error);
+  ExportFailure failure;
+  bool ok = exportCsvWithVolume(tree, u16(path), goldenVolume(), progress ? *progress : local, failure);
+  error = exportFailureText(failure);
+  return ok;
 }
 
 // A random tree: nested folders, files with and without times and dots, some detached.
@@ -314,9 +318,10 @@ TEST(CsvExport, FailuresLeaveNoFileAndSayWhy) {
       {"empty tree", &empty.tree, dir.path + "/empty.csv", u"Stopped."},
   };
   for (const Case& c : cases) {
-    std::u16string error;
+    ExportFailure failure;
     ScanProgress progress;
-    EXPECT_FALSE(exportCsvWithVolume(*c.tree, u16(c.path), goldenVolume(), progress, error)) << c.what;
+    EXPECT_FALSE(exportCsvWithVolume(*c.tree, u16(c.path), goldenVolume(), progress, failure)) << c.what;
+    std::u16string error = exportFailureText(failure);
     EXPECT_EQ(u8(error), u8(c.error)) << c.what;
     EXPECT_FALSE(error.empty()) << c.what;
     if (std::string(c.what) != "target is a folder") {

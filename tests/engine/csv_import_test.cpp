@@ -1,6 +1,7 @@
 // CSV import: round trips through the export, files from other writers, the
 // header rules, rows out of order, and hostile bytes.
 #include "engine/csv.h"
+#include "app/failure_text.h"
 #include "base/utf.h"
 #include "tests/engine/csv_fixtures.h"
 #include "tests/support/temp_dir.h"
@@ -70,9 +71,9 @@ void buildTree(Tree& tree, uint32_t seed, int nodes) {
 bool exportFile(const Tree& tree, const std::string& path) {
   VolumeSummary volume{u"Label", u"NTFS", 1 << 30, 1 << 20};
   ScanProgress progress;
-  std::u16string error;
-  bool ok = exportCsvWithVolume(tree, u16(path), volume, progress, error);
-  EXPECT_TRUE(ok) << u8(error);
+  ExportFailure failure;
+  bool ok = exportCsvWithVolume(tree, u16(path), volume, progress, failure);
+  EXPECT_TRUE(ok) << u8(exportFailureText(failure));
   return ok;
 }
 
@@ -381,9 +382,9 @@ TEST(CsvImport, AReexportCarriesTheFilesOwnVolumeFigures) {
   ScanProgress progress;
   ASSERT_TRUE(importCsvFile(imported.tree, u16(source), progress).ok);
   EXPECT_TRUE(imported.tree.sourceVolume.known);
-  std::u16string error;
+  ExportFailure failure;
   ScanProgress exportProgress;
-  ASSERT_TRUE(exportCsv(imported.tree, u16(again), exportProgress, error)) << u8(error);
+  ASSERT_TRUE(exportCsv(imported.tree, u16(again), exportProgress, failure)) << u8(exportFailureText(failure));
   std::string text = readFile(again);
   EXPECT_EQ(text.substr(0, text.find("\r\n")), kBom + "Mossbloom export \xC2\xB7 Backup disk \xC2\xB7 NTFS");
   EXPECT_NE(text.find("\"/elsewhere/\",5,4096,,0,1,0,987654321000,123456789000,864197532000,0\r\n"), std::string::npos)

@@ -147,8 +147,8 @@ TEST(MftLayout, ExtensionRecordSplitBetweenTwoRunsIsRead) {
     reader.data.mftStartLcn = 8;
     std::vector<uint8_t> buffer(1u << 16);
     TableLayout layout;
-    std::u16string error;
-    ASSERT_TRUE(readTableLayout(reader, buffer.data(), uint32_t(buffer.size()), layout, error));
+    MftFailure failure = MftFailure::None;
+    ASSERT_TRUE(readTableLayout(reader, buffer.data(), uint32_t(buffer.size()), layout, failure));
     EXPECT_EQ(layout.extensionRecords, c.extensionRecords);
     ASSERT_EQ(layout.dataRuns.size(), c.expected.size());
     for (size_t i = 0; i < c.expected.size(); i++) {

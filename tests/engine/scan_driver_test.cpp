@@ -30,21 +30,18 @@ struct Fixture {
   }
 };
 
-struct Receiver {
+struct Receiver final : ScanReceiver {
   std::vector<uint32_t> generations;
-  static void post(ScanHandOver& handOver, uint32_t generation) {
-    static_cast<Receiver*>(handOver.receiver)->generations.push_back(generation);
-  }
+  void scanDone(uint32_t generation) override { generations.push_back(generation); }
 };
 
 struct Scan {
   Receiver receiver;
   ScanHandOver handOver;
-  Scan() {
-    handOver.post = Receiver::post;
-    handOver.receiver = &receiver;
-  }
-  ~Scan() { freeTree(takePendingTree(handOver)); }
+  Scan() { handOver.receiver = &receiver; }
+  ~Scan() { freeTree(takeScanResult(handOver).tree); }
+  // The tree of the last result, now the caller's.
+  Tree* take() { return takeScanResult(handOver).tree; }
   void run(const std::u16string& root, bool fast, uint32_t generation) {
     Thread thread = startScanThread(new ScanRequest{root, generation, fast, &handOver});
     ASSERT_NE(thread.handle, nullptr);
@@ -52,8 +49,8 @@ struct Scan {
   }
 };
 
-const std::set<std::u16string> kFastScanFailures = {u"not a local drive path", u"administrator rights required",
-                                                    u"cannot open volume", u"not an NTFS volume"};
+const std::set<MftFailure> kFastScanFailures = {MftFailure::NotLocalDrivePath, MftFailure::AdministratorRightsRequired,
+                                               MftFailure::CannotOpenVolume, MftFailure::NotNtfsVolume};
 
 }  // namespace
 
@@ -62,18 +59,18 @@ TEST(ScanDriver, WalkDeliversAnAggregatedTree) {
   Scan scan;
   scan.run(fixture.root, false, 7);
   EXPECT_EQ(scan.receiver.generations, std::vector<uint32_t>{7});
-  Tree* tree = takePendingTree(scan.handOver);
+  Tree* tree = scan.take();
   ASSERT_NE(tree, nullptr);
-  EXPECT_FALSE(scan.handOver.outOfMemory);
-  EXPECT_EQ(scan.handOver.scanMethod, ScanMethod::Walk);
-  EXPECT_TRUE(scan.handOver.statusText.empty());
+  EXPECT_FALSE(scan.handOver.result.outOfMemory);
+  EXPECT_EQ(scan.handOver.result.method, ScanMethod::Walk);
+  EXPECT_EQ(scan.handOver.result.fallback, MftFailure::None);
   EXPECT_EQ(tree->fileCount, 122);
   EXPECT_EQ(tree->folderCount, 3);
   EXPECT_EQ(logicalSize(*tree, tree->rootIndex), 3 * (39 * 40 / 2) + 5);
   ASSERT_FALSE(tree->extensions.entries.empty());  // aggregation built the extension table
   EXPECT_EQ(tree->extensions.entries[0].extension, u"txt");
-  EXPECT_GE(scan.handOver.scanMs, 0.0);
-  EXPECT_GE(scan.handOver.aggregateMs, 0.0);
+  EXPECT_GE(scan.handOver.result.scanMs, 0.0);
+  EXPECT_GE(scan.handOver.result.aggregateMs, 0.0);
   freeTree(tree);
 }
 
@@ -81,12 +78,12 @@ TEST(ScanDriver, ImportDeliversLikeAScanAndAFailedOneDeliversNoTree) {
   Fixture fixture;
   Scan scan;
   scan.run(fixture.root, false, 1);
-  Tree* scanned = takePendingTree(scan.handOver);
+  Tree* scanned = scan.take();
   ASSERT_NE(scanned, nullptr);
   std::u16string csv = scanPathOf(fixture.dir.path + "/import-driver.csv");   // after the scan: not in it
   ScanProgress exportProgress;
-  std::u16string error;
-  ASSERT_TRUE(exportCsv(*scanned, csv, exportProgress, error)) << utf8FromUtf16(error);
+  ExportFailure failure;
+  ASSERT_TRUE(exportCsv(*scanned, csv, exportProgress, failure)) << int(failure.reason);
 
   struct Case {
     std::u16string path;
@@ -95,15 +92,15 @@ TEST(ScanDriver, ImportDeliversLikeAScanAndAFailedOneDeliversNoTree) {
   const Case cases[] = {{csv, true}, {csv + u"-missing", false}, {fixture.root + kPathSeparator + u"top.bin", false}};
   uint32_t generation = 10;
   for (const Case& c : cases) {
-    scan.handOver.outOfMemory = true;   // the import must set every field itself
+    scan.handOver.result.outOfMemory = true;   // the import must set every field itself
     Thread thread = startImportThread(new ImportRequest{c.path, ++generation, &scan.handOver});
     ASSERT_NE(thread.handle, nullptr);
     joinThread(thread);
     EXPECT_EQ(scan.receiver.generations.back(), generation);
-    EXPECT_FALSE(scan.handOver.outOfMemory);
-    EXPECT_EQ(scan.handOver.scanMethod, ScanMethod::Walk);
-    EXPECT_TRUE(scan.handOver.statusText.empty());
-    Tree* imported = takePendingTree(scan.handOver);
+    EXPECT_FALSE(scan.handOver.result.outOfMemory);
+    EXPECT_EQ(scan.handOver.result.method, ScanMethod::Walk);
+    EXPECT_EQ(scan.handOver.result.fallback, MftFailure::None);
+    Tree* imported = scan.take();
     ASSERT_EQ(imported != nullptr, c.delivers) << utf8FromUtf16(c.path);
     if (!imported) continue;
     EXPECT_EQ(imported->fileCount, scanned->fileCount);
@@ -122,16 +119,11 @@ TEST(ScanDriver, FastScanOfAPlainFolderFallsBackToTheWalkWithANotice) {
   Scan scan;
   scan.handOver.mftScanInUse = 1;
   scan.run(fixture.root, true, 1);
-  const std::u16string& notice = scan.handOver.statusText;
-  const std::u16string prefix = u"MFT unavailable (", suffix = u"), used directory walk";
-  ASSERT_GT(notice.size(), prefix.size() + suffix.size());
-  EXPECT_EQ(notice.substr(0, prefix.size()), prefix);
-  EXPECT_EQ(notice.substr(notice.size() - suffix.size()), suffix);
-  std::u16string reason = notice.substr(prefix.size(), notice.size() - prefix.size() - suffix.size());
-  EXPECT_TRUE(kFastScanFailures.count(reason)) << utf8FromUtf16(reason);
-  EXPECT_EQ(scan.handOver.scanMethod, ScanMethod::Walk);
+  MftFailure reason = scan.handOver.result.fallback;
+  EXPECT_TRUE(kFastScanFailures.count(reason)) << int(reason);
+  EXPECT_EQ(scan.handOver.result.method, ScanMethod::Walk);
   EXPECT_EQ(scan.handOver.mftScanInUse.load(), 0);
-  Tree* tree = takePendingTree(scan.handOver);
+  Tree* tree = scan.take();
   ASSERT_NE(tree, nullptr);
   EXPECT_EQ(tree->fileCount, 122);  // the walk's tree, nothing left from the fast scan
   freeTree(tree);
@@ -143,8 +135,8 @@ TEST(ScanDriver, CancelledFastScanDeliversNoTreeAndNoOutOfMemory) {
   scan.handOver.progress.cancel = 1;
   scan.run(fixture.root, true, 3);
   EXPECT_EQ(scan.receiver.generations, std::vector<uint32_t>{3});
-  EXPECT_EQ(takePendingTree(scan.handOver), nullptr);
-  EXPECT_FALSE(scan.handOver.outOfMemory);
+  EXPECT_EQ(scan.take(), nullptr);
+  EXPECT_FALSE(scan.handOver.result.outOfMemory);
 }
 
 TEST(ScanDriver, OutOfMemoryDeliversNoTreeAndTheFlag) {
@@ -153,8 +145,8 @@ TEST(ScanDriver, OutOfMemoryDeliversNoTreeAndTheFlag) {
   Scan scan;
   scan.run(fixture.root, false, 9);
   setTreeReservationLimitForTesting(0);
-  EXPECT_TRUE(scan.handOver.outOfMemory);
-  EXPECT_EQ(takePendingTree(scan.handOver), nullptr);
+  EXPECT_TRUE(scan.handOver.result.outOfMemory);
+  EXPECT_EQ(scan.take(), nullptr);
   EXPECT_EQ(scan.receiver.generations, std::vector<uint32_t>{9});
 }
 
@@ -165,7 +157,7 @@ TEST(ScanDriver, ANewResultReleasesTheOneNeverTakenOver) {
   scan.run(fixture.root, false, 1);
   writeTestFile(fixture.dir.path + "/later.txt", "abc");
   scan.run(fixture.root, false, 2);
-  Tree* tree = takePendingTree(scan.handOver);
+  Tree* tree = scan.take();
   ASSERT_NE(tree, nullptr);
   EXPECT_EQ(tree->fileCount, 123);
   freeTree(tree);
@@ -175,23 +167,23 @@ TEST(ScanDriver, StoppedWalkContinuesToTheCompleteTree) {
   Fixture fixture;
   Scan complete;
   complete.run(fixture.root, false, 1);
-  Tree* full = takePendingTree(complete.handOver);
+  Tree* full = complete.take();
   ASSERT_NE(full, nullptr);
 
   Scan scan;
   scan.handOver.progress.cancel = 1;  // stops after the root folder
   scan.run(fixture.root, false, 1);
-  Tree* partial = takePendingTree(scan.handOver);
+  Tree* partial = scan.take();
   ASSERT_NE(partial, nullptr);  // a stopped walk still delivers what it read
   EXPECT_EQ(partial->pendingFolderCount, 3);
   EXPECT_LT(partial->fileCount, full->fileCount);
 
   scan.handOver.progress.cancel = 0;
-  Thread thread = startContinueThread(new ContinueRequest{partial, u"kept", 2, &scan.handOver});
+  Thread thread = startContinueThread(new ContinueRequest{partial, MftFailure::NotNtfsVolume, 2, &scan.handOver});
   joinThread(thread);
-  Tree* continued = takePendingTree(scan.handOver);
+  Tree* continued = scan.take();
   ASSERT_NE(continued, nullptr);
-  EXPECT_EQ(scan.handOver.statusText, u"kept");
+  EXPECT_EQ(scan.handOver.result.fallback, MftFailure::NotNtfsVolume);
   EXPECT_EQ(continued->pendingFolderCount, 0);
   EXPECT_EQ(continued->fileCount, full->fileCount);
   EXPECT_EQ(continued->folderCount, full->folderCount);
@@ -205,13 +197,13 @@ TEST(ScanDriver, ExportScanWalksWhenTheFastScanIsNotAllowed) {
   Tree tree;
   initTree(tree);
   ScanProgress progress;
-  std::u16string error;
-  EXPECT_TRUE(scanForExport(tree, fixture.root, true, true, progress, error));
-  EXPECT_TRUE(error.empty());  // disabled by policy: not even tried
+  MftFailure failure = MftFailure::None;
+  EXPECT_TRUE(scanForExport(tree, fixture.root, true, true, progress, failure));
+  EXPECT_EQ(failure, MftFailure::None);  // disabled by policy: not even tried
   EXPECT_EQ(tree.fileCount, 122);
   EXPECT_TRUE(tree.extensions.entries.empty());
   // Tried and failed (no NTFS volume behind the fixture): the folder is walked.
-  EXPECT_TRUE(scanForExport(tree, fixture.root, true, false, progress, error));
+  EXPECT_TRUE(scanForExport(tree, fixture.root, true, false, progress, failure));
   EXPECT_EQ(tree.fileCount, 122);
   releaseTree(tree);
 }
@@ -226,11 +218,11 @@ TEST(ScanDriver, ExportScanOfAFileFailsWithTheFastScanError) {
   Tree tree;
   initTree(tree);
   ScanProgress progress;
-  std::u16string error;
-  EXPECT_FALSE(scanForExport(tree, file, true, false, progress, error));
-  EXPECT_FALSE(error.empty());
+  MftFailure failure = MftFailure::None;
+  EXPECT_FALSE(scanForExport(tree, file, true, false, progress, failure));
+  EXPECT_NE(failure, MftFailure::None);
   EXPECT_EQ(tree.nodeCount, 0);
   // Without the fast scan the walk runs, and the caller sees what it found.
-  EXPECT_TRUE(scanForExport(tree, file, false, false, progress, error));
+  EXPECT_TRUE(scanForExport(tree, file, false, false, progress, failure));
   releaseTree(tree);
 }

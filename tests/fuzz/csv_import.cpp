@@ -102,7 +102,7 @@ void roundTrip(const uint8_t* data, size_t size) {
   spellTree(original, data, size);
   VolumeSummary volume{u"", u"ext4", 1000, 500};
   ScanProgress progress;
-  std::u16string error;
+  ExportFailure error;
   std::u16string path(scratchFile().begin(), scratchFile().end());
   if (!exportCsvWithVolume(original, path, volume, progress, error)) abort();
   Tree imported;

@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Tree tree;
       initTree(tree);
       ScanProgress progress;
-      std::u16string error;
+      MftFailure error = MftFailure::None;
       if (mftScanVolume(tree, reader, folder, u"image", progress, error)) finalizeTree(tree);
       releaseTree(tree);
     }

@@ -194,7 +194,7 @@ TEST(FlowRuns, RealLayoutsMatchThePlainRules) {
     int32_t width = 40 + int32_t(random() % 600), height = 40 + int32_t(random() % 400);
     int32_t gap = 1 + int32_t(random() % 5);
     TreemapLayout layout;
-    layoutTreemap(layout, f.tree, f.tree.rootIndex, width, height, nullptr, 0, gap, true);
+    layoutTreemap(layout, f.tree, f.tree.rootIndex, width, height, nullptr, 0, gap, true, kMapSchemes[0]);
     SCOPED_TRACE(testing::Message() << "round " << round << " " << width << "x" << height << " gap " << gap);
     int32_t maxFlow = 0;
     std::vector<FlowRun> expected = referenceRuns(layout.gapLines, maxFlow);
@@ -227,7 +227,7 @@ TEST(FlowRuns, LayoutBuildsThemWithTheGlow) {
   FixtureTree f;
   buildDemoTree(f);
   TreemapLayout layout;
-  layoutTreemap(layout, f.tree, f.tree.rootIndex, 160, 100, nullptr, 0, 3, true);
+  layoutTreemap(layout, f.tree, f.tree.rootIndex, 160, 100, nullptr, 0, 3, true, kMapSchemes[0]);
   ASSERT_FALSE(layout.flowRuns.empty());
   std::vector<FlowRun> built = layout.flowRuns;
   int32_t maxFlow = layout.maxFlow;
@@ -239,7 +239,7 @@ TEST(FlowRuns, LayoutBuildsThemWithTheGlow) {
   EXPECT_EQ(lavaTotal(layout), maxFlow + 240);
   for (bool glow : {false, true}) {
     int32_t width = glow ? 11 : 160;   // 11 pixels are too narrow for a gap of 3
-    layoutTreemap(layout, f.tree, f.tree.rootIndex, width, 100, nullptr, 0, 3, glow);
+    layoutTreemap(layout, f.tree, f.tree.rootIndex, width, 100, nullptr, 0, 3, glow, kMapSchemes[0]);
     EXPECT_TRUE(layout.flowRuns.empty());
     EXPECT_EQ(layout.maxFlow, 0);
     EXPECT_EQ(lavaTotal(layout), 0);

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+// The scheme the maps of this file are drawn with.
+static int32_t gTestScheme = 0;
+
 namespace {
 uint32_t kernel(int32_t i, int32_t radius) {
   double v = (1 - std::sqrt(double(i)) / radius);
@@ -96,7 +99,7 @@ TEST(LavaDraw, RealLayoutsMatchThePlainRules) {
     buildRandomTree(f, random, 1 + int(random() % 300), 1 + int(random() % 30), 1 + int(random() % 5));
     int32_t width = 60 + int32_t(random() % 300), height = 60 + int32_t(random() % 200);
     TreemapLayout layout;
-    layoutTreemap(layout, f.tree, f.tree.rootIndex, width, height, nullptr, 0, 1 + int32_t(random() % 4), true);
+    layoutTreemap(layout, f.tree, f.tree.rootIndex, width, height, nullptr, 0, 1 + int32_t(random() % 4), true, mapSchemeAt(gTestScheme));
     std::vector<uint32_t> expected(size_t(width) * size_t(height), 0xFF120A08u);
     std::vector<uint32_t> drawn = expected;
     int32_t t = int32_t(random() % uint32_t(lavaTotal(layout) + 2));
@@ -136,7 +139,7 @@ TEST(LavaDraw, AtRestTheNetworkIsDarkRed) {
   FixtureTree f;
   buildDemoTree(f);
   TreemapLayout layout;
-  layoutTreemap(layout, f.tree, f.tree.rootIndex, 160, 100, nullptr, 0, 3, true);
+  layoutTreemap(layout, f.tree, f.tree.rootIndex, 160, 100, nullptr, 0, 3, true, mapSchemeAt(gTestScheme));
   std::vector<uint32_t> pixels(160 * 100, 0xFF000000u);
   int32_t total = lavaTotal(layout);
   drawLavaFlow(layout, pixels.data(), pixels.size(), 160, 100, total);
@@ -220,14 +223,14 @@ TEST(LavaDraw, LookupDataLayout) {
 // The demo tree under the lava scheme at a few moments of its flow: pouring (heads
 // in the vertical gaps), spreading, nearly cooled, at rest.
 TEST(LavaDraw, GoldenFramesOfTheDemoFlow) {
-  setCurrentMapSchemeIndex(4);
+  gTestScheme = 4;
   FixtureTree f;
   buildDemoTree(f);
   const int32_t width = 160, height = 100;
   TreemapLayout layout;
-  layoutTreemap(layout, f.tree, f.tree.rootIndex, width, height, nullptr, 0, 3, true);
+  layoutTreemap(layout, f.tree, f.tree.rootIndex, width, height, nullptr, 0, 3, true, mapSchemeAt(gTestScheme));
   std::vector<uint32_t> raster(size_t(width) * height);
-  rasterTreemap(layout, raster.data(), raster.size(), width, height, kMapSchemes[4].background, 0);
+  rasterTreemap(layout, raster.data(), raster.size(), width, height, kMapSchemes[4].background, 0, mapSchemeAt(gTestScheme));
   int32_t total = lavaTotal(layout);
   EXPECT_EQ(total, layout.maxFlow + 240);
   struct Frame { const char* name; int32_t t; } frames[] = {
@@ -239,5 +242,5 @@ TEST(LavaDraw, GoldenFramesOfTheDemoFlow) {
     expectGoldenPicture(frame.name, pixels, width, height);
   }
   releaseTreemapLayout(layout);
-  setCurrentMapSchemeIndex(0);
+  gTestScheme = 0;
 }

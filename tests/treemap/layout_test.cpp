@@ -124,7 +124,7 @@ void expectGolden(const TreemapLayout& layout, const GoldenRect* golden, size_t 
     EXPECT_DOUBLE_EQ(r.quadY, e.quadY) << i;
     EXPECT_DOUBLE_EQ(r.linX, e.linX) << i;
     EXPECT_DOUBLE_EQ(r.linY, e.linY) << i;
-    EXPECT_EQ(r.color, schemeColorOf(tree, r.node)) << i;
+    EXPECT_EQ(r.color, schemeColorOf(kMapSchemes[0], tree, r.node)) << i;
   }
 }
 
@@ -140,7 +140,7 @@ TEST(TreemapLayout, GoldenDemoTree) {
   FixtureTree f;
   buildDemoTree(f);
   TreemapLayout layout;
-  layoutTreemap(layout, f.tree, f.tree.rootIndex, 160, 100, nullptr, 0, 0, false);
+  layoutTreemap(layout, f.tree, f.tree.rootIndex, 160, 100, nullptr, 0, 0, false, kMapSchemes[0]);
   expectGolden(layout, kDemoRects, std::size(kDemoRects), f.tree);
   EXPECT_EQ(layout.gap, 0);
   EXPECT_TRUE(layout.gapLines.empty());
@@ -151,14 +151,14 @@ TEST(TreemapLayout, GoldenDemoTreeWithGapsAndGapLines) {
   FixtureTree f;
   buildDemoTree(f);
   TreemapLayout layout;
-  layoutTreemap(layout, f.tree, f.tree.rootIndex, 160, 100, nullptr, 0, 3, true);
+  layoutTreemap(layout, f.tree, f.tree.rootIndex, 160, 100, nullptr, 0, 3, true, kMapSchemes[0]);
   expectGolden(layout, kDemoGap3Rects, std::size(kDemoGap3Rects), f.tree);
   EXPECT_EQ(layout.gap, 3);
   ASSERT_EQ(layout.gapLines.size(), std::size(kDemoGap3Lines));
   for (size_t i = 0; i < layout.gapLines.size(); ++i)
     EXPECT_TRUE(sameLine(layout.gapLines[i], kDemoGap3Lines[i])) << "line " << i;
   // Without the glow the same rectangles come out and no lines are collected.
-  layoutTreemap(layout, f.tree, f.tree.rootIndex, 160, 100, nullptr, 0, 3, false);
+  layoutTreemap(layout, f.tree, f.tree.rootIndex, 160, 100, nullptr, 0, 3, false, kMapSchemes[0]);
   expectGolden(layout, kDemoGap3Rects, std::size(kDemoGap3Rects), f.tree);
   EXPECT_TRUE(layout.gapLines.empty());
   releaseTreemapLayout(layout);
@@ -171,7 +171,7 @@ TEST(TreemapLayout, RandomTreesTileTheirAreaInProportion) {
     buildRandomTree(f, random, 1 + int(random() % 600), 1 + int(random() % 60), 1 + int(random() % 8));
     int32_t width = 1 + int32_t(random() % 400), height = 1 + int32_t(random() % 300);
     TreemapLayout layout;
-    layoutTreemap(layout, f.tree, f.tree.rootIndex, width, height, nullptr, 0, 0, false);
+    layoutTreemap(layout, f.tree, f.tree.rootIndex, width, height, nullptr, 0, 0, false, kMapSchemes[0]);
     SCOPED_TRACE(testing::Message() << "round " << round << " " << width << "x" << height);
     expectInsideWithoutOverlap(layout, width, height, 0);
     expectFoldersTiled(f.tree, layout);
@@ -197,7 +197,7 @@ TEST(TreemapLayout, RandomTreesWithGapsStayApart) {
     int32_t width = 1 + int32_t(random() % 500), height = 1 + int32_t(random() % 400);
     int32_t gap = 1 + int32_t(random() % 5);
     TreemapLayout layout;
-    layoutTreemap(layout, f.tree, f.tree.rootIndex, width, height, nullptr, 0, gap, true);
+    layoutTreemap(layout, f.tree, f.tree.rootIndex, width, height, nullptr, 0, gap, true, kMapSchemes[0]);
     SCOPED_TRACE(testing::Message() << "round " << round << " " << width << "x" << height << " gap " << gap);
     expectInsideWithoutOverlap(layout, width, height, layout.gap);
     for (const GapLine& line : layout.gapLines) EXPECT_GT(line.length, 0);
@@ -220,7 +220,7 @@ TEST(TreemapLayout, PerNodeWeightsOrderAndScaleTheLeaves) {
     }
     int32_t width = 50 + int32_t(random() % 300), height = 50 + int32_t(random() % 300);
     TreemapLayout layout;
-    layoutTreemap(layout, tree, tree.rootIndex, width, height, weights.data(), weights.size(), 0, false);
+    layoutTreemap(layout, tree, tree.rootIndex, width, height, weights.data(), weights.size(), 0, false, kMapSchemes[0]);
     expectInsideWithoutOverlap(layout, width, height, 0);
     expectFoldersTiled(tree, layout);
     for (const TreemapRect& r : rectsOf(layout)) {
@@ -247,14 +247,14 @@ TEST(TreemapLayout, EqualWeightsKeepTreeOrderOrNodeOrder) {
   for (int i = 0; i < 7; ++i) files.push_back(f.file(root, u"same.bin", 1000));
   f.finish();
   TreemapLayout layout;
-  layoutTreemap(layout, f.tree, root, 300, 200, nullptr, 0, 0, false);
+  layoutTreemap(layout, f.tree, root, 300, 200, nullptr, 0, 0, false, kMapSchemes[0]);
   ASSERT_EQ(layout.rectCount, files.size());
   for (size_t i = 0; i < files.size(); ++i) EXPECT_EQ(layout.rects()[i].node, files[i]);
   // with per-node weights the order is rebuilt: weight descending, then node index
   std::vector<float> weights(size_t(f.tree.nodeCount), 5.0f);
   weights[size_t(files[4])] = 9.0f;
   weights[size_t(root)] = 5.0f * 6 + 9.0f;
-  layoutTreemap(layout, f.tree, root, 300, 200, weights.data(), weights.size(), 0, false);
+  layoutTreemap(layout, f.tree, root, 300, 200, weights.data(), weights.size(), 0, false, kMapSchemes[0]);
   std::vector<int32_t> expected = {files[4], files[0], files[1], files[2], files[3], files[5], files[6]};
   ASSERT_EQ(layout.rectCount, expected.size());
   for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(layout.rects()[i].node, expected[i]);
@@ -272,7 +272,7 @@ TEST(TreemapLayout, SmallAreasAndRootsDrawOneBlock) {
       {1, 1, 0, 0, 0, 1, 1},
   };
   for (const Case& c : cases) {
-    layoutTreemap(layout, tree, tree.rootIndex, c.width, c.height, nullptr, 0, c.gap, false);
+    layoutTreemap(layout, tree, tree.rootIndex, c.width, c.height, nullptr, 0, c.gap, false, kMapSchemes[0]);
     ASSERT_EQ(layout.rectCount, 1u) << c.width << "x" << c.height;
     const TreemapRect& r = layout.rects()[0];
     EXPECT_EQ(r.node, tree.rootIndex);
@@ -284,7 +284,7 @@ TEST(TreemapLayout, SmallAreasAndRootsDrawOneBlock) {
   int32_t file = single.file(-1, u"movie.mp4", 12345);
   single.finish();
   for (int32_t gap : {0, 3}) {
-    layoutTreemap(layout, single.tree, file, 64, 48, nullptr, 0, gap, false);
+    layoutTreemap(layout, single.tree, file, 64, 48, nullptr, 0, gap, false, kMapSchemes[0]);
     ASSERT_EQ(layout.rectCount, 1u);
     const TreemapRect& r = layout.rects()[0];
     EXPECT_EQ(r.x0, gap); EXPECT_EQ(r.y0, gap); EXPECT_EQ(r.x1, 64 - gap); EXPECT_EQ(r.y1, 48 - gap);
@@ -303,7 +303,7 @@ TEST(TreemapLayout, NothingToShowGivesAnEmptyLayout) {
   int32_t emptyRoot = empty.folder(-1, u"empty");
   empty.finish();
   TreemapLayout layout;
-  layoutTreemap(layout, f.tree, root, 100, 100, nullptr, 0, 0, false);
+  layoutTreemap(layout, f.tree, root, 100, 100, nullptr, 0, 0, false, kMapSchemes[0]);
   ASSERT_GT(layout.rectCount, 0u);
   struct Case { const Tree* tree; int32_t root, width, height; const float* weights; } cases[] = {
       {&f.tree, -1, 100, 100, nullptr},
@@ -314,7 +314,7 @@ TEST(TreemapLayout, NothingToShowGivesAnEmptyLayout) {
       {&f.tree, int32_t(f.tree.nodeCount), 100, 100, nullptr},
   };
   for (const Case& c : cases) {
-    layoutTreemap(layout, *c.tree, c.root, c.width, c.height, c.weights, c.weights ? zero.size() : 0, 3, true);
+    layoutTreemap(layout, *c.tree, c.root, c.width, c.height, c.weights, c.weights ? zero.size() : 0, 3, true, kMapSchemes[0]);
     EXPECT_EQ(layout.rectCount, 0u);
     EXPECT_TRUE(layout.gapLines.empty());
     EXPECT_EQ(layout.maxFlow, 0);
@@ -331,11 +331,11 @@ TEST(TreemapLayout, GapNeedsFourTimesItsWidth) {
       {100, 100, 1, 1}, {7, 100, 2, 0}, {8, 100, 2, 2},
   };
   for (const Case& c : cases) {
-    layoutTreemap(withGap, f.tree, f.tree.rootIndex, c.width, c.height, nullptr, 0, c.gap, true);
+    layoutTreemap(withGap, f.tree, f.tree.rootIndex, c.width, c.height, nullptr, 0, c.gap, true, kMapSchemes[0]);
     EXPECT_EQ(withGap.gap, c.used) << c.width << "x" << c.height << " gap " << c.gap;
     if (c.used) continue;
     EXPECT_TRUE(withGap.gapLines.empty());
-    layoutTreemap(without, f.tree, f.tree.rootIndex, c.width, c.height, nullptr, 0, 0, false);
+    layoutTreemap(without, f.tree, f.tree.rootIndex, c.width, c.height, nullptr, 0, 0, false, kMapSchemes[0]);
     ASSERT_EQ(withGap.rectCount, without.rectCount);
     for (uint64_t i = 0; i < withGap.rectCount; ++i) {
       EXPECT_EQ(withGap.rects()[i].x0, without.rects()[i].x0);
@@ -357,7 +357,7 @@ TEST(TreemapLayout, GapColumnsAroundTheSplit) {
   struct Case { int32_t gap, firstEnd, secondStart; } cases[] = {{3, 49, 52}, {2, 49, 51}, {1, 50, 51}, {4, 48, 52}};
   TreemapLayout layout;
   for (const Case& c : cases) {
-    layoutTreemap(layout, f.tree, root, 100, 40, nullptr, 0, c.gap, false);
+    layoutTreemap(layout, f.tree, root, 100, 40, nullptr, 0, c.gap, false, kMapSchemes[0]);
     ASSERT_EQ(layout.rectCount, 2u) << c.gap;
     const TreemapRect& first = layout.rects()[0];
     const TreemapRect& second = layout.rects()[1];
@@ -371,7 +371,7 @@ TEST(TreemapLayout, GapColumnsAroundTheSplit) {
     EXPECT_EQ(first.y0, c.gap); EXPECT_EQ(first.y1, 40 - c.gap);
   }
   // the glow's centre lines: the four borders and one line down the middle gap
-  layoutTreemap(layout, f.tree, root, 100, 40, nullptr, 0, 3, true);
+  layoutTreemap(layout, f.tree, root, 100, 40, nullptr, 0, 3, true, kMapSchemes[0]);
   GapLine expected[] = {{1, 1, 98, 0}, {1, 38, 98, 0}, {1, 1, 38, 1}, {98, 1, 38, 1}, {50, 1, 38, 1}};
   ASSERT_EQ(layout.gapLines.size(), std::size(expected));
   for (size_t i = 0; i < std::size(expected); ++i)
@@ -387,16 +387,16 @@ TEST(TreemapLayout, RectangleMemoryShrinksAfterASmallerLayout) {
   FixtureTree small;
   buildDemoTree(small);
   TreemapLayout layout;
-  layoutTreemap(layout, big.tree, root, 2000, 2000, nullptr, 0, 0, false);
+  layoutTreemap(layout, big.tree, root, 2000, 2000, nullptr, 0, 0, false, kMapSchemes[0]);
   EXPECT_EQ(layout.rectCount, 60000u);
   uint64_t used = roundUpToPage(layout.rectCount * sizeof(TreemapRect));
   EXPECT_EQ(layout.committedBytes(), used);
   const TreemapRect* base = layout.rects();
-  layoutTreemap(layout, small.tree, small.tree.rootIndex, 160, 100, nullptr, 0, 0, false);
+  layoutTreemap(layout, small.tree, small.tree.rootIndex, 160, 100, nullptr, 0, 0, false, kMapSchemes[0]);
   EXPECT_EQ(layout.rectCount, std::size(kDemoRects));
   EXPECT_EQ(layout.committedBytes(), kPageBytes);
   EXPECT_EQ(layout.rects(), base);   // the reservation stays where it is
-  layoutTreemap(layout, big.tree, root, 2000, 2000, nullptr, 0, 0, false);
+  layoutTreemap(layout, big.tree, root, 2000, 2000, nullptr, 0, 0, false, kMapSchemes[0]);
   EXPECT_EQ(layout.committedBytes(), used);
   releaseTreemapLayout(layout);
 }
@@ -409,7 +409,7 @@ TEST(TreemapLayout, VeryDeepChainsDoNotRecurse) {
   int32_t leaf = f.file(parent, u"bottom.txt", 77);
   f.finish();
   TreemapLayout layout;
-  layoutTreemap(layout, f.tree, f.tree.rootIndex, 64, 64, nullptr, 0, 0, false);
+  layoutTreemap(layout, f.tree, f.tree.rootIndex, 64, 64, nullptr, 0, 0, false, kMapSchemes[0]);
   ASSERT_EQ(layout.rectCount, 1u);
   EXPECT_EQ(layout.rects()[0].node, leaf);
   EXPECT_EQ(layout.rects()[0].x1, 64);
@@ -426,7 +426,7 @@ TEST(TreemapLayout, LargeSizesWeighInFull) {
   f.finish();
   ASSERT_TRUE(f.tree.node(huge).flags & kNodeLargeSize);
   TreemapLayout layout;
-  layoutTreemap(layout, f.tree, root, 500, 100, nullptr, 0, 0, false);
+  layoutTreemap(layout, f.tree, root, 500, 100, nullptr, 0, 0, false, kMapSchemes[0]);
   ASSERT_EQ(layout.rectCount, 2u);
   EXPECT_EQ(layout.rects()[0].node, huge);
   EXPECT_EQ(layout.rects()[0].x1, 400);   // four fifths of the width

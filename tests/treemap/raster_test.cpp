@@ -7,10 +7,13 @@
 #include <string>
 #include <vector>
 
+// The scheme the maps of this file are drawn with.
+static int32_t gTestScheme = 0;
+
 namespace {
 struct SchemeGuard {
-  explicit SchemeGuard(int32_t index) { setCurrentMapSchemeIndex(index); }
-  ~SchemeGuard() { setCurrentMapSchemeIndex(0); }
+  explicit SchemeGuard(int32_t index) { gTestScheme = index; }
+  ~SchemeGuard() { gTestScheme = 0; }
 };
 
 constexpr uint32_t kGrey = 0xFFE0E0E0;
@@ -60,7 +63,7 @@ uint32_t referencePixel(int x, int y, const double c[4], uint32_t color, double 
 std::vector<uint32_t> raster(const TreemapLayout& layout, int32_t width, int32_t height,
                              uint32_t background, int32_t patternSize) {
   std::vector<uint32_t> pixels(size_t(width) * height, 0x12345678);
-  rasterTreemap(layout, pixels.data(), pixels.size(), width, height, background, patternSize);
+  rasterTreemap(layout, pixels.data(), pixels.size(), width, height, background, patternSize, mapSchemeAt(gTestScheme));
   return pixels;
 }
 }  // namespace
@@ -71,7 +74,7 @@ TEST(TreemapRaster, EmptyLayoutShowsTheBackground) {
   for (uint32_t p : pixels) ASSERT_EQ(p, kGrey);
   // a buffer that is too small is left alone rather than overrun
   std::vector<uint32_t> small(10, 7);
-  rasterTreemap(layout, small.data(), small.size(), 4, 3, kGrey, 0);
+  rasterTreemap(layout, small.data(), small.size(), 4, 3, kGrey, 0, mapSchemeAt(gTestScheme));
   for (uint32_t p : small) EXPECT_EQ(p, 7u);
 }
 
@@ -283,7 +286,7 @@ TEST(TreemapRaster, GoldenImagesPerScheme) {
     SchemeGuard guard(s);
     const MapScheme& scheme = kMapSchemes[s];
     TreemapLayout layout;
-    layoutTreemap(layout, f.tree, f.tree.rootIndex, width, height, nullptr, 0, int32_t(scheme.gap), scheme.glow);
+    layoutTreemap(layout, f.tree, f.tree.rootIndex, width, height, nullptr, 0, int32_t(scheme.gap), scheme.glow, mapSchemeAt(gTestScheme));
     uint32_t background = scheme.background ? scheme.background : 0xFFF3F3F3;
     std::vector<uint32_t> pixels = raster(layout, width, height, background, 8);
     expectGoldenPicture(scheme.name, pixels, width, height);

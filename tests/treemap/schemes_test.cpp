@@ -4,12 +4,8 @@
 #include <string>
 
 namespace {
-struct SchemeGuard {   // every test leaves the program on scheme 0
-  ~SchemeGuard() { setCurrentMapSchemeIndex(0); }
-};
-
-uint32_t typeColorOf(const std::u16string& extension) {
-  return typeColor(extension.data(), extension.size());
+uint32_t typeColorOf(const MapScheme& scheme, const std::u16string& extension) {
+  return typeColor(scheme, extension.data(), extension.size());
 }
 }  // namespace
 
@@ -29,19 +25,26 @@ TEST(Schemes, ExtensionHashesPickTypeColours) {
   }
 }
 
-TEST(Schemes, TypeColorFollowsTheCurrentScheme) {
-  SchemeGuard guard;
-  EXPECT_EQ(typeColorOf(u"exe"), 0xEF5A5Au);
-  setCurrentMapSchemeIndex(4);
-  EXPECT_EQ(typeColorOf(u"exe"), 0xA73F3Fu);
-  EXPECT_EQ(typeColorOf(u""), 0x7E8285u);
-  EXPECT_EQ(typeColorOf(u"abcdefghijklmnop"), kMapSchemes[4].typeColors[
+TEST(Schemes, TypeColorFollowsTheGivenScheme) {
+  EXPECT_EQ(typeColorOf(mapSchemeAt(0), u"exe"), 0xEF5A5Au);
+  const MapScheme& lava = mapSchemeAt(4);
+  EXPECT_EQ(typeColorOf(lava, u"exe"), 0xA73F3Fu);
+  EXPECT_EQ(typeColorOf(lava, u""), 0x7E8285u);
+  EXPECT_EQ(typeColorOf(lava, u"abcdefghijklmnop"), kMapSchemes[4].typeColors[
       extensionHash(u"abcdefghijklmnop", 16) % 11]);
-  EXPECT_EQ(typeColorOf(u"abcdefghijklmnopq"), 0x7E8285u);
-  setCurrentMapSchemeIndex(7);   // out of range selects the standard scheme
-  EXPECT_EQ(currentMapSchemeIndex(), 0);
-  setCurrentMapSchemeIndex(-1);
-  EXPECT_EQ(currentMapSchemeIndex(), 0);
+  EXPECT_EQ(typeColorOf(lava, u"abcdefghijklmnopq"), 0x7E8285u);
+  // Out of range selects the standard scheme.
+  EXPECT_EQ(&mapSchemeAt(7), &kMapSchemes[0]);
+  EXPECT_EQ(&mapSchemeAt(-1), &kMapSchemes[0]);
+}
+
+TEST(Schemes, SettingNamesSelectTheirSchemeAndAnUnknownOneTheStandard) {
+  for (int32_t i = 0; i < kMapSchemeCount; i++) {
+    std::string name = kMapSchemes[i].name;
+    EXPECT_EQ(mapSchemeFromName(std::u16string(name.begin(), name.end())), i) << name;
+  }
+  EXPECT_EQ(mapSchemeFromName(u"Lava"), 0) << "names are case-sensitive";
+  EXPECT_EQ(mapSchemeFromName(u""), 0);
 }
 
 TEST(Schemes, NodeColoursFromNames) {
@@ -78,8 +81,8 @@ TEST(Schemes, NodeColoursFromNames) {
       EXPECT_EQ(schemeColorOf(scheme, f.tree, nodes[i]), expected) << scheme.name << " case " << i;
     }
   }
-  EXPECT_EQ(schemeColorOf(f.tree, nodes[0]), 0x4CBB6Cu);   // the current scheme
-  EXPECT_EQ(schemeColorOf(f.tree, root), 0x9AA0A6u);
+  EXPECT_EQ(schemeColorOf(kMapSchemes[0], f.tree, nodes[0]), 0x4CBB6Cu);   // the standard scheme
+  EXPECT_EQ(schemeColorOf(kMapSchemes[0], f.tree, root), 0x9AA0A6u);
 }
 
 TEST(Schemes, LavaRampStops) {

@@ -6,6 +6,11 @@ namespace {
 
 class ExportCommand : public TreeTextTest {};
 
+// The system's words for ERROR_PATH_NOT_FOUND; the window asks the system for them.
+std::u16string pathNotFoundText(uint32_t code) {
+  return code == 3 ? u"The system cannot find the path specified." : u"?";
+}
+
 TEST_F(ExportCommand, ProposedNameIsTheRootsLastComponent) {
   struct Case { const char16_t* root; const char* name; };
   const Case cases[] = {
@@ -37,17 +42,19 @@ TEST_F(ExportCommand, TheSummaryLineFollowsTheExportAndTheEndShowsOneNotice) {
 
   struct Case { const char* name; FinishedExport finished; NoticeKind kind; const char* text; };
   const Case cases[] = {
-      {"many rows", {true, false, 1234, u"C:\\out\\scan.csv", u""}, NoticeKind::Success,
+      {"many rows", {true, false, 1234, u"C:\\out\\scan.csv", {}}, NoticeKind::Success,
        "Exported 1,234 rows to C:\\out\\scan.csv"},
-      {"one row", {true, false, 1, u"C:\\out\\scan.csv", u""}, NoticeKind::Success, "Exported 1 row to C:\\out\\scan.csv"},
-      {"failed", {false, false, 10, u"C:\\gone\\scan.csv", u"The system cannot find the path specified."},
+      {"one row", {true, false, 1, u"C:\\out\\scan.csv", {}}, NoticeKind::Success, "Exported 1 row to C:\\out\\scan.csv"},
+      {"failed", {false, false, 10, u"C:\\gone\\scan.csv", {ExportFailureReason::System, 3}},
        NoticeKind::Error, "Export to C:\\gone\\scan.csv failed: The system cannot find the path specified."},
-      {"stopped on request", {false, true, 10, u"C:\\out\\scan.csv", u"Stopped."}, NoticeKind::None, ""},
+      {"out of memory", {false, false, 10, u"C:\\out\\scan.csv", {ExportFailureReason::OutOfMemory, 0}},
+       NoticeKind::Error, "Export to C:\\out\\scan.csv failed: Not enough memory."},
+      {"stopped on request", {false, true, 10, u"C:\\out\\scan.csv", {ExportFailureReason::Stopped, 0}}, NoticeKind::None, ""},
   };
   for (const Case& c : cases) {
     ViewState t = s;
     Outcome out;
-    finishExport(t, c.finished, out);
+    finishExport(t, c.finished, pathNotFoundText, out);
     EXPECT_FALSE(t.exporting.running) << c.name;
     EXPECT_EQ(t.notice.kind, c.kind) << c.name;
     EXPECT_EQ(narrow(t.notice.text), c.text) << c.name;

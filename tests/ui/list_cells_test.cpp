@@ -117,7 +117,7 @@ TEST_F(ListCells, ShareBars) {
   ASSERT_TRUE(bar.shown);
   EXPECT_EQ(bar.track, (PixelRect{108, 18, 158, 22}));
   EXPECT_EQ(bar.fill, (PixelRect{108, 18, 124, 22})) << "32.3 % of 50";
-  EXPECT_EQ(bar.color, schemeColorOf(lt.tree(), lt.clip));
+  EXPECT_EQ(bar.color, schemeColorOf(kMapSchemes[0], lt.tree(), lt.clip));
   bar = shareBar(s, MainView::Files, rowOfNode(lt.longType), {100, 10, 230, 30}, 96);
   EXPECT_EQ(bar.fill.width(), 1) << "at least a pixel";
   EXPECT_FALSE(shareBar(s, MainView::Files, clipRow, {100, 10, 195, 30}, 96).shown) << "a 15-DIP track";
@@ -131,7 +131,7 @@ TEST_F(ListCells, ShareBars) {
   syncLists(s);
   bar = shareBar(s, MainView::Extensions, 0, {0, 0, 180, 20}, 96);
   ASSERT_TRUE(bar.shown);
-  EXPECT_EQ(bar.color, typeColor(u"jpg", 3));
+  EXPECT_EQ(bar.color, typeColor(kMapSchemes[0], u"jpg", 3));
   EXPECT_EQ(bar.fill.width(), 34) << "33.9 % of 100";
   EXPECT_EQ(shareColumn(MainView::Files), kFileShare);
   EXPECT_EQ(shareColumn(MainView::Extensions), kExtensionShare);

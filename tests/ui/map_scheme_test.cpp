@@ -25,7 +25,6 @@ class MapScheme : public UiTest {
   }
   void TearDown() override {
     releaseMapPicture(map);
-    setCurrentMapSchemeIndex(0);
     UiTest::TearDown();
   }
   // What the window does at its next paint: the map update, then the glow's clock.
@@ -36,7 +35,7 @@ class MapScheme : public UiTest {
   }
   // The flow of a first paint with lava, run to its end.
   void lavaAtRest() {
-    setCurrentMapSchemeIndex(kLava);
+    s.mapScheme = kLava;
     s.mapStale = true;
     ASSERT_TRUE(paintAt(0));
     ASSERT_GT(lava.total, 0) << "the sample's lava map has flow runs";
@@ -52,10 +51,10 @@ TEST_F(MapScheme, BecomesCurrentIsWrittenAndRedoesTheMap) {
       {kMapSchemeCount, kStandard, u"standard"},
   };
   for (const Case& c : cases) {
-    setCurrentMapSchemeIndex(kContrast == c.current ? kLava : kContrast);
+    s.mapScheme = kContrast == c.current ? kLava : kContrast;
     s.mapStale = false;
     Outcome out = setMapScheme(s, lava, c.index);
-    EXPECT_EQ(currentMapSchemeIndex(), c.current) << c.index;
+    EXPECT_EQ(s.mapScheme, c.current) << c.index;
     EXPECT_TRUE(s.mapStale) << c.index;
     EXPECT_TRUE(out.repaint) << c.index;
     const Effect* save = out.find(EffectKind::SaveSetting);
@@ -102,10 +101,10 @@ TEST_F(MapScheme, WithoutForgettingTheRoundTripWouldShowTheRest) {
   // The fault the scheme change mends: the clock alone remembers the tree and root
   // through a scheme without glow.
   lavaAtRest();
-  setCurrentMapSchemeIndex(kContrast);
+  s.mapScheme = kContrast;
   s.mapStale = true;
   EXPECT_FALSE(paintAt(6000));
-  setCurrentMapSchemeIndex(kLava);
+  s.mapScheme = kLava;
   s.mapStale = true;
   EXPECT_FALSE(paintAt(7000));
   EXPECT_EQ(lava.t, lava.total);

@@ -19,7 +19,6 @@ class MapUpdate : public UiTest {
   }
   void TearDown() override {
     releaseMapPicture(map);
-    setCurrentMapSchemeIndex(0);
   }
   uint32_t pixelAt(int32_t x, int32_t y) const { return map.pixels[static_cast<size_t>(y) * map.width + x] & 0xFFFFFF; }
   const TreemapRect* cellOf(int32_t node) const {
@@ -50,7 +49,7 @@ TEST_F(MapUpdate, LaysOutRasterisesTimesAndHandsOverTheCells) {
   for (int32_t node : {sample.a, sample.b, sample.doc, sample.big}) {
     const TreemapRect* r = cellOf(node);
     ASSERT_NE(r, nullptr) << node;
-    EXPECT_EQ(r->color, schemeColorOf(sample.tree(), node));
+    EXPECT_EQ(r->color, schemeColorOf(mapSchemeAt(s.mapScheme), sample.tree(), node));
   }
   // The pixels are the cushions: a cell's centre is its type colour, lit (never the background).
   const TreemapRect* big = cellOf(sample.big);
@@ -68,7 +67,7 @@ TEST_F(MapUpdate, AnEmptyViewRootShowsOnlyTheBackground) {
   std::set<uint32_t> colours;
   for (uint32_t p : map.pixels) colours.insert(p);
   EXPECT_EQ(colours, (std::set<uint32_t>{0xFF000000u | kDarkColors.surface}));
-  setCurrentMapSchemeIndex(4);   // lava brings its own background
+  s.mapScheme = 4;   // lava brings its own background
   s.mapStale = true;
   updateMap(map, s, {0, 0, 50, 40}, kDarkColors.surface);
   EXPECT_EQ(map.pixels[0], 0xFF120A08u);
@@ -116,13 +115,13 @@ TEST_F(MapUpdate, PatternsHatchATypeColourAndTheGapScalesWithTheDpi) {
   updateMap(map, s, {0, 0, 400, 300}, kLightColors.surface);
   // a.jpg and doc.txt share type colour 2, which has a pattern of its own.
   const TreemapRect* a = cellOf(sample.a);
-  ASSERT_EQ(patternNumberOf(currentMapScheme(), a->color), 2);
+  ASSERT_EQ(patternNumberOf(mapSchemeAt(s.mapScheme), a->color), 2);
   int64_t changed = 0;
   for (int32_t y = a->y0; y < a->y1; y++)
     for (int32_t x = a->x0; x < a->x1; x++) changed += map.pixels[size_t(y) * 400 + x] != plain[size_t(y) * 400 + x];
   EXPECT_GT(changed, 0);
 
-  setCurrentMapSchemeIndex(1);   // high contrast: a 2-DIP gap
+  s.mapScheme = 1;   // high contrast: a 2-DIP gap
   s.dpi = 144;
   s.mapStale = true;
   updateMap(map, s, {0, 0, 400, 300}, kLightColors.surface);

@@ -105,7 +105,7 @@ TEST_F(ScanLifecycle, ImportEntryReadsItsFile) {
   EXPECT_FALSE(fastScanTipApplies(s));
 
   SampleTree sample;
-  FinishedScan done{s.scan.generation, &sample.tree(), false, 40, 5, ScanMethod::Walk, u""};
+  FinishedScan done{s.scan.generation, {&sample.tree(), false, 40, 5, ScanMethod::Walk, MftFailure::None}};
   out = {};
   takeOverScan(s, done, out);
   EXPECT_EQ(s.shown.source, TreeSource::Csv);
@@ -131,25 +131,24 @@ TEST_F(ScanLifecycle, TakingOverTheFinishedTree) {
   Outcome out;
   startScan(s, 0, {}, out);
   SampleTree sample;
-  FinishedScan late{s.scan.generation - 1, &sample.tree(), false, 1, 1, ScanMethod::Walk, u""};
+  FinishedScan late{s.scan.generation - 1, {&sample.tree(), false, 1, 1, ScanMethod::Walk, MftFailure::None}};
   out = {};
   takeOverScan(s, late, out);
   EXPECT_TRUE(out.effects.empty()) << "a superseded scan's message changes nothing";
   EXPECT_TRUE(s.scan.scanning);
-  EXPECT_EQ(late.tree, &sample.tree());
+  EXPECT_EQ(late.result.tree, &sample.tree());
 
-  FinishedScan done{s.scan.generation, &sample.tree(), false, 1200, 34, ScanMethod::Mft,
-                    u"MFT unavailable (not an NTFS volume), used directory walk"};
+  FinishedScan done{s.scan.generation, {&sample.tree(), false, 1200, 34, ScanMethod::Mft, MftFailure::NotNtfsVolume}};
   takeOverScan(s, done, out);
   EXPECT_FALSE(s.scan.scanning);
   EXPECT_EQ(s.shown.tree, &sample.tree());
-  EXPECT_EQ(done.tree, nullptr) << "the window owns it now";
+  EXPECT_EQ(done.result.tree, nullptr) << "the window owns it now";
   EXPECT_EQ(s.shown.viewRoot, sample.root);
   EXPECT_EQ(s.shown.source, TreeSource::Mft);
   EXPECT_EQ(s.shown.scanMs, 1200);
   EXPECT_EQ(s.shown.aggregateMs, 34);
   EXPECT_EQ(s.shown.path, u"C:\\");
-  EXPECT_EQ(s.shown.closingMessage, u"MFT unavailable (not an NTFS volume), used directory walk");
+  EXPECT_EQ(s.shown.fallback, MftFailure::NotNtfsVolume);
   EXPECT_EQ(kinds(out), (std::vector<EffectKind>{EffectKind::StopScanTimer, EffectKind::ApplyFilters,
                                                  EffectKind::ReadMemoryCounters}));
   EXPECT_TRUE(out.relayout);
@@ -159,7 +158,7 @@ TEST_F(ScanLifecycle, TakingOverTheFinishedTree) {
 TEST_F(ScanLifecycle, OutOfMemoryAndEmptyResults) {
   Outcome out;
   startScan(s, 0, {}, out);
-  FinishedScan failed{s.scan.generation, nullptr, true, 0, 0, ScanMethod::Walk, u""};
+  FinishedScan failed{s.scan.generation, {nullptr, true, 0, 0, ScanMethod::Walk, MftFailure::None}};
   out = {};
   takeOverScan(s, failed, out);
   EXPECT_EQ(s.notice.kind, NoticeKind::Error);
@@ -169,7 +168,7 @@ TEST_F(ScanLifecycle, OutOfMemoryAndEmptyResults) {
   startScan(s, 0, {}, out);
   Tree* rootless = new Tree;
   initTree(*rootless);
-  FinishedScan empty{s.scan.generation, rootless, false, 0, 0, ScanMethod::Walk, u""};
+  FinishedScan empty{s.scan.generation, {rootless, false, 0, 0, ScanMethod::Walk, MftFailure::None}};
   out = {};
   takeOverScan(s, empty, out);
   ASSERT_TRUE(out.has(EffectKind::FreeTree));
@@ -198,7 +197,7 @@ TEST_F(ScanLifecycle, ContinueBringsTheFolderBack) {
   EXPECT_TRUE(out.effects.empty()) << "a scan runs";
 
   sample.tree().pendingFolderCount = 0;
-  FinishedScan done{s.scan.generation, &sample.tree(), false, 300, 10, ScanMethod::Walk, u""};
+  FinishedScan done{s.scan.generation, {&sample.tree(), false, 300, 10, ScanMethod::Walk, MftFailure::None}};
   takeOverScan(s, done, out);
   EXPECT_EQ(s.shown.viewRoot, sample.photos);
   EXPECT_EQ(s.shown.focusNode, sample.photos);

@@ -114,7 +114,7 @@ TEST_F(Summary, OptionalPiecesWithTheirPlurals) {
   tree.pendingFolderCount = 3;
   tree.unreadableFolderCount = 1;
   s.filter.sizeInvalid = true;
-  s.shown.closingMessage = u"MFT unavailable (not an NTFS volume), used directory walk";
+  s.shown.fallback = MftFailure::NotNtfsVolume;
   SummaryText summary = summaryText(s);
   EXPECT_EQ(narrow(summary.head),
             "18.0 kB logical · 5 files · 4 folders · scanned with directory walk in 1.25 s · 1 hard link"
@@ -169,7 +169,7 @@ TEST_F(Summary, PolishAndRussianPickTheirPluralForms) {
 TEST_F(Summary, UnreadablePieceStaysVisibleWhenTheLineIsShortened) {
   ViewState s = withTree();
   sample.tree().unreadableFolderCount = 3;
-  s.shown.closingMessage = u"Stopped.";
+  s.shown.fallback = MftFailure::ReadError;
   SummaryText summary = summaryText(s);
   const double pieceWidth = summary.piece.size() * 6.0;
 

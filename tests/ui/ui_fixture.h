@@ -117,7 +117,7 @@ struct MapCells {
   ~MapCells() { releaseTreemapLayout(layout); }
   void build(ViewState& s, const WindowLayout& window, int32_t gap = 0) {
     const PixelRect& map = window.content.map;
-    layoutTreemap(layout, *s.shown.tree, s.shown.viewRoot, map.width(), map.height(), nullptr, 0, gap, false);
+    layoutTreemap(layout, *s.shown.tree, s.shown.viewRoot, map.width(), map.height(), nullptr, 0, gap, false, mapSchemeAt(s.mapScheme));
     s.treemap = &layout;
     s.treemapWidth = map.width();
     s.treemapHeight = map.height();

@@ -138,7 +138,7 @@ TEST(ZoomFolderRectTiny, UnderTwoPixelsEitherWayIsNotFound) {
   for (int32_t size : {1, 2}) {
     TreemapLayout layout;
     // A 1-pixel-high map: every cell is too flat to zoom from.
-    layoutTreemap(layout, sample.tree(), sample.tree().rootIndex, 400, size, nullptr, 0, 0, false);
+    layoutTreemap(layout, sample.tree(), sample.tree().rootIndex, 400, size, nullptr, 0, 0, false, mapSchemeAt(0));
     PixelRect r;
     EXPECT_EQ(folderRectInLayout(layout, sample.tree(), sample.big, sample.root, r), size >= 2) << size;
     releaseTreemapLayout(layout);

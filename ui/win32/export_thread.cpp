@@ -7,6 +7,7 @@
 #include "base/utf.h"
 #include "config/language.h"
 #include "engine/csv.h"
+#include "platform/text.h"
 #include "ui/export_command.h"
 #include "ui/view_rules.h"
 #include "ui/win32/main_window.h"
@@ -68,10 +69,9 @@ bool askForPath(MainWindow& w, const std::u16string& proposed, std::u16string& p
 
 uint32_t exportThreadBody(MainWindow* w) {
   ExportRun& run = w->exportRun;
-  std::u16string errorText;
-  bool succeeded = exportCsv(*w->state.shown.tree, run.path, run.progress, errorText);
-  run.succeeded = succeeded;
-  run.errorText = std::move(errorText);
+  ExportFailure failure;
+  run.succeeded = exportCsv(*w->state.shown.tree, run.path, run.progress, failure);
+  run.failure = failure;
   PostMessageW(w->window, kExportDoneMessage, run.number, 0);
   return 0;
 }
@@ -95,7 +95,7 @@ void openExportDialog(MainWindow& w) {
   run.progress.total.store(0);
   run.progress.cancel.store(0);
   run.succeeded = false;
-  run.errorText.clear();
+  run.failure = {};
   MainWindow* owner = &w;
   run.thread = startClosureThread(0, [owner]() -> uint32_t { return exportThreadBody(owner); });
   if (!run.thread.handle) failOutOfMemory();
@@ -126,9 +126,9 @@ void onExportDone(MainWindow& w, uint32_t number) {
   finished.cancelled = run.progress.cancel.load() != 0;
   finished.rows = run.progress.done.load();
   finished.path = run.path;
-  finished.errorText = run.errorText;
+  finished.failure = run.failure;
   Outcome out;
-  finishExport(w.state, finished, out);
+  finishExport(w.state, finished, systemErrorText, out);
   runOutcome(w, out);
 }
 

@@ -5,9 +5,10 @@
 // the export thread reads the shown tree (the window never changes or replaces
 // it meanwhile: starting a scan first cancels and joins the export) and writes
 // `progress` (atomics: rows written, rows in total; the window sets `cancel`).
-// Before posting kExportDoneMessage it writes `succeeded` and `errorText`; the
+// Before posting kExportDoneMessage it writes `succeeded` and `failure`; the
 // window reads them only after joining the thread on that message.
 #pragma once
+#include "engine/failure.h"
 #include "engine/tree.h"
 #include "platform/platform.h"
 #include <string>
@@ -22,7 +23,7 @@ struct ExportRun {
   std::u16string path;            // the file chosen in the dialog
   ScanProgress progress;
   bool succeeded = false;
-  std::u16string errorText;
+  ExportFailure failure;
 };
 
 struct MainWindow;

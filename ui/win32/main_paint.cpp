@@ -193,7 +193,7 @@ HoverDamage hoverDamage(MainPaint& paint, const ViewState& s, const WindowLayout
   add(paint.hoverDrawn);
   const PixelRect& map = layout.content.map;
   if (s.treemap && s.treemapWidth == map.width() && s.treemapHeight == map.height())
-    add(placeStrips(hoverStrips(hoverOutlines(paint.hoverBox, s), hoverColors(currentMapScheme().glow).glowLine),
+    add(placeStrips(hoverStrips(hoverOutlines(paint.hoverBox, s), hoverColors(mapSchemeAt(s.mapScheme).glow).glowLine),
                     map.left, map.top, map));
   out.rects[out.count++] = statusRegion(layout, s.clientHeight);
   return out;

@@ -10,12 +10,13 @@
 //  - `renderStart`: the render-start thread writes its results, then posts
 //    kRendererStartedMessage; the window reads them only on that message, after
 //    joining the thread.
-//  - `handOver` (engine/scan_driver.h): the scan, continue or import thread writes
-//    the atomics (progress, cancel, mftScanInUse) while it runs, stores its result
-//    and posts kScanDoneMessage with its generation. The window reads the result
-//    only after joining that thread, and only when the generation is the newest;
-//    from then on the window thread is the only reader and writer of the tree (it
-//    lives in state.shown.tree) until it frees it or hands it to a continue thread.
+//  - `handOver` (engine/scan_driver.h, which says who writes what): the scan,
+//    continue or import thread writes the atomics (progress, cancel, mftScanInUse)
+//    while it runs, stores its result and posts kScanDoneMessage with its
+//    generation through `scanDone`. The window takes the result only after joining
+//    that thread, and only when the generation is the newest; from then on the
+//    window thread is the only reader and writer of the tree (it lives in
+//    state.shown.tree) until it frees it or hands it to a continue thread.
 //    A cancelled scan is joined before anything else happens, so no scan thread
 //    outlives the tree it writes.
 //  - `exportRun` (export_thread.h): the export thread reads the shown tree and writes
@@ -81,6 +82,12 @@ enum : int32_t { kSearchEditId = 30, kTypesEditId = 31, kSizeEditId = 32, kAddre
 enum : int32_t { kFilesListId = 40, kExtensionsListId = 41 };
 
 // --- The record ------------------------------------------------------------------------
+// The scan thread's last call: the done message, with the generation, to `window`.
+struct ScanDonePoster final : ScanReceiver {
+  HWND window = nullptr;   // set on WM_CREATE, before the first scan
+  void scanDone(uint32_t generation) override { PostMessageW(window, kScanDoneMessage, generation, 0); }
+};
+
 struct MainWindow {
   HWND window = nullptr;
   HINSTANCE instance = nullptr;
@@ -109,6 +116,7 @@ struct MainWindow {
 
   // The scan's threads and what they share.
   ScanHandOver handOver;
+  ScanDonePoster scanDone;
   Thread scanThread;
   std::vector<float> weights;            // the filter's, one per node of the shown tree
 

@@ -19,9 +19,6 @@ namespace {
 
 const wchar_t* wide(std::u16string_view text) { return reinterpret_cast<const wchar_t*>(text.data()); }
 
-void postScanDone(ScanHandOver& handOver, uint32_t generation) {
-  PostMessageW(static_cast<HWND>(handOver.receiver), kScanDoneMessage, generation, 0);
-}
 
 // The system menu: its commands run what the sidebar's buttons run.
 void addSystemMenuItems(HWND window) {
@@ -79,7 +76,7 @@ void seedViewState(MainWindow& w) {
 
 MainWindow* newMainWindow() {
   MainWindow* w = new MainWindow;
-  w->handOver.post = postScanDone;
+  w->handOver.receiver = &w->scanDone;
   w->renderStart.resources = &w->resources;
   attachMainPaint(w->paint, w->resources, GetModuleHandleW(nullptr));
   return w;
@@ -138,7 +135,7 @@ void registerStartInput(MainWindow& w) {
 }
 
 void onCreate(MainWindow& w) {
-  w.handOver.receiver = w.window;
+  w.scanDone.window = w.window;
   w.renderStart.window = w.window;
   w.state.dpi = static_cast<int32_t>(GetDpiForWindow(w.window));
   setProgramDpi(static_cast<uint32_t>(w.state.dpi));

@@ -53,7 +53,9 @@ void drawMapForOverlay(void* context, ID2D1DeviceContext* dc, ID2D1SolidColorBru
   paintMainMap(w.paint, w.state, w.layout, canvas);
 }
 
-uint32_t mapBackgroundColour() { return mapBackground(currentMapScheme(), currentTheme().colors); }
+uint32_t mapBackgroundColour(const MainWindow& w) {
+  return mapBackground(mapSchemeAt(w.state.mapScheme), currentTheme().colors);
+}
 
 }  // namespace
 
@@ -85,7 +87,7 @@ void requestMapAnimationFrame(MainWindow& w) {
 }
 
 void onComposeFrame(MainWindow& w) {
-  composeMapOverlayFrame(w.overlay, w.window, w.resources, overlayAllowed(w), mapBackgroundColour(), drawMapForOverlay,
+  composeMapOverlayFrame(w.overlay, w.window, w.resources, overlayAllowed(w), mapBackgroundColour(w), drawMapForOverlay,
                          &w, &w.state.performance.frames);
   publishTestState(w);
   publishOverlayState(w);
@@ -93,7 +95,7 @@ void onComposeFrame(MainWindow& w) {
 
 void refreshMapOverlayAfterPaint(MainWindow& w) {
   if (!w.overlay.exists()) return;
-  refreshMapOverlay(w.overlay, w.window, w.resources, mapBackgroundColour(), drawMapForOverlay, &w);
+  refreshMapOverlay(w.overlay, w.window, w.resources, mapBackgroundColour(w), drawMapForOverlay, &w);
   publishOverlayState(w);
 }
 

@@ -2,8 +2,8 @@
 // continuation, cancelling and joining, and taking the finished tree over.
 //
 // Threading: the window thread. The scan thread shares `handOver` with it (see
-// main_window.h): the window clears the progress before a start, sets the cancel
-// flag to stop, and reads the result fields only after joining the thread on the
+// engine/scan_driver.h): the window clears the progress before a start, sets the
+// cancel flag to stop, and takes the result only after joining the thread on the
 // done message of the newest generation. The tree then passes to the window, and
 // the window thread is its only reader and writer from there on.
 #include "platform/scan_path.h"
@@ -17,7 +17,6 @@ void clearProgress(MainWindow& w, int64_t done, bool fastScan) {
   w.handOver.progress.total.store(0);
   w.handOver.progress.cancel.store(0);
   w.handOver.mftScanInUse.store(fastScan ? 1 : 0);
-  w.handOver.outOfMemory = false;
 }
 
 // A thread the window thread cannot start ends the process as any failed
@@ -46,7 +45,7 @@ void beginContinueThread(MainWindow& w, Effect& e) {
   Tree* tree = e.tree;
   e.tree = nullptr;   // the continue thread owns it until it delivers
   clearProgress(w, tree->fileCount + tree->folderCount, false);
-  started(w, startContinueThread(new ContinueRequest{tree, e.detail, static_cast<uint32_t>(e.number), &w.handOver}));
+  started(w, startContinueThread(new ContinueRequest{tree, e.fallback, static_cast<uint32_t>(e.number), &w.handOver}));
 }
 
 void cancelScanThread(MainWindow& w) {
@@ -55,7 +54,7 @@ void cancelScanThread(MainWindow& w) {
   w.handOver.progress.cancel.store(1);
   joinThread(w.scanThread);
   // Whatever it delivered belongs to a scan nobody waits for any more.
-  freeTree(takePendingTree(w.handOver));
+  freeTree(takeScanResult(w.handOver).tree);
 }
 
 void onScanDone(MainWindow& w, uint32_t generation) {
@@ -63,12 +62,7 @@ void onScanDone(MainWindow& w, uint32_t generation) {
   joinThread(w.scanThread);
   FinishedScan finished;
   finished.generation = generation;
-  finished.tree = takePendingTree(w.handOver);
-  finished.outOfMemory = w.handOver.outOfMemory;
-  finished.scanMs = w.handOver.scanMs;
-  finished.aggregateMs = w.handOver.aggregateMs;
-  finished.method = w.handOver.scanMethod;
-  finished.statusText = w.handOver.statusText;
+  finished.result = takeScanResult(w.handOver);
   // The last counts, for the state the window shows from now on.
   refreshInputs(w);
   Outcome out;

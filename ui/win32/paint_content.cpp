@@ -65,7 +65,7 @@ void paintReviewCard(PaintFrame& f) {
 
 void paintHover(const ViewState& s, MainPaint& paint, const PixelRect& map, Canvas& c) {
   HoverOutlines h = hoverOutlines(paint.hoverBox, s);
-  HoverColors colors = hoverColors(currentMapScheme().glow);
+  HoverColors colors = hoverColors(mapSchemeAt(s.mapScheme).glow);
   // What the next hover change has to take away again.
   paint.hoverDrawn = placeStrips(hoverStrips(h, colors.glowLine), map.left, map.top, map);
   if (h.cell.empty()) return;
@@ -89,7 +89,7 @@ void paintMapArea(MainPaint& paint, const ViewState& s, const WindowLayout& l, C
   syncMapBitmap(paint.bitmap, paint.map, c.dc);
   if (!paint.bitmap.bitmap) return;
   c.dc->PushAxisAlignedClip(rectF(area), D2D1_ANTIALIAS_MODE_ALIASED);
-  if (paintMapTransition(paint.transitions, paint.bitmap, area, s.nowMs, mapBackground(currentMapScheme(), currentTheme().colors), c)) {
+  if (paintMapTransition(paint.transitions, paint.bitmap, area, s.nowMs, mapBackground(mapSchemeAt(s.mapScheme), currentTheme().colors), c)) {
     c.dc->PopAxisAlignedClip();
     return;
   }
@@ -112,7 +112,7 @@ void paintContent(PaintFrame& f) {
   const ContentLayout& c = f.l.content;
   const ViewState& s = f.s;
   const bool map = mapFillsContent(s);
-  drawCard(f.c, c.panel, 8, map ? mapBackground(currentMapScheme(), f.colors) : f.colors.surface, f.colors.stroke);
+  drawCard(f.c, c.panel, 8, map ? mapBackground(mapSchemeAt(s.mapScheme), f.colors) : f.colors.surface, f.colors.stroke);
   if (s.review.open) paintReviewCard(f);
   if (s.scan.scanning) {
     paintScanning(f);

@@ -8,6 +8,7 @@
 // Each variant is compared with a reference: the unfragmented image with the records of
 // the pieces the variant must lose wiped out.
 #include "engine/mft_format.h"
+#include "app/failure_text.h"
 #include "engine/mft_layout.h"
 #include "engine/mft_scan.h"
 #include "base/utf.h"
@@ -44,12 +45,14 @@ Outcome scanMemory(MemoryImage& image, TableLayout* layoutSeen = nullptr) {
   if (!memoryImageReader(image, reader)) return outcome;
   if (layoutSeen) {
     std::vector<uint8_t> buffer(4u << 20);
-    std::u16string error;
-    readTableLayout(reader, buffer.data(), uint32_t(buffer.size()), *layoutSeen, error);
+    MftFailure failure = MftFailure::None;
+    readTableLayout(reader, buffer.data(), uint32_t(buffer.size()), *layoutSeen, failure);
   }
   TestTree t;
   ScanProgress progress;
-  outcome.ok = mftScanVolume(t.tree, reader, u"", u"image", progress, outcome.error);
+  MftFailure failure = MftFailure::None;
+  outcome.ok = mftScanVolume(t.tree, reader, u"", u"image", progress, failure);
+  outcome.error = mftFailureText(failure);
   if (outcome.ok) {
     finalizeTree(t.tree);
     outcome.files = t.tree.fileCount;

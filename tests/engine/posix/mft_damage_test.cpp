@@ -2,6 +2,7 @@
 // costs only the records it touches. The damage is done to an in-memory copy of the
 // fixture image, read through a reader that honours a truncated length.
 #include "engine/mft_format.h"
+#include "app/failure_text.h"
 #include "engine/mft_scan.h"
 #include "base/utf.h"
 #include "tests/engine/posix/ntfs_fixture.h"
@@ -37,7 +38,9 @@ Outcome scanMemory(MemoryImage& image, std::u16string_view folder = u"") {
     outcome.error = u"not an NTFS volume";
     return outcome;
   }
-  outcome.ok = mftScanVolume(t.tree, reader, folder, u"image", progress, outcome.error);
+  MftFailure failure = MftFailure::None;
+  outcome.ok = mftScanVolume(t.tree, reader, folder, u"image", progress, failure);
+  outcome.error = mftFailureText(failure);
   if (outcome.ok) {
     finalizeTree(t.tree);
     outcome.files = t.tree.fileCount;
@@ -252,9 +255,9 @@ TEST_F(MftDamage, GeometryThatCannotBeRead) {
     reader.context = &image;
     reader.read = readMemoryImage;
     reader.data = data;
-    std::u16string error;
-    EXPECT_FALSE(mftScanVolume(t.tree, reader, u"", u"image", progress, error));
-    EXPECT_EQ(error, u"cannot read $MFT");
+    MftFailure failure = MftFailure::None;
+    EXPECT_FALSE(mftScanVolume(t.tree, reader, u"", u"image", progress, failure));
+    EXPECT_EQ(failure, MftFailure::CannotReadMft);
   }
 }
 

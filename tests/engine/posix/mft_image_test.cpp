@@ -1,6 +1,7 @@
 // The fast scan of real NTFS images made by mkntfs and filled through ntfs-3g,
 // compared with what the ntfs-3g mount shows.
 #include "engine/mft_scan.h"
+#include "app/failure_text.h"
 #include "base/utf.h"
 #include "tests/engine/posix/ntfs_fixture.h"
 #include "tests/engine/test_tree.h"
@@ -74,7 +75,9 @@ struct Scan {
   bool ok = false;
   std::map<std::string, int32_t> paths;
   explicit Scan(const std::string& imageAndFolder) {
-    ok = mftScanImage(t.tree, utf16FromUtf8(imageAndFolder), progress, error);
+    MftFailure failure = MftFailure::None;
+    ok = mftScanImage(t.tree, utf16FromUtf8(imageAndFolder), progress, failure);
+    error = mftFailureText(failure);
     if (ok) {
       finalizeTree(t.tree);
       listTree(t.tree, t.tree.rootIndex, "", paths);
@@ -269,9 +272,9 @@ TEST_F(MftImage, CancelBeforeTheFirstChunk) {
   TestTree t;
   ScanProgress progress;
   progress.cancel = 1;
-  std::u16string error;
-  EXPECT_FALSE(mftScanImage(t.tree, utf16FromUtf8(ntfsFixture().image), progress, error));
-  EXPECT_EQ(error, u"cancelled");
+  MftFailure failure = MftFailure::None;
+  EXPECT_FALSE(mftScanImage(t.tree, utf16FromUtf8(ntfsFixture().image), progress, failure));
+  EXPECT_EQ(failure, MftFailure::Cancelled);
   EXPECT_GT(progress.total.load(), 0);
 }
 
@@ -288,9 +291,9 @@ TEST(MftImageFile, UnusableFilesGiveFixedTexts) {
   for (auto& [path, text] : cases) {
     TestTree t;
     ScanProgress progress;
-    std::u16string error;
-    EXPECT_FALSE(mftScanImage(t.tree, utf16FromUtf8(path), progress, error)) << path;
-    EXPECT_EQ(utf8FromUtf16(error), text) << path;
+    MftFailure failure = MftFailure::None;
+    EXPECT_FALSE(mftScanImage(t.tree, utf16FromUtf8(path), progress, failure)) << path;
+    EXPECT_EQ(utf8FromUtf16(std::u16string(mftFailureText(failure))), text) << path;
   }
 }
 

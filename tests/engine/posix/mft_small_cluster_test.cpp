@@ -5,6 +5,7 @@
 // odd clusters, moves pieces past the end of the image or leaves holes, and compares
 // each variant with the unchanged image.
 #include "engine/mft_format.h"
+#include "app/failure_text.h"
 #include "engine/mft_scan.h"
 #include "base/utf.h"
 #include "tests/engine/posix/ntfs_fixture.h"
@@ -39,7 +40,9 @@ Outcome scanMemory(MemoryImage& image) {
   if (!memoryImageReader(image, reader)) return outcome;
   TestTree t;
   ScanProgress progress;
-  outcome.ok = mftScanVolume(t.tree, reader, u"", u"image", progress, outcome.error);
+  MftFailure failure = MftFailure::None;
+  outcome.ok = mftScanVolume(t.tree, reader, u"", u"image", progress, failure);
+  outcome.error = mftFailureText(failure);
   if (outcome.ok) {
     finalizeTree(t.tree);
     outcome.files = t.tree.fileCount;

@@ -1,6 +1,7 @@
 // The fast scan through the real Windows volume reader. Under Wine there is no NTFS
 // volume: the scan must end with one of its fixed texts and leave nothing open.
 #include "engine/mft_scan.h"
+#include "app/failure_text.h"
 #include "base/utf.h"
 #include "tests/engine/test_tree.h"
 #include <set>
@@ -16,8 +17,9 @@ TEST(MftVolume, DriveScansFailCleanlyWithoutNtfs) {
   for (const char16_t* path : {u"C:\\", u"C:\\windows", u"Z:\\", u"Q:\\Nothing\\Here"}) {
     TestTree t;
     ScanProgress progress;
-    std::u16string error;
-    EXPECT_FALSE(mftScan(t.tree, path, progress, error)) << utf8FromUtf16(path);
+    MftFailure failure = MftFailure::None;
+    EXPECT_FALSE(mftScan(t.tree, path, progress, failure)) << utf8FromUtf16(path);
+    std::u16string error(mftFailureText(failure));
     EXPECT_TRUE(kVolumeFailures.count(error)) << utf8FromUtf16(path) << ": " << utf8FromUtf16(error);
   }
 }
@@ -28,9 +30,9 @@ TEST(MftVolume, PathsThatAreNoLocalDrive) {
                                    std::u16string_view(u"")}) {
     TestTree t;
     ScanProgress progress;
-    std::u16string error;
-    EXPECT_FALSE(mftScan(t.tree, path, progress, error));
-    EXPECT_EQ(error, u"not a local drive path") << utf8FromUtf16(path);
+    MftFailure failure = MftFailure::None;
+    EXPECT_FALSE(mftScan(t.tree, path, progress, failure));
+    EXPECT_EQ(failure, MftFailure::NotLocalDrivePath) << utf8FromUtf16(path);
   }
 }
 

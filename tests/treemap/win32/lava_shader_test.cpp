@@ -16,6 +16,9 @@
 #include <string>
 #include <vector>
 
+// The scheme the maps of this file are drawn with.
+static int32_t gTestScheme = 0;
+
 namespace {
 template <typename T>
 struct Com {
@@ -256,7 +259,7 @@ void expectSameGlow(const TreemapLayout& layout, const std::vector<uint32_t>& ra
 
 std::vector<uint32_t> rasterOf(const TreemapLayout& layout, int32_t width, int32_t height) {
   std::vector<uint32_t> pixels(size_t(width) * size_t(height));
-  rasterTreemap(layout, pixels.data(), pixels.size(), width, height, kMapSchemes[4].background, 0);
+  rasterTreemap(layout, pixels.data(), pixels.size(), width, height, kMapSchemes[4].background, 0, mapSchemeAt(gTestScheme));
   return pixels;
 }
 }  // namespace
@@ -280,21 +283,21 @@ TEST(LavaShaders, DeviceTakesThem) {
 
 TEST(LavaShaders, DemoFlowMatchesTheCpu) {
   ASSERT_TRUE(rig().failure.empty()) << rig().failure;
-  setCurrentMapSchemeIndex(4);
+  gTestScheme = 4;
   FixtureTree f;
   buildDemoTree(f);
   TreemapLayout layout;
-  layoutTreemap(layout, f.tree, f.tree.rootIndex, 160, 100, nullptr, 0, 3, true);
+  layoutTreemap(layout, f.tree, f.tree.rootIndex, 160, 100, nullptr, 0, 3, true, mapSchemeAt(gTestScheme));
   std::vector<uint32_t> raster = rasterOf(layout, 160, 100);
   for (int32_t t : {0, 1, 30, 90, 200, lavaTotal(layout)})
     expectSameGlow(layout, raster, 160, 100, t, "demo at t " + std::to_string(t));
   releaseTreemapLayout(layout);
-  setCurrentMapSchemeIndex(0);
+  gTestScheme = 0;
 }
 
 TEST(LavaShaders, RandomLayoutsMatchTheCpu) {
   ASSERT_TRUE(rig().failure.empty()) << rig().failure;
-  setCurrentMapSchemeIndex(4);
+  gTestScheme = 4;
   std::mt19937 random(2323);
   for (int round = 0; round < 8; ++round) {
     FixtureTree f;
@@ -302,14 +305,14 @@ TEST(LavaShaders, RandomLayoutsMatchTheCpu) {
     int32_t width = 80 + int32_t(random() % 500), height = 60 + int32_t(random() % 300);
     int32_t gap = 1 + int32_t(random() % 5);
     TreemapLayout layout;
-    layoutTreemap(layout, f.tree, f.tree.rootIndex, width, height, nullptr, 0, gap, true);
+    layoutTreemap(layout, f.tree, f.tree.rootIndex, width, height, nullptr, 0, gap, true, mapSchemeAt(gTestScheme));
     std::vector<uint32_t> raster = rasterOf(layout, width, height);
     int32_t t = int32_t(random() % uint32_t(lavaTotal(layout) + 1));
     expectSameGlow(layout, raster, width, height, t,
                    "round " + std::to_string(round) + " gap " + std::to_string(gap) + " t " + std::to_string(t));
     releaseTreemapLayout(layout);
   }
-  setCurrentMapSchemeIndex(0);
+  gTestScheme = 0;
 }
 
 // Runs reaching over the edges, flowing left, not reached yet, at the smallest and
@@ -335,11 +338,11 @@ TEST(LavaShaders, FrameReachesDirect2D) {
   ASSERT_TRUE(r.failure.empty()) << r.failure;
   FixtureTree f;
   buildDemoTree(f);
-  setCurrentMapSchemeIndex(4);
+  gTestScheme = 4;
   TreemapLayout layout;
-  layoutTreemap(layout, f.tree, f.tree.rootIndex, 160, 100, nullptr, 0, 3, true);
+  layoutTreemap(layout, f.tree, f.tree.rootIndex, 160, 100, nullptr, 0, 3, true, mapSchemeAt(gTestScheme));
   std::vector<uint32_t> raster = rasterOf(layout, 160, 100);
-  setCurrentMapSchemeIndex(0);
+  gTestScheme = 0;
   Com<ID3D11Texture2D> frame, shown;
   ASSERT_TRUE(r.drawInto(frame, layout, raster, 160, 100, 60));
   ASSERT_TRUE(r.texture(shown, 160, 100, D3D11_USAGE_DEFAULT, D3D11_BIND_RENDER_TARGET | D3D11_BIND_SHADER_RESOURCE, 0));

@@ -129,11 +129,11 @@ void writeLayoutFile(PaintWindow& w) {
   FILE* file = _wfopen(temporary.c_str(), L"wb");
   if (!file) return;
   Writer out{file};
-  const MapScheme& scheme = currentMapScheme();
+  const MapScheme& scheme = mapSchemeAt(w.state.mapScheme);
   out.value("state", static_cast<double>(w.options.state));
   out.value("dpi", w.state.dpi);
   out.value("dark", currentTheme().dark ? 1 : 0);
-  out.value("scheme", currentMapSchemeIndex());
+  out.value("scheme", w.state.mapScheme);
   out.value("ambient", scheme.ambient);
   out.value("intensity", scheme.intensity);
   out.value("hoverCell", w.state.hoverCell);

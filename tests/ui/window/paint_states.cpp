@@ -22,9 +22,10 @@ Tree* scanFolder(const std::u16string& folder, double& scanMs, double& aggregate
   auto* request = new ScanRequest{normalizeScanPath(folder), 1, false, &handOver};
   Thread thread = startScanThread(request);
   joinThread(thread);
-  scanMs = handOver.scanMs;
-  aggregateMs = handOver.aggregateMs;
-  return takePendingTree(handOver);
+  ScanResult result = takeScanResult(handOver);
+  scanMs = result.scanMs;
+  aggregateMs = result.aggregateMs;
+  return result.tree;
 }
 
 int32_t driveOf(const ViewState& s, std::u16string_view path) {

@@ -42,7 +42,7 @@ void publish() {
   setProperty(L"MossbloomTest.Hover", w.state.hoverCell + 1);
   setProperty(L"MossbloomTest.ChromeReuses", static_cast<intptr_t>(w.paint.chrome.reuses));
   setProperty(L"MossbloomTest.Partial", static_cast<intptr_t>(w.partialFrames));
-  setProperty(L"MossbloomTest.Scheme", currentMapSchemeIndex());
+  setProperty(L"MossbloomTest.Scheme", w.state.mapScheme);
   setProperty(L"MossbloomTest.Scanned", w.tree ? static_cast<intptr_t>(w.tree->fileCount + w.tree->folderCount) : 0);
 }
 
@@ -128,7 +128,7 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       else runPaintBench(w);
       return 0;
     case kSchemeMessage:
-      setCurrentMapSchemeIndex(static_cast<int32_t>(wParam));
+      w.state.mapScheme = static_cast<int32_t>(wParam);
       w.state.mapStale = true;
       InvalidateRect(window, nullptr, FALSE);
       return 0;
@@ -243,7 +243,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   w.options = parseOptions();
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   loadLanguage(u"en");
-  setCurrentMapSchemeIndex(w.options.scheme);
+  w.state.mapScheme = w.options.scheme;
 
   HANDLE windowCreated = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   w.start.resources = &w.resources;
