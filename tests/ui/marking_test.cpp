@@ -396,7 +396,9 @@ TEST_F(Marking, MarksTransitionOnlyFromACurrentMap) {
     Outcome out = mark({sample.big});
     const Effect* e = out.find(EffectKind::MarksTransition);
     EXPECT_EQ(e != nullptr, c.transition) << c.what;
-    if (e) EXPECT_TRUE(e->flag) << "marked cells vanish";
+    if (e) {
+      EXPECT_TRUE(e->flag) << "marked cells vanish";
+    }
     EXPECT_TRUE(s.mapStale) << c.what << ": the map is laid out again either way";
   }
 }
