@@ -8,20 +8,11 @@ namespace {
 
 constexpr PixelRect kArea{300, 170, 700, 470};
 
-class MapOverlayFactsOf : public UiTest {
+class MapOverlayFactsOf : public MapPictureTest {
  protected:
-  SampleTree sample;
-  ViewState s;
-  MapPicture map;
   void SetUp() override {
-    UiTest::SetUp();
-    s = windowState(1280, 800);
-    showTree(s, sample.tree());
+    MapPictureTest::SetUp();
     ASSERT_TRUE(updateMap(map, s, kArea, kLightColors.surface));
-  }
-  void TearDown() override {
-    releaseMapPicture(map);
-    UiTest::TearDown();
   }
   // The window's own facts, all in favour.
   static MapOverlayFacts withWindow(MapOverlayFacts f) {

@@ -11,22 +11,10 @@ namespace {
 constexpr int32_t kStandard = 0, kContrast = 1, kLava = 4;
 constexpr PixelRect kArea{300, 170, 700, 470};
 
-class MapScheme : public UiTest {
+class MapScheme : public MapPictureTest {
  protected:
-  SampleTree sample;
-  ViewState s;
-  MapPicture map;
   LavaState lava;
   uint64_t treeNumber = 1;
-  void SetUp() override {
-    UiTest::SetUp();
-    s = windowState(1280, 800);
-    showTree(s, sample.tree());
-  }
-  void TearDown() override {
-    releaseMapPicture(map);
-    UiTest::TearDown();
-  }
   // What the window does at its next paint: the map update, then the glow's clock.
   bool paintAt(double nowMs) {
     EXPECT_TRUE(s.mapStale);

@@ -6,19 +6,11 @@
 
 namespace {
 
-class MapUpdate : public UiTest {
+class MapUpdate : public MapPictureTest {
  protected:
-  SampleTree sample;
-  ViewState s;
-  MapPicture map;
   void SetUp() override {
-    UiTest::SetUp();
-    s = windowState(1280, 800);
-    showTree(s, sample.tree());
+    MapPictureTest::SetUp();
     s.mapStale = true;
-  }
-  void TearDown() override {
-    releaseMapPicture(map);
   }
   uint32_t pixelAt(int32_t x, int32_t y) const { return map.pixels[static_cast<size_t>(y) * map.width + x] & 0xFFFFFF; }
   const TreemapRect* cellOf(int32_t node) const {

@@ -4,16 +4,8 @@
 
 namespace {
 
-// The sample from its root, with its cells.
-class Navigation : public WindowTest {
+class Navigation : public RootCellsTest {
  protected:
-  MapCells cells;
-  void SetUp() override {
-    WindowTest::SetUp();
-    showTree(s, sample.tree());
-    relayout();
-    cells.build(s, layout);
-  }
 };
 
 TEST_F(Navigation, ZoomTargetsOfCells) {

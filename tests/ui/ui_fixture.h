@@ -8,6 +8,7 @@
 #include "tests/engine/test_tree.h"
 #include "treemap/treemap.h"
 #include "ui/layout.h"
+#include "ui/map_update.h"
 #include "ui/text_measure.h"
 #include "ui/view_state.h"
 #include <gtest/gtest.h>
@@ -150,6 +151,36 @@ class WindowTest : public UiTest {
     relayout();
   }
   void relayout() { layout = layoutWindow(s, measure); }
+};
+
+// The sample tree shown from its root, laid out, with its cells.
+class RootCellsTest : public WindowTest {
+ protected:
+  MapCells cells;
+  void SetUp() override {
+    WindowTest::SetUp();
+    showTree(s, sample.tree());
+    relayout();
+    cells.build(s, layout);
+  }
+};
+
+// The sample tree shown from its root in a 1280 × 800 window, and the picture the
+// map update makes of it.
+class MapPictureTest : public UiTest {
+ protected:
+  SampleTree sample;
+  ViewState s;
+  MapPicture map;
+  void SetUp() override {
+    UiTest::SetUp();
+    s = windowState(1280, 800);
+    showTree(s, sample.tree());
+  }
+  void TearDown() override {
+    releaseMapPicture(map);
+    UiTest::TearDown();
+  }
 };
 
 // The sample tree shown from its root, for the texts; `weights` backs a filter.

@@ -85,16 +85,8 @@ TEST(ZoomFrame, AFolderAsLargeAsTheMapNeverDividesByNothing) {
   EXPECT_FALSE(none.drawOther) << "an empty map draws no second picture";
 }
 
-// The sample from its root, laid out for the map.
-class ZoomFolderRect : public WindowTest {
+class ZoomFolderRect : public RootCellsTest {
  protected:
-  MapCells cells;
-  void SetUp() override {
-    WindowTest::SetUp();
-    showTree(s, sample.tree());
-    relayout();
-    cells.build(s, layout);
-  }
   PixelRect cellRect(int32_t node) const {
     const TreemapRect& r = cells.layout.rects()[cells.cellOf(node)];
     return {r.x0, r.y0, r.x1, r.y1};
