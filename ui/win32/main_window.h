@@ -230,7 +230,7 @@ void onLavaTimer(MainWindow& w);
 void syncLavaTimer(MainWindow& w);
 // main_window_lava.cpp
 void applyLavaTestSwitches(MainWindow& w);   // WM_CREATE, test-input mode
-bool mapAnimationRunning(const MainWindow& w);   // the lava flows or a zoom runs
+bool mapAnimationRunning(const MainWindow& w);   // the lava flows or a transition runs
 // An animation step of the map: one overlay frame, or a repaint of the map area.
 void requestMapAnimationFrame(MainWindow& w);
 void onComposeFrame(MainWindow& w);          // kComposeFrameMessage

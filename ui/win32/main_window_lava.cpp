@@ -16,6 +16,7 @@
 // kTestSchemeMessage chooses a colour scheme as the Settings window will.
 //
 // Threading: the window thread.
+#include "platform/platform.h"
 #include "render/win32/text.h"
 #include "treemap/schemes.h"
 #include "ui/map_overlay_facts.h"
@@ -50,6 +51,7 @@ void publishOverlayState(MainWindow& w) {
 void drawMapForOverlay(void* context, ID2D1DeviceContext* dc, ID2D1SolidColorBrush* brush, uint32_t, uint32_t) {
   MainWindow& w = *static_cast<MainWindow*>(context);
   Canvas canvas{dc, brush, &programTextStyles(), static_cast<uint32_t>(w.state.dpi)};
+  w.state.nowMs = nowMs();  // the transitions draw the moment of this frame
   paintMainMap(w.paint, w.state, w.layout, canvas);
 }
 
@@ -72,7 +74,9 @@ void applyLavaTestSwitches(MainWindow& w) {
   }
 }
 
-bool mapAnimationRunning(const MainWindow& w) { return w.state.zoomRunning || w.paint.lavaFlowing; }
+bool mapAnimationRunning(const MainWindow& w) {
+  return w.state.zoomRunning || w.paint.transitions.running() || w.paint.lavaFlowing;
+}
 
 void requestMapAnimationFrame(MainWindow& w) {
   const PixelRect& map = w.layout.content.map;

@@ -28,13 +28,9 @@ bool mapCanAnimate(MainWindow& w) {
          s.treemapWidth == area.width() && s.treemapHeight == area.height();
 }
 
-// One more frame of the map: only the map area is drawn again, the rest of the
-// window comes from the kept picture.
-void requestMapFrame(MainWindow& w) {
-  const PixelRect& map = w.layout.content.map;
-  RECT rect = {map.left, map.top, map.right, map.bottom};
-  InvalidateRect(w.window, &rect, FALSE);
-}
+// One more frame of the map: through the map overlay where it works, else only the
+// map area is drawn again and the rest of the window comes from the kept picture.
+void requestMapFrame(MainWindow& w) { requestMapAnimationFrame(w); }
 
 void startTransitionTimer(MainWindow& w) {
   SetTimer(w.window, kTransitionTimer, kMapTransitionTickMs, nullptr);
