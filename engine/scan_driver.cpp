@@ -81,7 +81,6 @@ void runScanThread(ScanRequest* request) {
       handOver.mftScanInUse.exchange(0);
       // The walk starts from a clean tree, and the scan time is the walk's alone.
       releaseTree(*result.tree);
-      initTree(*result.tree);
       scanStart = nowMs();
     }
     walkScan(*result.tree, request->rootPath, handOver.progress);
@@ -154,7 +153,6 @@ bool scanForExport(Tree& tree, std::u16string_view rootPath, bool useFastScan, b
     fastScanFailed = true;
   }
   releaseTree(tree);
-  initTree(tree);
   // Walking an image would only list the image file itself.
   if (fastScanFailed && !isExistingFolder(rootPath)) return false;
   walkScan(tree, rootPath, progress);
