@@ -28,13 +28,9 @@ bool mapCanAnimate(MainWindow& w) {
          s.treemapWidth == area.width() && s.treemapHeight == area.height();
 }
 
-// One more frame of the map: through the map overlay where it works, else only the
-// map area is drawn again and the rest of the window comes from the kept picture.
-void requestMapFrame(MainWindow& w) { requestMapAnimationFrame(w); }
-
 void startTransitionTimer(MainWindow& w) {
   SetTimer(w.window, kTransitionTimer, kMapTransitionTickMs, nullptr);
-  requestMapFrame(w);
+  requestMapAnimationFrame(w);
 }
 
 }  // namespace
@@ -106,5 +102,5 @@ void onTransitionTimer(MainWindow& w) {
   if (t.zoom.running && transitionElapsed(t, t.zoom.startMs, now) >= kZoomTransitionMs) endZoomTransitionNow(w, true);
   if (t.marks.running && transitionElapsed(t, t.marks.startMs, now) >= kMarksTransitionMs) endMarksTransition(t.marks);
   if (!t.running()) KillTimer(w.window, kTransitionTimer);
-  requestMapFrame(w);
+  requestMapAnimationFrame(w);
 }
