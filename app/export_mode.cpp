@@ -74,17 +74,12 @@ int reexportCsv(const ExportOptions& options) {
   initTree(tree);
   ScanProgress progress;
   CsvImportResult imported = importCsvFile(tree, options.folder, progress);
-  if (imported.outOfMemory) {
-    releaseTree(tree);
-    writeConsole(u"Not enough memory to import " + options.folder + u".\r\n");
-    return 1;
-  }
   if (!imported.ok) {
     releaseTree(tree);
-    std::u16string reason = imported.errorText.empty()
-                                ? u"no column header line starting with \"File Name,\" or no first row"
-                                : imported.errorText;
-    writeConsole(u"Import of " + options.folder + u" failed: " + reason + u"\r\n");
+    if (imported.failure.reason == ImportFailureReason::OutOfMemory)
+      writeConsole(u"Not enough memory to import " + options.folder + u".\r\n");
+    else
+      writeConsole(u"Import of " + options.folder + u" failed: " + importFailureText(imported.failure) + u"\r\n");
     return 1;
   }
   return writeAndReport(tree, options, u"import", importStart);

@@ -27,3 +27,17 @@ std::u16string exportFailureText(const ExportFailure& failure) {
   }
   return {};
 }
+
+std::u16string importFailureText(const ImportFailure& failure) {
+  switch (failure.reason) {
+    case ImportFailureReason::None: break;
+    case ImportFailureReason::NotAnExport:
+      return u"no column header line starting with \"File Name,\" or no first row";
+    case ImportFailureReason::System: return systemErrorText(failure.systemError);
+    case ImportFailureReason::NotRegularFile: return u"Not a regular file";
+    case ImportFailureReason::ChangedWhileRead: return u"The file changed while it was read";
+    case ImportFailureReason::OutOfMemory: return u"Not enough memory.";
+    case ImportFailureReason::Stopped: return u"Stopped.";
+  }
+  return {};
+}

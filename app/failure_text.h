@@ -11,3 +11,5 @@
 std::u16string_view mftFailureText(MftFailure failure);
 // "Stopped.", "Not enough memory." or the system's message for the error code.
 std::u16string exportFailureText(const ExportFailure& failure);
+// Why a file did not import, after "Import of <file> failed: "; empty for None.
+std::u16string importFailureText(const ImportFailure& failure);

@@ -81,8 +81,7 @@ bool importCsv(Tree& tree, const uint8_t* bytes, size_t length, ScanProgress& pr
 
 struct CsvImportResult {
   bool ok = false;
-  bool outOfMemory = false;      // the engine thread ended for lack of memory
-  std::u16string errorText;      // the system's message when the file could not be read
+  ImportFailure failure;         // why not, when not ok
 };
 
 // The import thread's body: maps the file, runs importCsv on an engine thread and waits.

@@ -13,7 +13,6 @@
 #include "engine/csv_native_names.h"
 #include "base/utf.h"
 #include "platform/file.h"
-#include "platform/text.h"
 #include "platform/time.h"
 #include "platform/platform.h"
 #include <algorithm>
@@ -540,10 +539,12 @@ CsvImportResult importCsvFile(Tree& tree, std::u16string_view path, ScanProgress
   FileBytes file;
   uint32_t error = 0;
   if (!loadFileBytes(path, file, error)) {
-    if (error == kFileOutOfMemory) result.outOfMemory = true;
-    else if (error == kFileNotRegular) result.errorText = u"Not a regular file";
-    else if (error == kFileChangedWhileRead) result.errorText = u"The file changed while it was read";
-    else if (error) result.errorText = systemErrorText(error);
+    result.failure = {error == kFileOutOfMemory       ? ImportFailureReason::OutOfMemory
+                      : error == kFileNotRegular       ? ImportFailureReason::NotRegularFile
+                      : error == kFileChangedWhileRead ? ImportFailureReason::ChangedWhileRead
+                      : error                          ? ImportFailureReason::System
+                                                       : ImportFailureReason::NotAnExport,
+                      error};
     return result;
   }
   bool ok = false;
@@ -552,8 +553,11 @@ CsvImportResult importCsvFile(Tree& tree, std::u16string_view path, ScanProgress
     if (ok) finalizeTree(tree);
   });
   releaseFileBytes(file);
-  result.outOfMemory = exitCode == kExitOutOfMemory;
-  result.ok = ok && !result.outOfMemory;
+  result.ok = ok && exitCode != kExitOutOfMemory;
+  if (exitCode == kExitOutOfMemory) result.failure.reason = ImportFailureReason::OutOfMemory;
+  else if (!ok)
+    result.failure.reason = progress.cancel.load(std::memory_order_relaxed) ? ImportFailureReason::Stopped
+                                                                             : ImportFailureReason::NotAnExport;
   if (!result.ok) releaseTree(tree);
   return result;
 }

@@ -34,3 +34,19 @@ struct ExportFailure {
   ExportFailureReason reason = ExportFailureReason::None;
   uint32_t systemError = 0;   // the system's error code, for System
 };
+
+// Why a CSV import built no tree.
+enum class ImportFailureReason : uint8_t {
+  None,
+  NotAnExport,      // empty, or no header line and first row of an export
+  System,           // `systemError` says why the file could not be read
+  NotRegularFile,   // a pipe or device would never end, or wait for a writer forever
+  ChangedWhileRead, // a tree of neither version would come out
+  OutOfMemory,
+  Stopped,
+};
+
+struct ImportFailure {
+  ImportFailureReason reason = ImportFailureReason::None;
+  uint32_t systemError = 0;   // the system's error code, for System
+};

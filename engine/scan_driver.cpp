@@ -112,11 +112,11 @@ void runImportThread(ImportRequest* request) {
   result.tree = newTree();
   double start = nowMs();
   CsvImportResult imported = importCsvFile(*result.tree, request->csvPath, handOver.progress);
-  if (!imported.ok && !imported.outOfMemory) {
+  result.outOfMemory = imported.failure.reason == ImportFailureReason::OutOfMemory;
+  if (!imported.ok && !result.outOfMemory) {
     freeTree(result.tree);
     result.tree = nullptr;
   }
-  result.outOfMemory = imported.outOfMemory;
   deliver(handOver, result, start, Aggregation::ExtensionTableOnly, request->generation);
   delete request;
 }

@@ -90,7 +90,7 @@ TEST(CsvImport, RoundTripKeepsTheTreeAndTheFile) {
   TreeHolder imported;
   ScanProgress progress;
   CsvImportResult result = importCsvFile(imported.tree, u16(first), progress);
-  ASSERT_TRUE(result.ok) << u8(result.errorText);
+  ASSERT_TRUE(result.ok) << int(result.failure.reason);
   EXPECT_EQ(imported.tree.rootPath, original.tree.rootPath);
   EXPECT_EQ(progress.done.load(), original.tree.fileCount + original.tree.folderCount + 1);
   EXPECT_EQ(imported.tree.fileCount, original.tree.fileCount);
@@ -360,7 +360,7 @@ TEST(CsvImport, NativeNamesWithLineBreaksAndForeignBytesRoundTrip) {
   TreeHolder imported;
   ScanProgress progress;
   CsvImportResult result = importCsvFile(imported.tree, u16(first), progress);
-  ASSERT_TRUE(result.ok) << u8(result.errorText);
+  ASSERT_TRUE(result.ok) << int(result.failure.reason);
   EXPECT_EQ(imported.tree.fileCount, tree.fileCount);
   EXPECT_EQ(imported.tree.folderCount, tree.folderCount);
   std::set<std::u16string> before, after;
@@ -528,20 +528,20 @@ TEST(CsvImport, FileFailures) {
   writeTestFile(dir.path + "/bad.csv", "hello\nworld\n");
   struct Case {
     std::string path;
-    bool hasText;
+    ImportFailureReason reason;   // System carries the system's code
   };
-  Case cases[] = {{dir.path + "/empty.csv", false},
-                  {dir.path + "/bom.csv", false},
-                  {dir.path + "/bad.csv", false},
-                  {dir.path + "/missing.csv", true},
-                  {dir.path, true}};
+  Case cases[] = {{dir.path + "/empty.csv", ImportFailureReason::NotAnExport},
+                  {dir.path + "/bom.csv", ImportFailureReason::NotAnExport},
+                  {dir.path + "/bad.csv", ImportFailureReason::NotAnExport},
+                  {dir.path + "/missing.csv", ImportFailureReason::System},
+                  {dir.path, ImportFailureReason::System}};
   for (const Case& c : cases) {
     TreeHolder holder;
     ScanProgress progress;
     CsvImportResult result = importCsvFile(holder.tree, u16(c.path), progress);
     EXPECT_FALSE(result.ok) << c.path;
-    EXPECT_FALSE(result.outOfMemory) << c.path;
-    EXPECT_EQ(!result.errorText.empty(), c.hasText) << c.path << ": " << u8(result.errorText);
+    EXPECT_EQ(result.failure.reason, c.reason) << c.path;
+    EXPECT_EQ(result.failure.systemError != 0, c.reason == ImportFailureReason::System) << c.path;
     EXPECT_EQ(holder.tree.rootIndex, kNoNode) << c.path;
     EXPECT_EQ(holder.tree.nodeCount, 0) << c.path;
   }
@@ -553,7 +553,7 @@ TEST(CsvImport, OnlyRegularFilesAreRead) {
   ScanProgress progress;
   CsvImportResult result = importCsvFile(holder.tree, u"NUL", progress);
   EXPECT_FALSE(result.ok);
-  EXPECT_EQ(u8(result.errorText), "Not a regular file");
+  EXPECT_EQ(result.failure.reason, ImportFailureReason::NotRegularFile);
 }
 #else
 TEST(CsvImport, OnlyRegularFilesAreRead) {
@@ -578,7 +578,7 @@ TEST(CsvImport, OnlyRegularFilesAreRead) {
   importer.join();
   EXPECT_TRUE(finished) << "the import waited for a writer to the pipe";
   EXPECT_FALSE(result.ok);
-  EXPECT_EQ(u8(result.errorText), "Not a regular file");
+  EXPECT_EQ(result.failure.reason, ImportFailureReason::NotRegularFile);
 }
 
 TEST(CsvImport, AFileShortenedWhileImportedNeverCrashes) {
@@ -608,7 +608,7 @@ TEST(CsvImport, AFileShortenedWhileImportedNeverCrashes) {
     if (result.ok) {
       EXPECT_TRUE(snapshot(holder.tree) == snapshot(whole.tree)) << "a tree of neither version";
     } else {
-      EXPECT_EQ(u8(result.errorText), "The file changed while it was read");
+      EXPECT_EQ(result.failure.reason, ImportFailureReason::ChangedWhileRead);
     }
   }
 }
@@ -625,5 +625,6 @@ TEST(CsvImport, StoppingDeliversNoTree) {
   progress.cancel = 1;
   CsvImportResult result = importCsvFile(holder.tree, u16(path), progress);
   EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.failure.reason, ImportFailureReason::Stopped);
   EXPECT_EQ(holder.tree.rootIndex, kNoNode);
 }

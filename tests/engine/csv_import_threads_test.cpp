@@ -176,7 +176,7 @@ TEST(CsvImportThreads, StopAndOutOfMemoryEndBothThreads) {
     progress.cancel = 1;
     CsvImportResult result = importCsvFile(holder.tree, u16(path), progress);
     EXPECT_FALSE(result.ok);
-    EXPECT_FALSE(result.outOfMemory);
+    EXPECT_EQ(result.failure.reason, ImportFailureReason::Stopped);
     EXPECT_EQ(holder.tree.nodeCount, 0);
   }
   {
@@ -186,7 +186,7 @@ TEST(CsvImportThreads, StopAndOutOfMemoryEndBothThreads) {
     ScanProgress progress;
     CsvImportResult result = importCsvFile(holder.tree, u16(path), progress);
     EXPECT_FALSE(result.ok);
-    EXPECT_TRUE(result.outOfMemory);
+    EXPECT_EQ(result.failure.reason, ImportFailureReason::OutOfMemory);
     EXPECT_EQ(holder.tree.nodeCount, 0);
   }
   TreeHolder holder;

@@ -75,6 +75,7 @@ def main():
         check(not os.path.exists(refused), "a failed import still wrote a CSV")
         native_names(work)
         not_a_file(work)
+        import_refusals(work)
     for failure in failures:
         print("FAIL:", failure)
     return 1 if failures else 0
@@ -114,6 +115,22 @@ def not_a_file(work):
         check(code == 1 and out == f"Import of {pipe} failed: Not a regular file\n", f"pipe: exit {code}, {out!r}")
     except subprocess.TimeoutExpired:
         failures.append("the import of a pipe waited for a writer")
+
+
+def import_refusals(work):
+    """Each reason an import fails is told in its own words, and nothing is written."""
+    not_csv = os.path.join(work, "notes.csv")
+    with open(not_csv, "w") as f:
+        f.write("hello\nworld\n")
+    empty = os.path.join(work, "empty.csv")
+    open(empty, "w").close()
+    refused = "no column header line starting with \"File Name,\" or no first row"
+    cases = [(not_csv, f"Import of {not_csv} failed: {refused}\n"), (empty, f"Import of {empty} failed: {refused}\n")]
+    for source, expected in cases:
+        target = os.path.join(work, "refused.csv")
+        code, out = run(["--export", source, target])
+        check(code == 1 and out == expected, f"import of {source}: exit {code}, {out!r}")
+        check(not os.path.exists(target), f"a refused import of {source} wrote {target}")
 
 
 if __name__ == "__main__":
