@@ -220,13 +220,11 @@ std::u16string nodeName(const Tree& tree, int32_t node) {
 bool nodeNameEquals(const Tree& tree, int32_t node, std::u16string_view name, bool ignoreCase) {
   NodeNameView view = nodeNameView(tree, node);
   if (view.length != name.size()) return false;
-  if (!ignoreCase) {
-    for (size_t i = 0; i < view.length; i++)
-      if (view[i] != name[i]) return false;
-    return true;
+  char16_t widened[kMaxNameLength];
+  std::u16string_view units(view.wide, view.length);
+  if (!view.wide) {
+    for (size_t i = 0; i < view.length; i++) widened[i] = view.bytes[i];
+    units = {widened, view.length};
   }
-  const char16_t* upper = upperCaseTable();
-  for (size_t i = 0; i < view.length; i++)
-    if (upper[view[i]] != upper[name[i]]) return false;
-  return true;
+  return ignoreCase ? equalNamesIgnoringCase(units, name) : units == name;
 }

@@ -68,17 +68,9 @@ int32_t findMapScheme(std::u16string_view name) {
 }
 
 uint32_t schemeColorOf(const MapScheme& scheme, const Tree& tree, int32_t node) {
-  const TreeNode& record = tree.node(node);
-  if (record.flags & kNodeFolder) return scheme.folderColor;
-  const uint8_t* name = tree.namePool.base + record.nameOffset;
-  size_t length = record.nameLength;
-  if (record.flags & kNodeWideName) {
-    // wide names sit at even offsets; copy out rather than alias the byte pool
-    char16_t units[kMaxNameLength];
-    std::memcpy(units, name, length * sizeof(char16_t));
-    return colorOfName(scheme, units, length);
-  }
-  return colorOfName(scheme, name, length);
+  if (tree.node(node).flags & kNodeFolder) return scheme.folderColor;
+  NodeNameView name = nodeNameView(tree, node);
+  return name.wide ? colorOfName(scheme, name.wide, name.length) : colorOfName(scheme, name.bytes, name.length);
 }
 
 uint32_t extensionHash(const char16_t* extension, size_t length) {
