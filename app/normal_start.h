@@ -1,8 +1,10 @@
 // The normal start: start settings, command-line options, language, main window
 // and message loop. Returns the process exit code.
 #pragma once
-#include "app/app_state.h"
+#include "app/startup.h"
+#include "config/program_settings.h"
 #include <span>
 #include <string>
 
-int runNormalStart(std::span<const std::u16string> args, AppState& state);
+// `settings` arrives with its location and the policies; the start fills in the rest.
+int runNormalStart(std::span<const std::u16string> args, const ProcessStart& process, ProgramSettings& settings);

@@ -47,7 +47,7 @@ bool isOptionName(std::u16string_view argument) {
          argument == u"--height" || argument == u"--types";
 }
 
-StartOptions applyStartOptions(std::span<const std::u16string> args, AppState& state) {
+StartOptions readStartOptions(std::span<const std::u16string> args) {
   StartOptions options;
   for (size_t i = 1; i < args.size(); i++) {
     std::u16string_view argument = args[i];
@@ -56,13 +56,13 @@ StartOptions applyStartOptions(std::span<const std::u16string> args, AppState& s
       if (i + 1 >= args.size()) break;
       std::u16string_view value = args[++i];
       if (argument == u"--theme")
-        state.themeOverride = equalIgnoringCase(value, u"dark") ? 1 : equalIgnoringCase(value, u"light") ? 0 : -1;
+        options.theme = equalIgnoringCase(value, u"dark") ? 1 : equalIgnoringCase(value, u"light") ? 0 : -1;
       else if (argument == u"--import")
-        state.importPath = value;
+        options.importPath = value;
       else if (argument == u"--accent")
-        state.accentIndex = accentIndexFromName(value);
+        options.accentIndex = accentIndexFromName(value);
       else if (argument == u"--scheme")
-        state.schemeIndex = static_cast<uint32_t>(mapSchemeFromName(value));
+        options.mapScheme = mapSchemeFromName(value);
       else {
         options.updated = true;
         options.updatedProcessId = leadingDecimal(value);
@@ -72,11 +72,11 @@ StartOptions applyStartOptions(std::span<const std::u16string> args, AppState& s
     } else if (argument == u"--elevate") {
       options.elevate = true;
     } else if (argument == u"--no-elevate") {
-      state.noElevate = 1;
+      options.noElevate = true;
     } else if (argument == u"--test-input") {
-      state.testInput = 1;
+      options.testInput = true;
     } else if (argument == u"--activate") {
-      state.activate = 1;
+      options.activate = true;
     }
   }
   return options;
@@ -120,10 +120,10 @@ StartTarget findStartTarget(std::span<const std::u16string> args, std::u16string
   return result;
 }
 
-ParsedStart parseStartOptions(std::span<const std::u16string> args, AppState& state) {
+ParsedStart parseStartOptions(std::span<const std::u16string> args) {
   ParsedStart parsed;
-  parsed.options = applyStartOptions(args, state);
-  StartTarget target = findStartTarget(args, state.importPath);
+  parsed.options = readStartOptions(args);
+  StartTarget target = findStartTarget(args, parsed.options.importPath);
   parsed.target = target.target;
   parsed.error = target.error;
   return parsed;

@@ -2,8 +2,8 @@
 // pass (settings overrides for this run), the positional pass and the target
 // validation. Arguments arrive as UTF-16; element 0 (the program) is skipped.
 #pragma once
-#include "app/app_state.h"
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,18 +20,25 @@ struct ScanTarget {
   std::u16string folder;       // normalised; empty = the drive alone
 };
 
-// What the options pass found that matters only during the start.
+// What the command line asks of a normal start. An override holds a value only when
+// its option came with one; the saved setting stands otherwise.
 struct StartOptions {
+  std::u16string importPath;            // --import: a CSV file, or a folder of them
+  int32_t theme = -1;                   // --theme: -1 follow the system, 0 light, 1 dark
+  std::optional<int32_t> accentIndex;   // --accent: -1 the system colour, 0..4 a named accent
+  std::optional<int32_t> mapScheme;     // --scheme: 0..4
   bool noSplash = false;
   bool elevate = false;
+  bool noElevate = false;
+  bool testInput = false;
+  bool activate = false;
   bool updated = false;
   int32_t updatedProcessId = 0;
 };
 
-// Options pass: --theme, --import, --accent, --scheme, --no-elevate, --test-input
-// and --activate go to `state`, the others to the result. A value option acts
-// only when a value follows; `--` ends the options.
-StartOptions applyStartOptions(std::span<const std::u16string> args, AppState& state);
+// Options pass: every option and its value. A value option acts only when a value
+// follows; `--` ends the options.
+StartOptions readStartOptions(std::span<const std::u16string> args);
 
 struct StartTarget {
   ScanTarget target;
@@ -47,4 +54,4 @@ struct ParsedStart {
   std::u16string error;
 };
 // Both passes in their order, for callers that need no step in between.
-ParsedStart parseStartOptions(std::span<const std::u16string> args, AppState& state);
+ParsedStart parseStartOptions(std::span<const std::u16string> args);

@@ -5,7 +5,6 @@
 #include "app/normal_start.h"
 #include "app/policy_dump.h"
 #include "app/update_steps.h"
-#include "app/app_state.h"
 #include "platform/platform.h"
 
 StartMode chooseStartMode(std::span<const std::u16string> args) {
@@ -24,25 +23,22 @@ StartMode chooseStartMode(std::span<const std::u16string> args) {
 
 int runMossbloom(const std::vector<std::u16string>& args, void* instance, int showCommand) {
   installOutOfMemoryHandler();
-  AppState& state = appState();
-  state.instance = instance;
-  state.showCommand = showCommand;
-  state.launchedInteractively = wasLaunchedInteractively();
+  ProcessStart process{instance, showCommand, wasLaunchedInteractively()};
 
   StartMode mode = chooseStartMode(args);
   // The benchmark measures a cold program: no settings, policies or texts.
   if (mode == StartMode::Bench) return runBenchMode(args);
 
-  state.executableDirectory = executableDirectory();
-  state.settings.location = locateSettings(state.executableDirectory, userSettingsDirectory());
-  state.settings.policies = readPolicies();
+  ProgramSettings settings;
+  settings.location = locateSettings(executableDirectory(), userSettingsDirectory());
+  settings.policies = readPolicies();
 
   switch (mode) {
-    case StartMode::Export: return runExportMode(args, state.settings);
-    case StartMode::DumpPolicy: return runPolicyDump(state.settings);
-    case StartMode::ApplyUpdate: return runApplyUpdate(args, state);
-    case StartMode::DeleteOld: return runDeleteOld(args, state);
-    case StartMode::UpdateSelftest: return static_cast<int>(runUpdateSelftest(state));
-    default: return runNormalStart(args, state);
+    case StartMode::Export: return runExportMode(args, settings);
+    case StartMode::DumpPolicy: return runPolicyDump(settings);
+    case StartMode::ApplyUpdate: return runApplyUpdate(args, settings);
+    case StartMode::DeleteOld: return runDeleteOld(args, settings);
+    case StartMode::UpdateSelftest: return static_cast<int>(runUpdateSelftest());
+    default: return runNormalStart(args, process, settings);
   }
 }

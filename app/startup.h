@@ -15,7 +15,13 @@ StartMode chooseStartMode(std::span<const std::u16string> args);
 // The exit code of --update-selftest: "MBUP", first letter in the top byte.
 constexpr uint32_t kUpdateSelftestExitCode = 0x4D425550;
 
-// args[0] is the program path and is never examined as an option. `instance`
-// (the module handle on Windows, null natively) and `showCommand` (a ShowWindow
-// value) come from the process entry.
+// What the process entry knows and the normal start passes on to the main window.
+struct ProcessStart {
+  void* instance = nullptr;            // Windows: the module's HINSTANCE; null natively
+  int32_t showCommand = 1;             // ShowWindow value for the main window's first show
+  bool launchedInteractively = true;   // the window may take the foreground at its first show
+};
+
+// args[0] is the program path and is never examined as an option. `instance` and
+// `showCommand` come from the process entry.
 int runMossbloom(const std::vector<std::u16string>& args, void* instance, int showCommand);

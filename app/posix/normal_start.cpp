@@ -1,7 +1,7 @@
 #include "app/console.h"
 #include "app/normal_start.h"
 
-int runNormalStart(std::span<const std::u16string> args, AppState& state) {
+int runNormalStart(std::span<const std::u16string>, const ProcessStart&, ProgramSettings&) {
   writeConsoleLine(u"Mossbloom: the main window exists only in the Windows program; this build runs "
                    u"--export, --bench and --dump-policy.");
   return 1;

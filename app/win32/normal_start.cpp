@@ -68,19 +68,20 @@ void postScanTarget(HWND window, const ScanTarget& target, const std::vector<Dri
 
 }  // namespace
 
-int runNormalStart(std::span<const std::u16string> args, AppState& state) {
-  ProgramSettings& settings = state.settings;
+int runNormalStart(std::span<const std::u16string> args, const ProcessStart& process, ProgramSettings& settings) {
   const SettingsLocation& where = settings.location;
   // 1. What the update flow last saw published.
   std::u16string publishedVersion = lastKnownPublishedVersion(where);
 
   // 2-5. Start settings, the options that override them, the language, the target.
   bool splash = readStartFlag(where, kSplashKey, true);
-  state.accentIndex = accentIndexFromName(readTextSetting(where, kSettingsSection, kAccentKey));
-  state.schemeIndex = static_cast<uint32_t>(mapSchemeFromName(readTextSetting(where, kSettingsSection, kMapSchemeKey)));
-  StartOptions options = applyStartOptions(args, state);
-  loadLanguage(state.testInput ? u"en" : readTextSetting(where, kSettingsSection, kLanguageKey));
-  StartTarget start = findStartTarget(args, state.importPath);
+  StartOptions options = readStartOptions(args);
+  const int32_t accentIndex =
+      options.accentIndex.value_or(accentIndexFromName(readTextSetting(where, kSettingsSection, kAccentKey)));
+  const int32_t mapScheme =
+      options.mapScheme.value_or(mapSchemeFromName(readTextSetting(where, kSettingsSection, kMapSchemeKey)));
+  loadLanguage(options.testInput ? u"en" : readTextSetting(where, kSettingsSection, kLanguageKey));
+  StartTarget start = findStartTarget(args, options.importPath);
 
   // 6. DPI, and Direct2D brought up on its own thread while the rest goes on.
   SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
@@ -96,45 +97,45 @@ int runNormalStart(std::span<const std::u16string> args, AppState& state) {
 
   // 8. COM, the administrator check and the modes that depend on it.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  settings.isAdministrator = administratorForThisRun(state.testInput != 0);
-  if (state.testInput) applyTestReservationLimit();
+  settings.isAdministrator = administratorForThisRun(options.testInput);
+  if (options.testInput) applyTestReservationLimit();
   applyModeSettings(settings);
   settings.elevateAtStart = readStartFlag(where, kElevateKey, false);
 
   // 9. The administrator start: a new, elevated copy takes over.
   const bool administratorStart = administratorStartWanted(
       settings.elevateAtStart != 0, options.elevate, fastScanState(settings.policies, settings.isAdministrator != 0));
-  if (administratorStart && !state.noElevate && !state.testInput &&
+  if (administratorStart && !options.noElevate && !options.testInput &&
       runElevated(nullptr, runningExecutablePath(), administratorStartParameters(startupCard, start.target.folder)))
     return 0;   // declined or failed: a normal start goes on
 
   // 10. The remaining settings, the drives, the memory at start.
   readViewSettings(settings);
-  std::vector<DriveEntry> drives = enumerateDrives(state.importPath);
-  state.startMemory = memoryCounters();
+  std::vector<DriveEntry> drives = enumerateDrives(options.importPath);
+  const MemoryCounters startMemory = memoryCounters();
 
   // 11. The window, created hidden; it shows itself once Direct2D has started.
-  w->instance = static_cast<HINSTANCE>(state.instance);
-  w->testInput = state.testInput != 0;
-  w->activate = state.activate != 0;
-  w->noElevate = state.noElevate != 0;
-  w->launchedInteractively = state.launchedInteractively != 0;
-  w->themeOverride = state.themeOverride;
-  w->accentIndex = state.accentIndex;
-  w->importPath = state.importPath;
+  w->instance = static_cast<HINSTANCE>(process.instance);
+  w->testInput = options.testInput;
+  w->activate = options.activate;
+  w->noElevate = options.noElevate;
+  w->launchedInteractively = process.launchedInteractively;
+  w->themeOverride = options.theme;
+  w->accentIndex = accentIndex;
+  w->importPath = options.importPath;
   w->settings = settings;
   w->state.drives = drives;
-  w->state.performance.memory = state.startMemory;
-  w->state.mapScheme = static_cast<int32_t>(state.schemeIndex);
+  w->state.performance.memory = startMemory;
+  w->state.mapScheme = mapScheme;
   HWND window = createMainWindow(*w);
   if (!window) failOutOfMemory();
   SetEvent(windowCreated);
-  if (administratorStart && (state.noElevate || state.testInput))
+  if (administratorStart && (options.noElevate || options.testInput))
     SetPropW(window, L"Mossbloom.Elevate", reinterpret_cast<HANDLE>(1));
   registerStartInput(*w);
 
   // 12. The saved placement; SW_SHOWDEFAULT (a start without a show command) is a normal show.
-  int32_t showCommand = state.showCommand == SW_SHOWDEFAULT ? SW_SHOWNORMAL : state.showCommand;
+  int32_t showCommand = process.showCommand == SW_SHOWDEFAULT ? SW_SHOWNORMAL : process.showCommand;
   w->showCommand = restoreWindowPlacement(*w, showCommand);
   if (startupCard) showStartupCard(window);
 
@@ -148,7 +149,7 @@ int runNormalStart(std::span<const std::u16string> args, AppState& state) {
   else deletePreviousVersion(executable);
 
   // 14-15. The restart line, then the scan the command line asked for.
-  registerRestartCommandLine(restartCommandLine(settings.isAdministrator != 0, state.importPath, u""));
+  registerRestartCommandLine(restartCommandLine(settings.isAdministrator != 0, options.importPath, u""));
   if (start.error.empty()) postScanTarget(window, start.target, drives);
 
   // 16. The message loop, until the window is gone.

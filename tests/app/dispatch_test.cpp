@@ -1,6 +1,5 @@
-// Which mode a command line runs, and the process-wide state every mode shares.
+// Which mode a command line runs.
 #include "app/startup.h"
-#include "app/app_state.h"
 #include "platform/platform.h"
 #include <gtest/gtest.h>
 #include <vector>
@@ -38,28 +37,4 @@ TEST(StartMode, SelftestCodeSpellsMbup) {
   EXPECT_EQ((kUpdateSelftestExitCode >> 16) & 0xFF, uint32_t('B'));
   EXPECT_EQ((kUpdateSelftestExitCode >> 8) & 0xFF, uint32_t('U'));
   EXPECT_EQ(kUpdateSelftestExitCode & 0xFF, uint32_t('P'));
-}
-
-TEST(AppStateRecord, BuiltOnceWithDefaultsWhicheverThreadComesFirst) {
-  // Nothing in this test program touches the record before this test.
-  EXPECT_FALSE(appStateReady());
-  constexpr int kThreads = 8;
-  AppState* seen[kThreads] = {};
-  Thread threads[kThreads];
-  for (int i = 0; i < kThreads; i++)
-    threads[i] = startClosureThread(0, [&seen, i] {
-      seen[i] = &appState();
-      return 0u;
-    });
-  for (Thread& t : threads) joinThread(t);
-  EXPECT_TRUE(appStateReady());
-  for (AppState* s : seen) EXPECT_EQ(s, &appState());
-  const AppState& state = appState();
-  EXPECT_EQ(state.themeOverride, -1);
-  EXPECT_EQ(state.accentIndex, -1);
-  EXPECT_EQ(state.settings.policies.defaultSizeMode, -1);
-  EXPECT_EQ(state.settings.policies.updateCheck, -1);
-  EXPECT_TRUE(state.importPath.empty());
-  EXPECT_EQ(state.noElevate + state.testInput + state.activate + state.launchedInteractively, 0);
-  EXPECT_EQ(state.instance, nullptr);
 }

@@ -54,10 +54,10 @@ class StartGrammar : public testing::Test {
     makeTestDir(temp.path + "/beta");
     makeTestDir(temp.path + "/gamma");
   }
-  ParsedStart parse(const std::vector<std::u16string_view>& args, AppState& state) {
+  ParsedStart parse(const std::vector<std::u16string_view>& args) {
     std::vector<std::u16string> list = {u"mossbloom"};
     for (std::u16string_view arg : args) list.push_back(folders.expand(arg));
-    return parseStartOptions(list, state);
+    return parseStartOptions(list);
   }
   TempDir temp;
   Folders folders;
@@ -100,8 +100,7 @@ TEST_F(StartGrammar, TargetsErrorsAndThemeFromArgumentLists) {
   };
   for (const GrammarCase& c : cases) {
     SCOPED_TRACE(c.name);
-    AppState state;
-    ParsedStart parsed = parse(c.args, state);
+    ParsedStart parsed = parse(c.args);
     EXPECT_EQ(parsed.error, folders.expand(c.error));
     EXPECT_EQ(parsed.target.folder, folders.expand(c.folder));
     if (!c.folder.empty()) {
@@ -109,41 +108,36 @@ TEST_F(StartGrammar, TargetsErrorsAndThemeFromArgumentLists) {
     } else {
       EXPECT_EQ(parsed.target.drive, c.drive);
     }
-    EXPECT_EQ(state.themeOverride, c.theme);
-    EXPECT_EQ(state.importPath, c.importPath);
+    EXPECT_EQ(parsed.options.theme, c.theme);
+    EXPECT_EQ(parsed.options.importPath, c.importPath);
   }
 }
 
 TEST_F(StartGrammar, OverridesForThisRun) {
-  AppState state;
   ParsedStart parsed = parse({u"--accent", u"teal", u"--scheme", u"lava", u"--no-splash", u"--elevate",
-                              u"--no-elevate", u"--test-input", u"--activate", u"--updated", u" 4711x", u"{A}"},
-                             state);
-  EXPECT_EQ(state.accentIndex, 1);
-  EXPECT_EQ(state.schemeIndex, 4u);
+                              u"--no-elevate", u"--test-input", u"--activate", u"--updated", u" 4711x", u"{A}"});
+  EXPECT_EQ(parsed.options.accentIndex, 1);
+  EXPECT_EQ(parsed.options.mapScheme, 4);
   EXPECT_TRUE(parsed.options.noSplash);
   EXPECT_TRUE(parsed.options.elevate);
   EXPECT_TRUE(parsed.options.updated);
   EXPECT_EQ(parsed.options.updatedProcessId, 4711);
-  EXPECT_EQ(state.noElevate, 1);
-  EXPECT_EQ(state.testInput, 1);
-  EXPECT_EQ(state.activate, 1);
+  EXPECT_TRUE(parsed.options.noElevate);
+  EXPECT_TRUE(parsed.options.testInput);
+  EXPECT_TRUE(parsed.options.activate);
   EXPECT_EQ(parsed.target.folder, folders.a);
   EXPECT_EQ(parsed.error, u"");
 
-  // Names of accents and schemes are case-sensitive; unknown ones fall back.
-  AppState other;
-  other.accentIndex = 3;
-  other.schemeIndex = 2;
-  parse({u"--accent", u"Blue", u"--scheme", u"Lava"}, other);
-  EXPECT_EQ(other.accentIndex, -1);
-  EXPECT_EQ(other.schemeIndex, 0u);
+  // Names of accents and schemes are case-sensitive; unknown ones override with the
+  // fallback (the system colour, the first scheme), not with the saved setting.
+  ParsedStart unknown = parse({u"--accent", u"Blue", u"--scheme", u"Lava"});
+  EXPECT_EQ(unknown.options.accentIndex, -1);
+  EXPECT_EQ(unknown.options.mapScheme, 0);
 
-  // Without its value an option changes nothing.
-  AppState untouched;
-  untouched.schemeIndex = 3;
-  ParsedStart bare = parse({u"--scheme"}, untouched);
-  EXPECT_EQ(untouched.schemeIndex, 3u);
+  // Without its value an option overrides nothing: the saved setting stands.
+  ParsedStart bare = parse({u"--scheme"});
+  EXPECT_FALSE(bare.options.mapScheme.has_value());
+  EXPECT_FALSE(bare.options.accentIndex.has_value());
   EXPECT_FALSE(bare.options.updated);
 }
 
@@ -151,9 +145,8 @@ TEST_F(StartGrammar, OddFolderNameAfterDoubleDash) {
   makeTestDir(temp.path + "/-odd-folder-name");
   std::filesystem::path before = std::filesystem::current_path();
   std::filesystem::current_path(std::filesystem::u8path(temp.path));
-  AppState state;
-  ParsedStart withDash = parse({u"--", u"-odd-folder-name"}, state);
-  ParsedStart without = parse({u"-odd-folder-name"}, state);
+  ParsedStart withDash = parse({u"--", u"-odd-folder-name"});
+  ParsedStart without = parse({u"-odd-folder-name"});
   std::filesystem::current_path(before);
   EXPECT_EQ(withDash.error, u"");
   EXPECT_EQ(withDash.target.folder, systemPath(temp.path + "/-odd-folder-name"));
@@ -163,21 +156,19 @@ TEST_F(StartGrammar, OddFolderNameAfterDoubleDash) {
 
 TEST_F(StartGrammar, DrivesOnWindows) {
   if (!kWindows) GTEST_SKIP() << "drive letters exist only on Windows";
-  AppState state;
   // The drive root of an existing drive is a folder target: the whole drive.
-  ParsedStart root = parse({u"c:"}, state);
+  ParsedStart root = parse({u"c:"});
   EXPECT_EQ(root.error, u"");
   EXPECT_EQ(root.target.drive, u'C');
   EXPECT_EQ(root.target.folder, u"C:\\");
   // With --import a drive root selects the drive alone, whether it exists or not.
-  ParsedStart import = parse({u"--import", u"x.csv", u"D:"}, state);
+  ParsedStart import = parse({u"--import", u"x.csv", u"D:"});
   EXPECT_EQ(import.error, u"");
   EXPECT_EQ(import.target.drive, u'D');
   EXPECT_EQ(import.target.folder, u"");
-  EXPECT_EQ(state.importPath, u"x.csv");
+  EXPECT_EQ(import.options.importPath, u"x.csv");
   // The error names the target as completed, not as resolved.
-  AppState plain;
-  ParsedStart missing = parse({u"Q:"}, plain);
+  ParsedStart missing = parse({u"Q:"});
   if (!isExistingFolder(u"Q:\\")) {
     EXPECT_EQ(missing.error, u"Not a folder or drive: Q:\\");
   }
@@ -185,8 +176,7 @@ TEST_F(StartGrammar, DrivesOnWindows) {
 
 TEST_F(StartGrammar, BareDriveIsAnOrdinaryNameNatively) {
   if (kWindows) GTEST_SKIP() << "native paths have no drive letters";
-  AppState state;
-  ParsedStart import = parse({u"--import", u"x.csv", u"D:"}, state);
+  ParsedStart import = parse({u"--import", u"x.csv", u"D:"});
   EXPECT_EQ(import.error, u"Not a folder or drive: D:");
   EXPECT_EQ(import.target.drive, 0);
 }
@@ -201,14 +191,12 @@ TEST_F(StartGrammar, HostileArgumentsNeverCrash) {
       {u"mossbloom", std::u16string(4000, u'-')}, {u"mossbloom", std::u16string(1, u'\0')},
   };
   for (const auto& list : lists) {
-    AppState state;
-    ParsedStart parsed = parseStartOptions(list, state);
+    ParsedStart parsed = parseStartOptions(list);
     EXPECT_EQ(parsed.target.folder, u"");
   }
-  AppState state;
-  ParsedStart deep = parseStartOptions(std::vector<std::u16string>{u"mossbloom", longPath}, state);
+  ParsedStart deep = parseStartOptions(std::vector<std::u16string>{u"mossbloom", longPath});
   EXPECT_EQ(deep.error, u"Not a folder or drive: " + longPath);
-  ParsedStart surrogate = parseStartOptions(std::vector<std::u16string>{u"mossbloom", u"-\xD800"}, state);
+  ParsedStart surrogate = parseStartOptions(std::vector<std::u16string>{u"mossbloom", u"-\xD800"});
   EXPECT_EQ(surrogate.error, u"Unknown option -\xD800: give the folder or drive to scan on its own.");
 }
 

@@ -18,13 +18,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     else args.back().push_back(unit);
   }
   chooseStartMode(args);
-  AppState state;
-  ParsedStart parsed = parseStartOptions(args, state);
+  ParsedStart parsed = parseStartOptions(args);
   // A command-line error always leaves the window without a scan target.
   if (!parsed.error.empty() && (parsed.target.drive || !parsed.target.folder.empty())) abort();
   if (!parsed.target.folder.empty() && parsed.target.drive == 0) abort();
-  if (state.themeOverride < -1 || state.themeOverride > 1 || state.accentIndex < -1 || state.accentIndex > 4 ||
-      state.schemeIndex > 4)
+  const StartOptions& options = parsed.options;
+  if (options.theme < -1 || options.theme > 1 || options.accentIndex.value_or(-1) < -1 ||
+      options.accentIndex.value_or(-1) > 4 || options.mapScheme.value_or(0) < 0 || options.mapScheme.value_or(0) > 4)
     abort();
 
   WindowPlacementText placement = parseWindowPlacement(all);
