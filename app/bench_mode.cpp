@@ -1,8 +1,10 @@
 #include "app/bench_mode.h"
 #include "app/failure_text.h"
 #include "treemap/schemes.h"
-#include "app/console.h"
-#include "app/bench_system.h"
+#include "platform/console.h"
+#include "app/json.h"
+#include "base/path_text.h"
+#include "platform/process.h"
 #include "app/scan_problem.h"
 #include "engine/extensions.h"
 #include "engine/filter.h"
@@ -18,6 +20,8 @@
 // Sections: options · one run · report
 
 namespace {
+// The folder benchmarked when none is given: the system drive's root.
+constexpr std::u16string_view kDefaultBenchPath = kPathSeparator == u'\\' ? u"C:\\" : u"/";
 constexpr std::u16string_view kImplementation = u"mossbloom-cpp";
 constexpr std::u16string_view kImplementationReadable = u"C++";
 
@@ -69,7 +73,7 @@ BenchOptions parseBenchOptions(std::span<const std::u16string> args) {
       options.hasOut = true;
     }
   }
-  if (options.path.empty()) options.path = defaultBenchPath();
+  if (options.path.empty()) options.path = kDefaultBenchPath;
   options.path = normalizeScanPath(options.path, BareDrive::Root);
   return options;
 }

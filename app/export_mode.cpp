@@ -1,5 +1,5 @@
 #include "app/export_mode.h"
-#include "app/console.h"
+#include "platform/console.h"
 #include "app/failure_text.h"
 #include "app/scan_problem.h"
 #include "app/start_options.h"

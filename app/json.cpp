@@ -1,4 +1,4 @@
-#include "app/console.h"
+#include "app/json.h"
 #include <cstdio>
 
 namespace {

@@ -1,5 +1,6 @@
 #include "app/policy_dump.h"
-#include "app/console.h"
+#include "platform/console.h"
+#include "app/json.h"
 #include "config/start_settings.h"
 #include "platform/platform.h"
 #include "update/update_config.h"

@@ -1,7 +1,7 @@
 #include "app/startup.h"
 #include "app/bench_mode.h"
 #include "app/export_mode.h"
-#include "app/launch.h"
+#include "platform/process.h"
 #include "app/normal_start.h"
 #include "app/policy_dump.h"
 #include "app/update_steps.h"

@@ -1,5 +1,5 @@
 #include "app/update_steps.h"
-#include "app/console.h"
+#include "platform/console.h"
 #include "app/startup.h"
 #include "config/language.h"
 

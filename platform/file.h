@@ -44,3 +44,7 @@ constexpr uint32_t kFileOutOfMemory = 0xE0000003;
 // False with `error` set (0 for an empty file) when the file cannot be opened or read.
 bool loadFileBytes(std::u16string_view path, FileBytes& file, uint32_t& error);
 void releaseFileBytes(FileBytes& file);
+
+// --- Removal ---------------------------------------------------------------------------------
+// Deletes the file at `path`; true when it is gone afterwards (also when it never was).
+bool deleteFileIfPresent(std::u16string_view path);

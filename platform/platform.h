@@ -41,6 +41,7 @@ using ThreadMain = uint32_t (*)(void* argument);
 
 Thread startThread(ThreadMain main, void* argument, uint64_t stackBytes);
 uint32_t joinThread(Thread& thread);          // waits, returns the exit code, frees the handle
+void forgetThread(Thread& thread);            // lets it run on unjoined; frees the handle
 [[noreturn]] void exitThread(uint32_t code);  // ends the calling thread started by startThread
 
 // Starts `closure` (moved to the heap, owned and freed by the new thread) on a

@@ -1,4 +1,4 @@
-#include "app/console.h"
+#include "platform/console.h"
 #include "app/normal_start.h"
 
 int runNormalStart(std::span<const std::u16string>, const ProcessStart&, ProgramSettings&) {

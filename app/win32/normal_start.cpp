@@ -10,7 +10,7 @@
 #include "app/normal_start.h"
 #include "app/start_options.h"
 #include "app/startup_card.h"
-#include "app/win32/previous_version.h"
+#include "app/previous_version.h"
 #include "config/language.h"
 #include "config/start_settings.h"
 #include "config/text_format.h"
@@ -145,8 +145,13 @@ int runNormalStart(std::span<const std::u16string> args, const ProcessStart& pro
   else if (options.updated && !publishedVersion.empty())
     showStartNotice(*w, NoticeKind::Information, formatText(text(Text::MossbloomWasUpdatedTo), {publishedVersion}));
   std::u16string executable = runningExecutablePath();
-  if (options.updated) startPreviousVersionCleanup(options.updatedProcessId, executable);
-  else deletePreviousVersion(executable);
+  if (options.updated) {
+    // Nobody joins it: the process may end while it still waits.
+    Thread cleanup = startPreviousVersionCleanup(options.updatedProcessId, executable);
+    forgetThread(cleanup);
+  } else {
+    deletePreviousVersion(executable);
+  }
 
   // 14-15. The restart line, then the scan the command line asked for.
   registerRestartCommandLine(restartCommandLine(settings.isAdministrator != 0, options.importPath, u""));

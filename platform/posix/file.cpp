@@ -231,3 +231,7 @@ void releaseFileBytes(FileBytes& file) {
   if (file.data) munmap(const_cast<uint8_t*>(file.data), file.size);
   file = FileBytes{};
 }
+
+bool deleteFileIfPresent(std::u16string_view path) {
+  return unlink(utf8FromUtf16(path).c_str()) == 0 || errno == ENOENT;
+}

@@ -44,6 +44,14 @@ uint32_t joinThread(Thread& thread) {
   return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(result));
 }
 
+void forgetThread(Thread& thread) {
+  if (!thread.handle) return;
+  auto* id = static_cast<pthread_t*>(thread.handle);
+  pthread_detach(*id);
+  delete id;
+  thread.handle = nullptr;
+}
+
 [[noreturn]] void exitThread(uint32_t code) {
   pthread_exit(reinterpret_cast<void*>(static_cast<uintptr_t>(code)));
 }

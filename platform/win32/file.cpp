@@ -205,3 +205,8 @@ void releaseFileBytes(FileBytes& file) {
   if (file.handles[0]) CloseHandle(file.handles[0]);
   file = FileBytes{};
 }
+
+bool deleteFileIfPresent(std::u16string_view path) {
+  std::wstring name = toWide(path);
+  return DeleteFileW(name.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}

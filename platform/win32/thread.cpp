@@ -39,4 +39,9 @@ uint32_t joinThread(Thread& thread) {
   return code;
 }
 
+void forgetThread(Thread& thread) {
+  if (thread.handle) CloseHandle(static_cast<HANDLE>(thread.handle));
+  thread.handle = nullptr;
+}
+
 [[noreturn]] void exitThread(uint32_t code) { ExitThread(code); }

@@ -1,6 +1,7 @@
 // The JSON pieces the benchmark and the policy dump are built from, and the file
 // writer that stores them.
-#include "app/console.h"
+#include "platform/console.h"
+#include "app/json.h"
 #include "base/utf.h"
 #include "tests/support/temp_dir.h"
 #include <filesystem>

@@ -2,6 +2,7 @@
 #include "platform/platform.h"
 #include <gtest/gtest.h>
 #include <atomic>
+#include <thread>
 
 TEST(Thread, ExitCodeComesBackFromJoin) {
   uint32_t values[] = {0, 1, 0x4D425550, 0xFFFFFFFF};
@@ -84,4 +85,18 @@ TEST(ThreadDeathTest, OutOfMemoryOffWorkerEndsTheProcess) {
         arenaEnsure(arena, 2 * kPageBytes);
       },
       testing::ExitedWithCode(kOutOfMemoryExit), "");
+}
+
+TEST(Thread, AForgottenThreadRunsToItsEnd) {
+  std::atomic<int> stage{0};
+  Thread t = startClosureThread(0, [&stage]() -> uint32_t {
+    while (stage.load() == 0) std::this_thread::yield();
+    stage.store(2);
+    return 0;
+  });
+  ASSERT_NE(t.handle, nullptr);
+  forgetThread(t);
+  EXPECT_EQ(t.handle, nullptr);
+  stage.store(1);   // only now may it finish: it outlived its handle
+  while (stage.load() != 2) std::this_thread::yield();
 }

@@ -1,5 +1,7 @@
-#include "app/console.h"
+// The headless modes' console and report files on Windows.
+#include "platform/console.h"
 #include "base/utf.h"
+#include "platform/win32/wide.h"
 #include <windows.h>
 
 namespace {
@@ -37,7 +39,7 @@ void writeConsole(std::u16string_view text) {
 }
 
 bool writeUtf8File(std::u16string_view path, std::u16string_view text) {
-  std::wstring name(path.begin(), path.end());
+  std::wstring name = toWide(path);
   HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   bool ok = writeUtf8(file, text);

@@ -1,4 +1,5 @@
-#include "app/console.h"
+// The headless modes' console and report files on Linux.
+#include "platform/console.h"
 #include "base/utf.h"
 #include <cerrno>
 #include <fcntl.h>

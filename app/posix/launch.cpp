@@ -1,4 +1,0 @@
-#include "app/launch.h"
-
-// No input history to ask natively: count every start as the user's own.
-bool wasLaunchedInteractively() { return true; }
