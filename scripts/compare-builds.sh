@@ -217,7 +217,7 @@ image="$work/disk.img"
 ntfs_ready=0
 if [ "$(id -u)" != 0 ]; then
   skip "NTFS image checks: the fast scan needs root"
-elif ! fixture=$(ls "$after/tests/fixtures/make_ntfs_image.sh" "$before/tests/fixtures/make_ntfs_image.sh" 2>/dev/null | head -n 1) ||
+elif ! fixture=$(for f in "$after" "$before"; do [ -f "$f/tests/fixtures/make_ntfs_image.sh" ] && echo "$f/tests/fixtures/make_ntfs_image.sh"; done | head -n 1) ||
      [ -z "$fixture" ]; then
   skip "NTFS image checks: no tests/fixtures/make_ntfs_image.sh in either tree"
 else
