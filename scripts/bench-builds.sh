@@ -46,7 +46,7 @@ if wanted mft && [ ! -f "$image" ]; then
 fi
 if wanted csv && [ ! -f "$csv_input" ]; then
   # One export for both builds: the synthetic tree of bench/csv.cpp, written by the after build.
-  MB_BENCH_CSV="$csv_input" "$after/build/native/bench/bench_csv" --benchmark_filter='^Export$' >/dev/null
+  MB_BENCH_CSV="$csv_input" "$after/build/native/bench/bench_csv" --benchmark_filter='^Export/' >/dev/null 2>&1
 fi
 echo "machine: $(nproc) logical processors, $(uname -sr)"
 echo "before: $before ($(git -C "$before" rev-parse --short HEAD 2>/dev/null || echo ?))"
@@ -64,7 +64,8 @@ for b in json.load(open(sys.argv[1]))["benchmarks"]:
     if b.get("run_type") == "aggregate" or "error_occurred" in b and b["error_occurred"]:
         continue
     scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b.get("time_unit", "ns")]
-    name, real, cpu = b.get("run_name", b["name"]), b["real_time"] * scale, b["cpu_time"] * scale
+    name = b.get("run_name", b["name"]).replace("/iterations:5", "").replace("/iterations:2", "").replace("/real_time", "")
+    real, cpu = b["real_time"] * scale, b["cpu_time"] * scale
     if name not in best or real < best[name][0]:
         best[name] = (real, cpu)
 for name, (real, cpu) in best.items():
@@ -90,7 +91,7 @@ run_one() {   # BENCH SIDE ROUND
       record walk "$round" "$side" "$load" "walk+finalize min wall ms" "$real"
       record walk "$round" "$side" "$load" "walk+finalize mean CPU ms" "$cpu" ;;
     mft)
-      MB_MFT_IMAGE="$image" "$dir/bench_mft_scan" --benchmark_filter='BM_ReadTableBytes|BM_MftScanAndFinalize$' \
+      MB_MFT_IMAGE="$image" "$dir/bench_mft_scan" --benchmark_filter='BM_ReadTableBytes|BM_MftScanAndFinalize/' \
         --benchmark_format=json >"$scratch/g.json" 2>/dev/null
       while IFS=$'\t' read -r name real cpu; do
         record mft "$round" "$side" "$load" "$name wall ms" "$real"
@@ -101,7 +102,7 @@ run_one() {   # BENCH SIDE ROUND
         record tree "$round" "$side" "$load" "$name CPU ms" "$cpu"
       done < <(gbench_lines "$scratch/g.json") ;;
     csv)
-      MB_BENCH_CSV_INPUT="$csv_input" "$dir/bench_csv" --benchmark_filter='^Import$' --benchmark_repetitions=5 \
+      MB_BENCH_CSV_INPUT="$csv_input" "$dir/bench_csv" --benchmark_filter='^Import/' --benchmark_repetitions=5 \
         --benchmark_format=json >"$scratch/g.json" 2>/dev/null
       while IFS=$'\t' read -r name real cpu; do
         record csv "$round" "$side" "$load" "$name min wall ms" "$real"
