@@ -2,7 +2,7 @@
 # its portable *.cpp files plus the ones in its win32/ or posix/ subfolder,
 # picked by the target. New files are found without editing any CMakeLists.
 
-set(MB_WARNINGS -Wall -Wextra -Wno-unused-parameter -Wno-missing-field-initializers)
+set(MB_WARNINGS -Wall -Wextra -Wno-missing-field-initializers)
 
 if(MB_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
