@@ -1,4 +1,3 @@
-#include "engine/tree.h"
 #include "config/policy.h"
 #include "platform/scan_path.h"
 #include "base/short_text.h"
@@ -61,13 +60,8 @@ PolicyRecord readPolicies() { return readPoliciesFrom(kPolicyKey); }
 bool isPathAllowed(const std::vector<std::u16string>& folders, std::u16string_view path) {
   if (folders.empty()) return true;
   std::u16string normal = normalizeScanPath(path, BareDrive::Root);
-  std::u16string_view text = normal;
-  const char16_t separator = kPathSeparator;
-  for (const std::u16string& folder : folders) {
-    size_t n = folder.size();
-    if (n == 0 || text.size() < n || !samePathText(text.substr(0, n), folder)) continue;
-    if (text.size() == n || folder.back() == separator || text[n] == separator) return true;
-  }
+  for (const std::u16string& folder : folders)
+    if (!folder.empty() && isPathUnder(normal, folder, NameCase::AsThisSystem)) return true;
   return false;
 }
 

@@ -1,5 +1,4 @@
-// Paths of nodes: building a node's full path, finding a node by path, and the
-// case-insensitive prefix test used for policies and filters.
+// Paths of nodes: building a node's full path and finding a node by path.
 #include "engine/tree.h"
 #include <vector>
 
@@ -51,11 +50,4 @@ int32_t findNodeByPath(const Tree& tree, std::u16string_view path) {
     if (cut == std::u16string_view::npos) return current;
     rest = rest.substr(cut + 1);
   }
-}
-
-bool isPathUnder(std::u16string_view path, std::u16string_view prefix) {
-  if (prefix.size() > path.size() || !equalNamesIgnoringCase(path.substr(0, prefix.size()), prefix)) return false;
-  // The prefix is a tree path (or its root): its own separator ends a component.
-  const char16_t separator = pathSeparatorFor(prefix);
-  return prefix.size() == path.size() || endsWithSeparator(prefix, separator) || path[prefix.size()] == separator;
 }

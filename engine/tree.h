@@ -165,7 +165,6 @@ bool nodeNameEquals(const Tree& tree, int32_t node, std::u16string_view name, bo
 // Both join and split a tree's paths with the separator of its root path.
 std::u16string nodePath(const Tree& tree, int32_t node);
 int32_t findNodeByPath(const Tree& tree, std::u16string_view path);
-bool isPathUnder(std::u16string_view path, std::u16string_view prefix);
 
 // Detach marking, folder sums, counts, size-descending child order, memory give-back.
 void finalizeTree(Tree& tree);

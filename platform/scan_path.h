@@ -1,7 +1,8 @@
 // Scan paths as the user and the policies give them, made absolute and canonical
 // so that the same folder always compares equal, and what the system says about
 // them. Implemented per OS in platform/win32/scan_path.cpp and
-// platform/posix/scan_path.cpp (samePathText in text_case.cpp).
+// platform/posix/scan_path.cpp (samePathText in text_case.cpp); isPathUnder is the
+// same on both, in platform/scan_path.cpp.
 //
 // Threading: any thread; normalizeScanPath reads the process's current folder.
 #pragma once
@@ -37,3 +38,12 @@ uint32_t folderOpenError(std::u16string_view path);
 // Whether two path texts name the same path: ignoring case on Windows
 // (ordinal, as the file system compares names), exactly on POSIX.
 bool samePathText(std::u16string_view a, std::u16string_view b);
+
+// How the names of two paths compare: as NTFS does, through the upper-case table, for
+// a tree's paths on either build (an imported tree may come from NTFS); or as this
+// system's file system does (samePathText), for folders the user or a policy names.
+enum class NameCase : uint8_t { AsNtfs, AsThisSystem };
+
+// Whether `path` is `folder` or lies below it, by whole names: the folder's own
+// separator (pathSeparatorFor) ends a name, so paths another build wrote keep theirs.
+bool isPathUnder(std::u16string_view path, std::u16string_view folder, NameCase names = NameCase::AsNtfs);

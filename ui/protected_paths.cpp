@@ -1,4 +1,5 @@
 #include "ui/protected_paths.h"
+#include "platform/scan_path.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // Node paths, lookups by path and the path-prefix test. Natively "/" plays the
 // drive root "C:\"; the cases are written once with '\' and converted.
 #include "tests/engine/test_tree.h"
+#include "platform/scan_path.h"
 #include <gtest/gtest.h>
 
 namespace {
