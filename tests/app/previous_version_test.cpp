@@ -13,13 +13,6 @@
 #endif
 
 namespace {
-std::u16string systemPath(const std::string& path) {
-  std::u16string text = utf16FromUtf8(path);
-  if (kPathSeparator == u'\\')
-    for (char16_t& c : text)
-      if (c == u'/') c = u'\\';
-  return text;
-}
 bool exists(const std::string& path) { return std::filesystem::exists(std::filesystem::u8path(path)); }
 }  // namespace
 

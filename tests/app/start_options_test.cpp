@@ -11,15 +11,6 @@
 namespace {
 const bool kWindows = kPathSeparator == u'\\';
 
-// A UTF-8 test path as the program spells it: backslashes on Windows.
-std::u16string systemPath(const std::string& path) {
-  std::u16string text = utf16FromUtf8(path);
-  if (kWindows)
-    for (char16_t& c : text)
-      if (c == u'/') c = u'\\';
-  return text;
-}
-
 // Replaces {A}, {B}, {C} (folders) and {M} (a missing path) in a case text.
 struct Folders {
   std::u16string a, b, c, missing;

@@ -11,14 +11,6 @@
 #include <sstream>
 
 namespace {
-std::u16string systemPath(const std::string& path) {
-  std::u16string text = utf16FromUtf8(path);
-  if (kPathSeparator == u'\\')
-    for (char16_t& c : text)
-      if (c == u'/') c = u'\\';
-  return text;
-}
-
 std::string readWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream s;

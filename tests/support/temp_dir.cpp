@@ -1,4 +1,6 @@
 #include "tests/support/temp_dir.h"
+#include "base/path_text.h"
+#include "base/utf.h"
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -36,4 +38,12 @@ void writeTestFile(const std::string& path, const std::string& contents) {
   fs::create_directories(p.parent_path(), ec);
   std::ofstream out(p, std::ios::binary);
   out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
+}
+
+std::u16string systemPath(const std::string& path) {
+  std::u16string text = utf16FromUtf8(path);
+  if (kPathSeparator == u'\\')
+    for (char16_t& c : text)
+      if (c == u'/') c = u'\\';
+  return text;
 }

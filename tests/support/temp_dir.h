@@ -14,3 +14,5 @@ struct TempDir {
 // Creates a file (and its missing parent folders) holding `bytes` zero bytes or the given text.
 void writeTestFile(const std::string& path, const std::string& contents);
 void makeTestDir(const std::string& path);
+// A UTF-8 test path as the program spells it: backslashes on Windows.
+std::u16string systemPath(const std::string& path);
