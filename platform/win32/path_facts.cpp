@@ -5,12 +5,9 @@
 // Every reparse point counts as a link, as it does for the walk, which enters none.
 #include "platform/listing.h"
 #include "platform/path_facts.h"
+#include "platform/win32/wide.h"
 #include <windows.h>
 #include <string>
-
-namespace {
-const wchar_t* wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-}  // namespace
 
 PathFacts queryPathFacts(std::u16string_view path) {
   PathFacts facts;
