@@ -198,18 +198,13 @@ TEST_F(PaintRules, ContentTakesTheMapBackgroundOnlyUnderAMap) {
   EXPECT_EQ(mapBackground(kMapSchemes[1], kLightColors), 0x000000u);
 }
 
-class MapHover : public PaintRules {
+class MapHover : public MapPictureTest {
  protected:
-  ViewState s;
-  MapPicture map;
   void SetUp() override {
-    PaintRules::SetUp();
-    s = windowState(1280, 800);
-    showTree(s, sample.tree());
+    MapPictureTest::SetUp();
     s.mapStale = true;
     updateMap(map, s, {0, 0, 400, 300}, kLightColors.surface);
   }
-  void TearDown() override { releaseMapPicture(map); }
   int32_t cellOf(int32_t node) {
     for (uint64_t i = 0; i < map.cells.rectCount; i++)
       if (map.cells.rects()[i].node == node) return static_cast<int32_t>(i);
