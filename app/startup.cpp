@@ -1,7 +1,6 @@
 #include "app/startup.h"
 #include "app/bench_mode.h"
 #include "app/export_mode.h"
-#include "platform/process.h"
 #include "app/normal_start.h"
 #include "app/policy_dump.h"
 #include "app/update_steps.h"
@@ -23,7 +22,7 @@ StartMode chooseStartMode(std::span<const std::u16string> args) {
 
 int runMossbloom(const std::vector<std::u16string>& args, void* instance, int showCommand) {
   installOutOfMemoryHandler();
-  ProcessStart process{instance, showCommand, wasLaunchedInteractively()};
+  ProcessStart process{instance, showCommand};
 
   StartMode mode = chooseStartMode(args);
   // The benchmark measures a cold program: no settings, policies or texts.

@@ -19,7 +19,6 @@ constexpr uint32_t kUpdateSelftestExitCode = 0x4D425550;
 struct ProcessStart {
   void* instance = nullptr;            // Windows: the module's HINSTANCE; null natively
   int32_t showCommand = 1;             // ShowWindow value for the main window's first show
-  bool launchedInteractively = true;   // the window may take the foreground at its first show
 };
 
 // args[0] is the program path and is never examined as an option. `instance` and

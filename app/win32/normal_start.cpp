@@ -11,6 +11,7 @@
 #include "app/start_options.h"
 #include "app/startup_card.h"
 #include "app/previous_version.h"
+#include "platform/process.h"
 #include "config/language.h"
 #include "config/start_settings.h"
 #include "config/text_format.h"
@@ -119,7 +120,7 @@ int runNormalStart(std::span<const std::u16string> args, const ProcessStart& pro
   w->testInput = options.testInput;
   w->activate = options.activate;
   w->noElevate = options.noElevate;
-  w->launchedInteractively = process.launchedInteractively;
+  w->launchedInteractively = wasLaunchedInteractively();
   w->themeOverride = options.theme;
   w->accentIndex = accentIndex;
   w->importPath = options.importPath;
