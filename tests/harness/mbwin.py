@@ -509,6 +509,19 @@ class Window:
                 except HarnessError:
                     raise failure
 
+    def expect_map_shown(self, name, timeout_ms=30000):
+        """Mossbloom's window in test-input mode: captures until its map is on the screen,
+        which may still hold the scan's progress for a frame; the map's cushions give
+        many colours where the progress screen has a handful."""
+        left, top, right, bottom = unpack_rect(self.prop("MossbloomTest.Map"))
+
+        def shown(image):
+            colours = {image.pixel(left + (right - left) * i // 21, top + (bottom - top) * j // 21)
+                       for i in range(1, 21) for j in range(1, 21)}
+            if len(colours) < 16:
+                raise AssertionError(f"the map is not on the screen yet ({len(colours)} colours)")
+        return self.expect_picture(name, shown, timeout_ms)
+
     def capture(self, name):
         """The client area as it is on the screen, saved as <group>/<name>.png."""
         return self.capture_to(self.h.shot_path(name))

@@ -179,7 +179,7 @@ def run_checks(h, temp, fixture):
         check(w.prop("MossbloomTest.Method") == 2, "choosing a CSV entry did not import it")
         summary = w.atom("MossbloomTest.Summary")
         check(" · imported from Photos Disk (E).csv" in summary, f"summary {summary!r}")
-        w.capture("imported-tree")
+        w.expect_map_shown("imported-tree")
     w.close()
 
 
